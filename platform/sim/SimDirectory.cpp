@@ -1,0 +1,126 @@
+#include "platform/sim/SimDirectory.h"
+
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane::sim {
+
+namespace {
+
+std::filesystem::path stateHome() {
+    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg == '/') {
+        return xdg;
+    }
+    const char* home = std::getenv("HOME");
+    return std::filesystem::path(home && *home ? home : "/tmp") / ".local" / "state";
+}
+
+} // namespace
+
+std::filesystem::path simDirectory() {
+    if (const char* dir = std::getenv("ORVANE_SIM_DIR"); dir && *dir) {
+        return dir;
+    }
+    return stateHome() / "orvane-sim";
+}
+
+int ensureSimDirectory() {
+    const std::filesystem::path dir = simDirectory();
+    std::error_code ec;
+    if (std::filesystem::is_directory(dir, ec)) {
+        return 0;
+    }
+    std::filesystem::create_directories(dir.parent_path(), ec);
+    if (::mkdir(dir.c_str(), 0700) != 0) {
+        return errno == EEXIST ? 0 : errno;
+    }
+    return replaceText(dir / limitFileName, "0\n");
+}
+
+std::optional<std::string> readText(const std::filesystem::path& path, int* error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (error) {
+            *error = errno;
+        }
+        return std::nullopt;
+    }
+    std::string text;
+    char buffer[256];
+    // The stand-in files hold a number; anything longer than a page is not one of ours.
+    while (text.size() < 4096) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            if (error) {
+                *error = errno;
+            }
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return text;
+}
+
+int replaceText(const std::filesystem::path& path, const std::string& text) {
+    static std::atomic<unsigned> counter{0};
+    const std::filesystem::path temporary =
+        path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()) +
+                              "." + std::to_string(counter++));
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        return errno;
+    }
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            const int error = errno;
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return error;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.c_str());
+        return error;
+    }
+    return 0;
+}
+
+std::optional<long long> parseInteger(const std::string& text) {
+    std::string_view digits = text;
+    if (!digits.empty() && digits.back() == '\n') {
+        digits.remove_suffix(1);
+    }
+    long long value = 0;
+    const auto [end, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (digits.empty() || ec != std::errc() || end != digits.data() + digits.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+} // namespace orvane::sim

@@ -1,0 +1,46 @@
+#include "platform/sim/SimKernelLimit.h"
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <sys/stat.h>
+
+#include "platform/sim/SimDirectory.h"
+
+namespace orvane::sim {
+
+int SimKernelLimit::read(RawValue& value) {
+    int error = 0;
+    const auto text = readText(directory_ / limitFileName, &error);
+    if (!text) {
+        return error;
+    }
+    const auto number = parseInteger(*text);
+    if (!number) {
+        return EIO;
+    }
+    // Like the kernel, answer in 4 bytes while the value fits, else in 8.
+    value = {};
+    if (*number >= std::numeric_limits<std::int32_t>::min() &&
+        *number <= std::numeric_limits<std::int32_t>::max()) {
+        const auto narrow = static_cast<std::int32_t>(*number);
+        std::memcpy(value.bytes.data(), &narrow, sizeof narrow);
+        value.length = sizeof narrow;
+    } else {
+        const auto wide = static_cast<std::int64_t>(*number);
+        std::memcpy(value.bytes.data(), &wide, sizeof wide);
+        value.length = sizeof wide;
+    }
+    return 0;
+}
+
+int SimKernelLimit::write(std::int32_t megabytes) {
+    const std::filesystem::path file = directory_ / limitFileName;
+    struct stat info {};
+    if (::stat(file.c_str(), &info) != 0) {
+        return errno;
+    }
+    return replaceText(file, std::to_string(megabytes) + "\n");
+}
+
+} // namespace orvane::sim

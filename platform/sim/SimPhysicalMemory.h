@@ -1,0 +1,22 @@
+#pragma once
+
+#include <filesystem>
+
+#include "platform/ports/PhysicalMemory.h"
+
+namespace orvane::sim {
+
+// The file hw.memsize of the sim directory (decimal bytes) when it holds a positive number,
+// else the machine's own memory.
+class SimPhysicalMemory final : public PhysicalMemory {
+public:
+    explicit SimPhysicalMemory(std::filesystem::path directory)
+        : directory_(std::move(directory)) {}
+
+    std::uint64_t bytes() override;
+
+private:
+    std::filesystem::path directory_;
+};
+
+} // namespace orvane::sim

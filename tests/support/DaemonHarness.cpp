@@ -1,0 +1,151 @@
+#include "tests/support/DaemonHarness.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "platform/sim/HelperLauncher.h"
+#include "platform/sim/Seqpacket.h"
+#include "platform/sim/SimDirectory.h"
+#include "shared/WireFormat.h"
+
+namespace orvane::test {
+
+SimDir::SimDir(std::uint64_t memoryBytes) {
+    write(sim::limitFileName, "0\n");
+    write(sim::memsizeFileName, std::to_string(memoryBytes) + "\n");
+}
+
+std::filesystem::path SimDir::socketPath() const {
+    return path() / sim::socketFileName;
+}
+std::string SimDir::limit() const {
+    return read(sim::limitFileName);
+}
+std::filesystem::path SimDir::logPath() const {
+    return path() / "daemon.log";
+}
+std::string SimDir::logText() const {
+    return read("daemon.log");
+}
+
+pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds) {
+    // Orphaned daemons come back to us, so that their exit status can be collected.
+    ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    int error = 0;
+    std::filesystem::remove(dir.socketPath());
+    sim::UniqueFd listener = sim::listenSeqpacket(dir.socketPath(), &error);
+    if (!listener) {
+        return -1;
+    }
+    // The daemon logs to stderr; lend it the log file for the moment of the start.
+    const sim::UniqueFd log(
+        ::open(dir.logPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
+    const sim::UniqueFd savedStderr(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0));
+    ::dup2(log.get(), STDERR_FILENO);
+    const sim::Launch launch =
+        sim::launchActivated(ORVANE_HELPER_PATH, listener.get(),
+                             {"ORVANE_SIM_DIR=" + dir.path().string(),
+                              "ORVANE_HELPER_IDLE_TIMEOUT=" + std::to_string(idleTimeoutSeconds)});
+    ::dup2(savedStderr.get(), STDERR_FILENO);
+    return launch.pid;
+}
+
+std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        int status = 0;
+        const pid_t result = ::waitpid(pid, &status, WNOHANG);
+        if (result == pid) {
+            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        }
+        if (result < 0 || std::chrono::steady_clock::now() >= deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+}
+
+bool isRunning(pid_t pid) {
+    int status = 0;
+    return ::waitpid(pid, &status, WNOHANG) == 0;
+}
+
+std::size_t openDescriptorCount(pid_t pid) {
+    const auto dir = std::filesystem::path("/proc") / std::to_string(pid) / "fd";
+    std::error_code ec;
+    std::size_t count = 0;
+    for (auto it = std::filesystem::directory_iterator(dir, ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        ++count;
+    }
+    return count;
+}
+
+RawClient::RawClient(const std::filesystem::path& socketPath) {
+    int error = 0;
+    fd_ = sim::connectSeqpacket(socketPath, &error);
+}
+
+bool RawClient::send(std::span<const std::uint8_t> bytes) {
+    return ::send(fd_.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(bytes.size());
+}
+
+std::optional<std::vector<std::uint8_t>> RawClient::receive(std::chrono::milliseconds timeout) {
+    pollfd ready{fd_.get(), POLLIN, 0};
+    if (::poll(&ready, 1, static_cast<int>(timeout.count())) != 1) {
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> buffer(64);
+    const ssize_t n = ::recv(fd_.get(), buffer.data(), buffer.size(), 0);
+    if (n <= 0) {
+        return std::nullopt;
+    }
+    buffer.resize(static_cast<std::size_t>(n));
+    return buffer;
+}
+
+bool RawClient::closedByPeer(std::chrono::milliseconds timeout) {
+    pollfd ready{fd_.get(), POLLIN, 0};
+    if (::poll(&ready, 1, static_cast<int>(timeout.count())) != 1) {
+        return false;
+    }
+    std::uint8_t byte = 0;
+    const ssize_t n = ::recv(fd_.get(), &byte, 1, MSG_DONTWAIT);
+    return n == 0 || (n < 0 && errno == ECONNRESET);
+}
+
+namespace {
+
+std::optional<std::int64_t> roundTrip(RawClient& client, wire::Message request) {
+    if (!client.send(wire::encode(request))) {
+        return std::nullopt;
+    }
+    const auto reply = client.receive();
+    if (!reply) {
+        return std::nullopt;
+    }
+    const auto decoded = wire::decode(*reply);
+    if (!decoded.message || decoded.message->operation != request.operation) {
+        return std::nullopt;
+    }
+    return decoded.message->value;
+}
+
+} // namespace
+
+std::optional<std::int64_t> RawClient::protocolVersion() {
+    return roundTrip(*this, {wire::Operation::protocolVersion, 0});
+}
+
+std::optional<std::int64_t> RawClient::setWiredLimit(std::int64_t megabytes) {
+    return roundTrip(*this, {wire::Operation::setWiredLimit, megabytes});
+}
+
+} // namespace orvane::test

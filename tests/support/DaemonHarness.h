@@ -1,0 +1,59 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+#include "platform/sim/UniqueFd.h"
+#include "tests/support/TempDir.h"
+
+namespace orvane::test {
+
+using namespace std::chrono_literals;
+
+// A sim directory for one test: the limit at 0 and a 16 GB machine, unless told otherwise.
+class SimDir : public TempDir {
+public:
+    explicit SimDir(std::uint64_t memoryBytes = 17179869184ULL);
+    std::filesystem::path socketPath() const;
+    std::string limit() const; // the stand-in variable's file, as text
+    std::string logText() const;
+    std::filesystem::path logPath() const;
+};
+
+// Starts the real OrvaneHelper by socket activation on the sim directory's socket, with its log
+// in the directory's log file. Returns the daemon's pid, or -1.
+pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds = 10.0);
+
+// Waits for a daemon started here to exit; its exit status, or none on timeout.
+std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout);
+
+bool isRunning(pid_t pid);
+std::size_t openDescriptorCount(pid_t pid);
+
+// One connection to the daemon, speaking raw packets.
+class RawClient {
+public:
+    explicit RawClient(const std::filesystem::path& socketPath);
+    bool connected() const { return static_cast<bool>(fd_); }
+
+    bool send(std::span<const std::uint8_t> bytes);
+    // The next packet, or none when the daemon closed the connection or nothing came in time.
+    std::optional<std::vector<std::uint8_t>> receive(std::chrono::milliseconds timeout = 5s);
+    // True when the daemon closed the connection (without sending anything first).
+    bool closedByPeer(std::chrono::milliseconds timeout = 5s);
+    void close() { fd_.reset(); }
+
+    // Version query and set-limit, each answered by its reply value.
+    std::optional<std::int64_t> protocolVersion();
+    std::optional<std::int64_t> setWiredLimit(std::int64_t megabytes);
+
+private:
+    sim::UniqueFd fd_;
+};
+
+} // namespace orvane::test

@@ -1,0 +1,98 @@
+#pragma once
+
+#include <deque>
+#include <map>
+#include <mutex>
+
+#include "platform/ports/MainQueue.h"
+
+namespace orvane::test {
+
+// A main queue on a virtual clock: nothing runs until the test advances time or drains the queue.
+class FakeMainQueue final : public MainQueue {
+public:
+    void post(Task task) override {
+        const std::lock_guard lock(mutex_);
+        posted_.push_back(std::move(task));
+    }
+
+    TimerId after(double seconds, Task task) override {
+        const TimerId id = next_++;
+        timers_.emplace(id, Timer{now_ + seconds, 0.0, std::move(task)});
+        return id;
+    }
+
+    TimerId every(double seconds, Task task) override {
+        const TimerId id = next_++;
+        timers_.emplace(id, Timer{now_ + seconds, seconds, std::move(task)});
+        return id;
+    }
+
+    void cancel(TimerId timer) override { timers_.erase(timer); }
+
+    // Runs posted tasks, including those posted while running, until none is left.
+    void drain() {
+        for (;;) {
+            Task task;
+            {
+                const std::lock_guard lock(mutex_);
+                if (posted_.empty()) {
+                    return;
+                }
+                task = std::move(posted_.front());
+                posted_.pop_front();
+            }
+            task();
+        }
+    }
+
+    // Moves the clock forward, firing every timer that falls due on the way, in order.
+    void advance(double seconds) {
+        const double end = now_ + seconds;
+        drain();
+        for (;;) {
+            auto due = timers_.end();
+            for (auto it = timers_.begin(); it != timers_.end(); ++it) {
+                if (it->second.deadline <= end &&
+                    (due == timers_.end() || it->second.deadline < due->second.deadline)) {
+                    due = it;
+                }
+            }
+            if (due == timers_.end()) {
+                break;
+            }
+            now_ = due->second.deadline;
+            Task task = due->second.task;
+            if (due->second.interval > 0.0) {
+                due->second.deadline += due->second.interval;
+            } else {
+                timers_.erase(due);
+            }
+            task();
+            drain();
+        }
+        now_ = end;
+    }
+
+    double now() const { return now_; }
+    std::size_t pendingTimers() const { return timers_.size(); }
+    std::size_t pendingPosts() {
+        const std::lock_guard lock(mutex_);
+        return posted_.size();
+    }
+
+private:
+    struct Timer {
+        double deadline;
+        double interval;
+        Task task;
+    };
+
+    std::mutex mutex_;
+    std::deque<Task> posted_;
+    std::map<TimerId, Timer> timers_;
+    TimerId next_ = 1;
+    double now_ = 0.0;
+};
+
+} // namespace orvane::test

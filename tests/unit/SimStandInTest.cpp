@@ -1,0 +1,122 @@
+#include <cerrno>
+#include <cstring>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "platform/sim/SimDirectory.h"
+#include "platform/sim/SimKernelLimit.h"
+#include "platform/sim/SimPhysicalMemory.h"
+#include "tests/support/TempDir.h"
+
+namespace orvane::sim {
+namespace {
+
+std::int64_t decodedValue(const KernelLimit::RawValue& raw) {
+    if (raw.length == 4) {
+        std::int32_t narrow = 0;
+        std::memcpy(&narrow, raw.bytes.data(), sizeof narrow);
+        return narrow;
+    }
+    std::int64_t wide = 0;
+    std::memcpy(&wide, raw.bytes.data(), sizeof wide);
+    return wide;
+}
+
+TEST(SimKernelLimit, ReadsFourBytesWhileTheValueFitsElseEight) {
+    test::TempDir dir;
+    SimKernelLimit kernel(dir.path());
+    KernelLimit::RawValue raw;
+
+    dir.write(limitFileName, "14336\n");
+    ASSERT_EQ(kernel.read(raw), 0);
+    EXPECT_EQ(raw.length, 4u);
+    EXPECT_EQ(decodedValue(raw), 14336);
+
+    dir.write(limitFileName, "-2");
+    ASSERT_EQ(kernel.read(raw), 0);
+    EXPECT_EQ(decodedValue(raw), -2);
+
+    dir.write(limitFileName, "6000000000\n");
+    ASSERT_EQ(kernel.read(raw), 0);
+    EXPECT_EQ(raw.length, 8u);
+    EXPECT_EQ(decodedValue(raw), 6000000000);
+}
+
+TEST(SimKernelLimit, AnAbsentOrDamagedFileFailsLikeTheKernel) {
+    test::TempDir dir;
+    SimKernelLimit kernel(dir.path());
+    KernelLimit::RawValue raw;
+
+    EXPECT_EQ(kernel.read(raw), ENOENT);
+    EXPECT_EQ(kernel.write(8192), ENOENT);
+    EXPECT_FALSE(std::filesystem::exists(dir / limitFileName));
+
+    for (const char* damaged : {"", "12a\n", " 12", "12\n\n", "99999999999999999999"}) {
+        dir.write(limitFileName, damaged);
+        EXPECT_EQ(kernel.read(raw), EIO) << damaged;
+    }
+}
+
+TEST(SimKernelLimit, WritesReplaceTheWholeFileAndLeaveNoTemporaryBehind) {
+    test::TempDir dir;
+    dir.write(limitFileName, "123456789\n");
+    SimKernelLimit kernel(dir.path());
+
+    ASSERT_EQ(kernel.write(8192), 0);
+    EXPECT_EQ(dir.read(limitFileName), "8192\n");
+    ASSERT_EQ(kernel.write(0), 0);
+    EXPECT_EQ(dir.read(limitFileName), "0\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(SimKernelLimit, AFailedWriteKeepsTheOldValue) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root ignores directory permissions";
+    }
+    test::TempDir dir;
+    dir.write(limitFileName, "8192\n");
+    SimKernelLimit kernel(dir.path());
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_exec);
+    EXPECT_EQ(kernel.write(12288), EACCES);
+    EXPECT_EQ(dir.read(limitFileName), "8192\n");
+}
+
+TEST(SimPhysicalMemory, PrefersTheSimFileAndFallsBackToTheMachine) {
+    test::TempDir dir;
+    SimPhysicalMemory memory(dir.path());
+    const std::uint64_t machine = memory.bytes();
+    EXPECT_GT(machine, 0u);
+
+    dir.write(memsizeFileName, "17179869184\n");
+    EXPECT_EQ(memory.bytes(), 17179869184u);
+
+    for (const char* unusable : {"0", "-5", "lots", ""}) {
+        dir.write(memsizeFileName, unusable);
+        EXPECT_EQ(memory.bytes(), machine) << unusable;
+    }
+}
+
+TEST(SimDirectory, IsCreatedOnFirstUseWithTheDefaultLimitButNeverRefilled) {
+    test::TempDir dir;
+    const auto sim = dir / "state";
+    ::setenv("ORVANE_SIM_DIR", sim.c_str(), 1);
+    EXPECT_EQ(simDirectory(), sim);
+    ASSERT_EQ(ensureSimDirectory(), 0);
+    EXPECT_EQ(dir.read("state/" + std::string(limitFileName)), "0\n");
+
+    std::filesystem::remove(sim / limitFileName);
+    ASSERT_EQ(ensureSimDirectory(), 0);
+    EXPECT_FALSE(std::filesystem::exists(sim / limitFileName));
+    ::unsetenv("ORVANE_SIM_DIR");
+}
+
+TEST(SimDirectory, FollowsTheXdgStateHome) {
+    ::unsetenv("ORVANE_SIM_DIR");
+    ::setenv("XDG_STATE_HOME", "/somewhere/state", 1);
+    EXPECT_EQ(simDirectory(), "/somewhere/state/orvane-sim");
+    ::unsetenv("XDG_STATE_HOME");
+}
+
+} // namespace
+} // namespace orvane::sim
