@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/ports/HelperTransport.h"
+#include "platform/ports/Log.h"
+#include "platform/ports/MainQueue.h"
+#include "platform/ports/ServiceManager.h"
+#include "shared/Logger.h"
+
+#include <cstdint>
+#include <functional>
+
+namespace orvane {
+
+// The application's single point of contact with OrvaneHelper: its registration with the system,
+// whether it is usable, and one set-limit request per connection. Called on the main thread.
+class HelperManager {
+public:
+    enum class State { off, needsApproval, on };
+    enum class SetResult { success, rejected, unavailable };
+    using Completion = std::function<void(SetResult)>;
+
+    HelperManager(ServiceManager& service, HelperTransport& transport, MainQueue& mainQueue,
+                  Log& log);
+
+    // The process-wide instance, built once on first use from the platform's implementations.
+    static HelperManager& shared();
+
+    // The registration as the system reports it right now; nothing is cached.
+    State state();
+
+    // Registers the daemon (register() in the documents; the word is reserved in C++). Failures are
+    // only logged. If the system then waits for the user's approval, System Settings opens at
+    // Login Items.
+    void registerHelper();
+    void unregister();
+
+    // Sends one limit over a new connection, after checking the daemon's protocol version. The
+    // completion runs exactly once, on the main queue, never before this call has returned, and
+    // after the connection has been invalidated.
+    void setLimit(std::int64_t megabytes, Completion completion);
+
+    ServiceManager& service() { return service_; }
+
+private:
+    ServiceManager& service_;
+    HelperTransport& transport_;
+    MainQueue& mainQueue_;
+    Logger helperLog_;
+};
+
+} // namespace orvane

@@ -1,0 +1,138 @@
+#pragma once
+
+#include "app/helperlink/HelperManager.h"
+#include "platform/ports/AdminRunner.h"
+#include "platform/ports/Defaults.h"
+#include "platform/ports/KernelLimit.h"
+#include "platform/ports/Log.h"
+#include "platform/ports/LoginItem.h"
+#include "platform/ports/MainQueue.h"
+#include "platform/ports/PhysicalMemory.h"
+#include "shared/Logger.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orvane {
+
+// The shell's status icon, which follows "lastKnownVRAMGB" (AppDelegate::updateStatusIcon).
+class StatusIcon {
+public:
+    virtual ~StatusIcon() = default;
+    virtual void updateStatusIcon() = 0;
+};
+
+// Everything the popover's model talks to. statusIcon may be null (no application delegate yet):
+// the model then skips the icon and works unchanged.
+struct ContentServices {
+    HelperManager& helperManager;
+    KernelLimit& kernel;
+    PhysicalMemory& memory;
+    Defaults& defaults;
+    MainQueue& mainQueue;
+    AdminRunner& adminRunner;
+    LoginItem& loginItem;
+    Log& log;
+    StatusIcon* statusIcon = nullptr;
+};
+
+// Widths of the memory bar's segments, in points.
+struct BarWidths {
+    double barWidth = 260.0;
+    double reservedWidth = 0.0;
+    double vramWidth = 0.0;
+};
+
+// The state and behaviour behind one opening of the popover (the root view ContentView): the
+// memory figures, the presets, the custom allocation and every road a change can take. A new
+// instance per opening. Main thread only. The view reads the state and calls the actions; after
+// every change of state the observer runs, and the view renders afresh.
+class ContentViewModel {
+public:
+    static constexpr double gb = 1073741824.0;
+    static constexpr double minimumRequiredRAMGB = 8.0;
+
+    // What the status area under the custom allocation shows, in its order of priority.
+    enum class StatusArea { none, busy, offer, approval, error };
+
+    explicit ContentViewModel(ContentServices services);
+    ~ContentViewModel();
+    ContentViewModel(const ContentViewModel&) = delete;
+    ContentViewModel& operator=(const ContentViewModel&) = delete;
+
+    void setObserver(std::function<void()> observer);
+
+    // --- state, in the root view's order -------------------------------------------------------
+    double totalRAMGB() const;
+    double currentVRAMGB() const;
+    std::optional<double> selectedVRAMGB() const;
+    bool launchAtLogin() const;
+    double customAllocation() const;
+    bool showingUpdateSettings() const;
+    bool showMoreSettings() const;
+    const std::optional<std::string>& vramError() const;
+    const std::optional<std::string>& busyMessage() const;
+    HelperManager::State helperState() const;
+    std::optional<std::int64_t> helperOfferMB() const;
+    std::optional<std::int64_t> waitingForApprovalMB() const;
+    bool helperOfferShown() const; // user defaults "helperOfferShown"
+    bool enableFunMode() const;    // user defaults "enableFunMode"
+
+    // --- the model -----------------------------------------------------------------------------
+    double readVRAMGB();
+    void refreshVRAM();
+    void scheduleRefresh();
+    void onPopoverAppear();
+
+    std::vector<double> vramOptions() const;
+    std::string optionLabel(double gb, std::size_t index) const;
+    std::int64_t reservedSystemRAMGB() const;
+    bool isSystemManaged() const;
+    bool hasEnoughMemory() const;          // totalRAMGB >= minimumRequiredRAMGB
+    std::string minimumMemoryText() const; // the warning line for smaller machines
+    std::string totalFigureText() const;
+    std::string reservedFigureText() const;
+    std::string allocatedFigureText() const;
+    BarWidths barWidths() const;
+    double customRangeMinimum() const;
+    double customRangeMaximum() const;
+    std::string customAmountText() const; // "Allocate N GB VRAM" under the slider
+    bool controlsLocked() const;          // busy, offered or waiting
+    StatusArea statusArea() const;
+
+    // --- what the controls call ----------------------------------------------------------------
+    void selectPreset(double gigabytes);            // a preset row
+    void setCustomAllocation(double gigabytes);     // the slider; applies nothing
+    void applyCustomAllocation();                   // "Set Custom Allocation"
+    void declineHelperOffer(std::int64_t megabytes); // "Not Now"
+    void openSystemSettings();                      // "Open System Settings"
+    void usePasswordInstead(std::int64_t megabytes); // "Use Password Instead"
+    void setPasswordFree(bool on);                  // "Password-free VRAM changes"
+    void setLaunchAtLogin(bool enabled);            // "Launch at Login"
+    void setEnableFunMode(bool enabled);            // "Enable Fun Mode"
+    void toggleMoreSettings();                      // the disclosure row
+    void toggleUpdateSettings();                    // "Change Update Settings"
+
+    // The approval timer ticks every second while the popover is shown.
+    void startApprovalTimer();
+    void stopApprovalTimer();
+
+    // --- the apply flow and the password road ----------------------------------------------------
+    void applyVRAM(double gigabytes);
+    void handleHelperResult(HelperManager::SetResult result, std::int64_t megabytes);
+    void turnOnHelper(std::optional<std::int64_t> pendingMB); // also "Turn On"
+    void onApprovalTick();
+    void applyWithPassword(std::int64_t megabytes);
+    std::optional<std::string> runPasswordScript(std::int64_t megabytes);
+    static std::string passwordScriptSource(std::int64_t megabytes);
+
+private:
+    struct State;
+    std::unique_ptr<State> state_;
+};
+
+} // namespace orvane

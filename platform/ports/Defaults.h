@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvane {
+
+// The application's standard user defaults (NSUserDefaults; QSettings on Linux).
+class Defaults {
+public:
+    virtual ~Defaults() = default;
+
+    // The stored value when the key holds one of that type (or, where values are stored as text,
+    // text that reads as one); nothing when it is absent or of another type.
+    virtual std::optional<double> doubleValue(std::string_view key) = 0;
+    virtual std::optional<bool> boolValue(std::string_view key) = 0;
+    virtual std::optional<std::string> stringValue(std::string_view key) = 0;
+
+    virtual void setDouble(std::string_view key, double value) = 0;
+    virtual void setBool(std::string_view key, bool value) = 0;
+    virtual void setString(std::string_view key, std::string_view value) = 0;
+};
+
+} // namespace orvane
