@@ -1,10 +1,10 @@
 #include "app/helperlink/HelperManager.h"
 
-#include "shared/ErrnoText.h"
-#include "shared/HelperIdentity.h"
-
 #include <cerrno>
 #include <memory>
+
+#include "shared/ErrnoText.h"
+#include "shared/HelperIdentity.h"
 
 namespace orvane {
 
@@ -26,7 +26,10 @@ struct Request {
 
 HelperManager::HelperManager(ServiceManager& service, HelperTransport& transport,
                              MainQueue& mainQueue, Log& log)
-    : service_(service), transport_(transport), mainQueue_(mainQueue), helperLog_(log, "helper") {}
+    : service_(service)
+    , transport_(transport)
+    , mainQueue_(mainQueue)
+    , helperLog_(log, "helper") {}
 
 HelperManager::State HelperManager::state() {
     switch (service_.status()) {
@@ -69,18 +72,26 @@ void HelperManager::setLimit(std::int64_t megabytes, Completion completion) {
                 return;
             }
             request->done = true;
-            const auto connection = std::move(request->connection);
-            connection->invalidate();
+            if (const auto connection = std::move(request->connection)) {
+                connection->invalidate();
+            }
             const auto completion = std::move(request->completion);
             completion(result);
         });
     };
 
-    const Logger log = helperLog_;
-    const bool speaksProtocol = request->connection->openProxy([log, finish](const std::string& error) {
-        log.error("Helper connection failed: %{public}s", {error});
+    // A transport that cannot even create a connection leaves nothing to talk to.
+    if (!request->connection) {
         finish(SetResult::unavailable);
-    });
+        return;
+    }
+
+    const Logger log = helperLog_;
+    const bool speaksProtocol =
+        request->connection->openProxy([log, finish](const std::string& error) {
+            log.error("Helper connection failed: %{public}s", {error});
+            finish(SetResult::unavailable);
+        });
     if (!speaksProtocol) {
         finish(SetResult::unavailable);
         return;
@@ -89,29 +100,29 @@ void HelperManager::setLimit(std::int64_t megabytes, Completion completion) {
     // The handlers reach the connection through a weak reference, so that a request that never
     // hears back does not keep its connection alive by itself.
     const std::weak_ptr<HelperConnection> weakConnection = request->connection;
-    request->connection->protocolVersion([log, finish, weakConnection,
-                                          megabytes](std::int64_t version) {
-        if (version != helperProtocolVersion) {
-            log.error("Helper protocol %ld doesn't match app protocol %ld",
-                      {version, helperProtocolVersion});
-            finish(SetResult::unavailable);
-            return;
-        }
-        const auto connection = weakConnection.lock();
-        if (!connection) {
-            return;
-        }
-        connection->setWiredLimit(megabytes, [log, finish](std::int32_t status) {
-            if (status == 0) {
-                finish(SetResult::success);
-            } else if (status == EINVAL) {
-                finish(SetResult::rejected);
-            } else {
-                log.error("Helper failed to set the limit: %{public}s", {errnoText(status)});
+    request->connection->protocolVersion(
+        [log, finish, weakConnection, megabytes](std::int64_t version) {
+            if (version != helperProtocolVersion) {
+                log.error("Helper protocol %ld doesn't match app protocol %ld",
+                          {version, helperProtocolVersion});
                 finish(SetResult::unavailable);
+                return;
             }
+            const auto connection = weakConnection.lock();
+            if (!connection) {
+                return;
+            }
+            connection->setWiredLimit(megabytes, [log, finish](std::int32_t status) {
+                if (status == 0) {
+                    finish(SetResult::success);
+                } else if (status == EINVAL) {
+                    finish(SetResult::rejected);
+                } else {
+                    log.error("Helper failed to set the limit: %{public}s", {errnoText(status)});
+                    finish(SetResult::unavailable);
+                }
+            });
         });
-    });
 }
 
 } // namespace orvane

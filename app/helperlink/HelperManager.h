@@ -1,13 +1,13 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+
 #include "platform/ports/HelperTransport.h"
 #include "platform/ports/Log.h"
 #include "platform/ports/MainQueue.h"
 #include "platform/ports/ServiceManager.h"
 #include "shared/Logger.h"
-
-#include <cstdint>
-#include <functional>
 
 namespace orvane {
 
@@ -28,9 +28,9 @@ public:
     // The registration as the system reports it right now; nothing is cached.
     State state();
 
-    // Registers the daemon (register() in the documents; the word is reserved in C++). Failures are
-    // only logged. If the system then waits for the user's approval, System Settings opens at
-    // Login Items.
+    // Registers the daemon (named registerHelper only because register is reserved in C++).
+    // Failures are only logged. If the system then waits for the user's approval, System Settings
+    // opens at Login Items.
     void registerHelper();
     void unregister();
 
