@@ -1,0 +1,44 @@
+#include "app/popover/Controls.h"
+
+#include "app/popover/Typography.h"
+
+#include <QLabel>
+
+namespace orvane::controls {
+
+QPushButton* plainButton(const QString& text, const QString& objectName) {
+    auto* button = new QPushButton(text);
+    button->setObjectName(objectName);
+    button->setFlat(true);
+    button->setFont(typography::font(typography::Style::body));
+    button->setCursor(Qt::PointingHandCursor);
+    button->setStyleSheet("QPushButton { border: none; padding: 0; text-align: left; }"
+                          "QPushButton:disabled { color: palette(mid); }");
+    button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    return button;
+}
+
+QPushButton* pushButton(const QString& text, const QString& objectName) {
+    auto* button = new QPushButton(text);
+    button->setObjectName(objectName);
+    button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    return button;
+}
+
+QFrame* divider() {
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    line->setFixedHeight(1);
+    line->setStyleSheet("color: rgba(128, 128, 128, 80);");
+    return line;
+}
+
+QLabel* checkmark(const QString& objectName) {
+    auto* mark = typography::label(QString::fromUtf8("\u2713"), typography::Style::body, true);
+    mark->setObjectName(objectName);
+    mark->setAccessibleName("checkmark");
+    return mark;
+}
+
+} // namespace orvane::controls

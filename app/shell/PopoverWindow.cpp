@@ -1,0 +1,87 @@
+#include "app/shell/PopoverWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace orvane {
+
+namespace {
+
+constexpr int gapBelowButton = 4;
+
+} // namespace
+
+PopoverWindow::PopoverWindow(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
+    setObjectName("popover");
+    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+void PopoverWindow::setContent(QWidget* content) {
+    delete content_;
+    content_ = content;
+    if (content) {
+        layout()->addWidget(content);
+    }
+}
+
+QPoint PopoverWindow::placement(const QSize& size, const std::optional<ScreenRect>& button,
+                                const QPoint& pointer, const QRect& available) {
+    QPoint origin;
+    if (button && button->width > 0 && button->height > 0) {
+        const int centre = button->x + button->width / 2;
+        origin = {centre - size.width() / 2, button->y + button->height + gapBelowButton};
+        // A panel at the bottom of the screen: open upward instead.
+        if (origin.y() + size.height() > available.bottom() + 1) {
+            origin.setY(button->y - gapBelowButton - size.height());
+        }
+    } else {
+        origin = {pointer.x() - size.width() / 2, pointer.y() + gapBelowButton};
+        if (origin.y() + size.height() > available.bottom() + 1) {
+            origin.setY(pointer.y() - gapBelowButton - size.height());
+        }
+    }
+    const int maxX = std::max(available.left(), available.right() + 1 - size.width());
+    const int maxY = std::max(available.top(), available.bottom() + 1 - size.height());
+    return {std::clamp(origin.x(), available.left(), maxX),
+            std::clamp(origin.y(), available.top(), maxY)};
+}
+
+void PopoverWindow::showRelativeTo(const std::optional<ScreenRect>& button) {
+    adjustSize();
+    const QPoint pointer = QCursor::pos();
+    const QPoint anchor = button ? QPoint(button->x + button->width / 2, button->y) : pointer;
+    QScreen* screen = QGuiApplication::screenAt(anchor);
+    if (!screen) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+    move(placement(sizeHint(), button, pointer, available));
+    show();
+    raise();
+    activateWindow();
+}
+
+void PopoverWindow::showAsWindow() {
+    ordinaryWindow_ = true;
+    setWindowFlags(Qt::Window);
+    setWindowTitle("Orvane");
+    show();
+}
+
+void PopoverWindow::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (ordinaryWindow_) {
+        QApplication::quit();
+    }
+}
+
+} // namespace orvane

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "platform/ports/StatusItem.h"
+
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+
+namespace orvane {
+
+// The popover under the status item: a borderless window that stays open when the user clicks
+// elsewhere (only the status item closes it) and shows no entry in the task bar. Each opening
+// gets new content; the previous content stays attached until it is replaced.
+class PopoverWindow final : public QWidget {
+    Q_OBJECT
+public:
+    explicit PopoverWindow(QWidget* parent = nullptr);
+
+    bool isShown() const { return isVisible(); }
+
+    // Replaces the content; the previous content is deleted now.
+    void setContent(QWidget* content);
+    QWidget* content() const { return content_; }
+
+    // Shows the popover below the status button, or at the pointer when the button's place is
+    // unknown, always kept on the screen.
+    void showRelativeTo(const std::optional<ScreenRect>& button);
+
+    // For desktops without a tray: the popover as an ordinary window, which quits the
+    // application when closed (nothing else could reach it).
+    void showAsWindow();
+
+    // Where the popover goes for a button rectangle (or the pointer) on a screen's free area.
+    static QPoint placement(const QSize& size, const std::optional<ScreenRect>& button,
+                            const QPoint& pointer, const QRect& available);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QPointer<QWidget> content_;
+    bool ordinaryWindow_ = false;
+};
+
+} // namespace orvane

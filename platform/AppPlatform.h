@@ -1,0 +1,44 @@
+#pragma once
+
+#include "platform/ports/AdminRunner.h"
+#include "platform/ports/Bundle.h"
+#include "platform/ports/Defaults.h"
+#include "platform/ports/HelperTransport.h"
+#include "platform/ports/KernelLimit.h"
+#include "platform/ports/Log.h"
+#include "platform/ports/LoginItem.h"
+#include "platform/ports/MainQueue.h"
+#include "platform/ports/PhysicalMemory.h"
+#include "platform/ports/ServiceManager.h"
+#include "platform/ports/StatusItem.h"
+#include "platform/ports/Updater.h"
+
+#include <memory>
+
+// The application's process-wide implementations of the ports, one set per platform, each built
+// once on first use. Main thread only, after the Qt application object exists, except systemLog().
+namespace orvane::platform {
+
+// Anything the platform needs before the first window: the sim directory on Linux.
+void prepareApplication();
+
+MainQueue& mainQueue();
+Log& systemLog();
+Defaults& defaults();
+KernelLimit& kernelLimit();
+PhysicalMemory& physicalMemory();
+ServiceManager& serviceManager();
+HelperTransport& helperTransport();
+AdminRunner& adminRunner();
+LoginItem& loginItem();
+Bundle& bundle();
+
+std::unique_ptr<StatusItem> makeStatusItem();
+std::unique_ptr<Updater> makeUpdater();
+
+// No Dock icon and no menus (an accessory application); bring it to the front.
+void makeAccessory();
+void activateApplication();
+void terminate();
+
+} // namespace orvane::platform

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace orvane {
+
+// The application's bundle: its resource files and its information values (NSBundle mainBundle).
+class Bundle {
+public:
+    virtual ~Bundle() = default;
+
+    // The path of resource name.type, when the bundle has it.
+    virtual std::optional<std::filesystem::path> pathForResource(std::string_view name,
+                                                                 std::string_view type) = 0;
+
+    // An information value that is a string, such as "CFBundleShortVersionString".
+    virtual std::optional<std::string> infoString(std::string_view key) = 0;
+};
+
+} // namespace orvane

@@ -1,0 +1,105 @@
+// The application's ports on Linux: the stand-in for every Mac service, built once.
+
+#include "platform/AppPlatform.h"
+
+#include "platform/qt/QtMainQueue.h"
+#include "platform/sim/SimDirectory.h"
+#include "platform/sim/SimKernelLimit.h"
+#include "platform/sim/SimPhysicalMemory.h"
+#include "platform/sim/StderrLog.h"
+#include "platform/sim/helperlink/SimHelperTransport.h"
+#include "platform/sim/helperlink/SimServiceManager.h"
+#include "platform/sim/limit/QtDefaults.h"
+#include "platform/sim/limit/SimAdminRunner.h"
+#include "platform/sim/limit/XdgLoginItem.h"
+#include "platform/sim/shell/DirectoryBundle.h"
+#include "platform/sim/shell/LoginItemsWindow.h"
+#include "platform/sim/shell/PasswordPrompt.h"
+#include "platform/sim/shell/SimUpdater.h"
+#include "platform/sim/shell/TrayStatusItem.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <cstring>
+
+namespace orvane::platform {
+
+void prepareApplication() {
+    if (const int error = sim::ensureSimDirectory(); error != 0) {
+        std::fprintf(stderr, "Orvane: cannot prepare the sim directory %s: %s\n",
+                     sim::simDirectory().c_str(), std::strerror(error));
+    }
+}
+
+MainQueue& mainQueue() {
+    static QtMainQueue queue;
+    return queue;
+}
+
+Log& systemLog() {
+    static sim::StderrLog log;
+    return log;
+}
+
+Defaults& defaults() {
+    static sim::QtDefaults defaults;
+    return defaults;
+}
+
+KernelLimit& kernelLimit() {
+    static sim::SimKernelLimit kernel(sim::simDirectory());
+    return kernel;
+}
+
+PhysicalMemory& physicalMemory() {
+    static sim::SimPhysicalMemory memory(sim::simDirectory());
+    return memory;
+}
+
+namespace {
+
+sim::SimServiceManager& registry() {
+    static sim::SimServiceManager manager(sim::simDirectory(), [] {
+        sim::LoginItemsWindow::open([] { return registry().status(); },
+                                    [](bool allowed) { registry().setApproved(allowed); });
+    });
+    return manager;
+}
+
+} // namespace
+
+ServiceManager& serviceManager() { return registry(); }
+
+HelperTransport& helperTransport() {
+    static sim::SimHelperTransport transport(sim::simDirectory(), sim::defaultHelperPath());
+    return transport;
+}
+
+AdminRunner& adminRunner() {
+    static sim::SimAdminRunner runner(sim::simDirectory(), &sim::PasswordPrompt::ask);
+    return runner;
+}
+
+LoginItem& loginItem() {
+    static sim::XdgLoginItem item;
+    return item;
+}
+
+Bundle& bundle() {
+    static sim::DirectoryBundle bundle(sim::DirectoryBundle::defaultResourceDirectory(),
+                                       {{"CFBundleShortVersionString", ORVANE_VERSION}});
+    return bundle;
+}
+
+std::unique_ptr<StatusItem> makeStatusItem() { return std::make_unique<sim::TrayStatusItem>(bundle()); }
+
+std::unique_ptr<Updater> makeUpdater() { return std::make_unique<sim::SimUpdater>(defaults()); }
+
+// Accessory windows are tool windows on Linux: they never show in the task bar.
+void makeAccessory() {}
+
+void activateApplication() {}
+
+void terminate() { QApplication::quit(); }
+
+} // namespace orvane::platform
