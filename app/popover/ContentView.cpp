@@ -93,12 +93,8 @@ void ContentView::buildMainContent(QVBoxLayout* root) {
     buildCustomBlock(root);
     root->addWidget(controls::divider());
 
-    auto* moreSettings = new QVBoxLayout;
-    moreSettings->setSpacing(8);
-    root->addLayout(moreSettings);
-    if (host_.buildMoreSettings) {
-        host_.buildMoreSettings(moreSettings, *model_);
-    }
+    moreSettings_ = new MoreSettingsSection(*model_, host_.moreSettings);
+    root->addWidget(moreSettings_);
     root->addWidget(controls::divider());
 
     QPushButton* quit = controls::plainButton(popover_text::quit, "quit");
@@ -265,6 +261,7 @@ void ContentView::render() {
     waitingMB_ = model_->waitingForApprovalMB().value_or(0);
     errorLabel_->setVisible(area == ContentViewModel::StatusArea::error);
     errorLabel_->setText(text(model_->vramError().value_or("")));
+    moreSettings_->render();
 }
 
 void ContentView::showEvent(QShowEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/limit/ContentViewModel.h"
+#include "app/popover/MoreSettingsSection.h"
 
 #include <QWidget>
 #include <functional>
@@ -20,8 +21,7 @@ class MemoryBar;
 // What the popover asks of the application around it.
 struct ContentViewHost {
     std::function<void()> quit;
-    // Builds the More Settings section into the given layout; none leaves the place empty.
-    std::function<void(QVBoxLayout* layout, ContentViewModel& model)> buildMoreSettings;
+    MoreSettingsSection::Host moreSettings;
 };
 
 // The popover's root view: title, memory bar, figures, presets, custom allocation, status area,
@@ -74,6 +74,7 @@ private:
     QWidget* offer_ = nullptr;
     QWidget* approval_ = nullptr;
     QLabel* errorLabel_ = nullptr;
+    MoreSettingsSection* moreSettings_ = nullptr;
     std::int64_t offeredMB_ = 0;
     std::int64_t waitingMB_ = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "app/shell/ShellTexts.h"
 #include "app/shell/TermsWindow.h"
+#include "app/shell/UpdaterSettingsView.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -107,7 +108,17 @@ ContentView* AppDelegate::contentView() const {
 ContentView* AppDelegate::makeContentView() {
     ContentViewHost host;
     host.quit = services_.terminate;
-    host.buildMoreSettings = services_.buildMoreSettings;
+    host.moreSettings.checkForUpdates = [] {
+        if (sharedUpdaterController) {
+            sharedUpdaterController->checkForUpdates();
+        }
+    };
+    host.moreSettings.makeUpdaterSettingsView = []() -> QWidget* {
+        return sharedUpdaterController ? new UpdaterSettingsView(*sharedUpdaterController)
+                                       : nullptr;
+    };
+    host.moreSettings.version =
+        services_.bundle.infoString("CFBundleShortVersionString").value_or("unknown");
     return new ContentView(services_.makeModel(), std::move(host));
 }
 

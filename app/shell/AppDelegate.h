@@ -25,7 +25,6 @@ struct ShellServices {
     std::function<std::unique_ptr<StatusItem>()> makeStatusItem;
     std::function<std::unique_ptr<Updater>()> makeUpdater; // created started
     std::function<std::unique_ptr<ContentViewModel>()> makeModel;
-    std::function<void(QVBoxLayout*, ContentViewModel&)> buildMoreSettings;
     std::function<void()> makeAccessory; // no Dock icon, no menus, no task-bar entries
     std::function<void()> activate;      // bring the application to the front
     std::function<void()> terminate;

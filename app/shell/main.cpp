@@ -42,7 +42,6 @@ int main(int argc, char** argv) {
         .makeStatusItem = platform::makeStatusItem,
         .makeUpdater = platform::makeUpdater,
         .makeModel = makeModel,
-        .buildMoreSettings = {},
         .makeAccessory = platform::makeAccessory,
         .activate = platform::activateApplication,
         .terminate = platform::terminate,

@@ -15,10 +15,12 @@
 #include "platform/sim/shell/DirectoryBundle.h"
 #include "platform/sim/shell/LoginItemsWindow.h"
 #include "platform/sim/shell/PasswordPrompt.h"
-#include "platform/sim/shell/SimUpdater.h"
 #include "platform/sim/shell/TrayStatusItem.h"
+#include "platform/sim/update/SimUpdater.h"
+#include "platform/sim/update/UpdateResultWindow.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <cstdio>
 #include <cstring>
 
@@ -93,7 +95,20 @@ Bundle& bundle() {
 
 std::unique_ptr<StatusItem> makeStatusItem() { return std::make_unique<sim::TrayStatusItem>(bundle()); }
 
-std::unique_ptr<Updater> makeUpdater() { return std::make_unique<sim::SimUpdater>(defaults()); }
+std::unique_ptr<Updater> makeUpdater() {
+    // The feed's address is configuration: $ORVANE_FEED_URL, else our web site's appcast.
+    static sim::FeedChecker checker(
+        QUrl(qEnvironmentVariable("ORVANE_FEED_URL", sim::SimUpdater::defaultFeedURL)),
+        ORVANE_VERSION);
+    auto updater = std::make_unique<sim::SimUpdater>(
+        defaults(), mainQueue(), checker,
+        [](const sim::FeedChecker::Outcome& outcome) {
+            sim::UpdateResultWindow::present(outcome, ORVANE_VERSION);
+        },
+        [] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; });
+    updater->start();
+    return updater;
+}
 
 // Accessory windows are tool windows on Linux: they never show in the task bar.
 void makeAccessory() {}

@@ -1,0 +1,132 @@
+#include "app/popover/MoreSettingsSection.h"
+
+#include "app/popover/ClickableRow.h"
+#include "app/popover/Controls.h"
+#include "app/popover/PopoverTexts.h"
+#include "app/popover/Typography.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace orvane {
+
+namespace {
+
+using typography::Style;
+
+QCheckBox* checkBox(const QString& text, const QString& objectName) {
+    auto* box = new QCheckBox(text);
+    box->setObjectName(objectName);
+    box->setFont(typography::font(Style::body));
+    return box;
+}
+
+// The symbols "chevron.right" and "chevron.down", in the system font at 12, bold.
+QString chevron(bool expanded) { return QString::fromUtf8(expanded ? "\u2304" : "\u203A"); }
+
+} // namespace
+
+MoreSettingsSection::MoreSettingsSection(ContentViewModel& model, Host host, QWidget* parent)
+    : QWidget(parent), model_(model), host_(std::move(host)) {
+    setObjectName("moreSettings");
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+
+    disclosure_ = new ClickableRow(ClickableRow::Target::wholeRow);
+    disclosure_->setObjectName("moreSettingsRow");
+    chevron_ = new QLabel;
+    chevron_->setObjectName("moreSettingsChevron");
+    QFont symbolFont = typography::font(Style::body, true);
+    symbolFont.setPixelSize(12);
+    chevron_->setFont(symbolFont);
+    chevron_->setFixedWidth(12);
+    chevron_->setAlignment(Qt::AlignCenter);
+    disclosure_->layout()->addWidget(chevron_);
+    disclosure_->layout()->addWidget(typography::label(popover_text::moreSettings, Style::body));
+    disclosure_->layout()->addStretch(1);
+    disclosure_->setAction([this] { model_.toggleMoreSettings(); });
+    layout->addWidget(disclosure_);
+
+    expanded_ = new QWidget;
+    expanded_->setObjectName("moreSettingsContent");
+    expandedLayout_ = new QVBoxLayout(expanded_);
+    expandedLayout_->setContentsMargins(4, 0, 0, 0);
+    expandedLayout_->setSpacing(8);
+    layout->addWidget(expanded_);
+
+    launchAtLogin_ = checkBox(popover_text::launchAtLogin, "launchAtLogin");
+    connect(launchAtLogin_, &QCheckBox::clicked, this,
+            [this](bool enabled) { model_.setLaunchAtLogin(enabled); });
+    expandedLayout_->addWidget(launchAtLogin_);
+
+    passwordFree_ = checkBox(popover_text::passwordFree, "passwordFree");
+    connect(passwordFree_, &QCheckBox::clicked, this,
+            [this](bool on) { model_.setPasswordFree(on); });
+    expandedLayout_->addWidget(passwordFree_);
+
+    approvalHint_ = typography::label(popover_text::approvalHint, Style::caption, false, true);
+    approvalHint_->setObjectName("approvalHint");
+    QPalette secondary = approvalHint_->palette();
+    secondary.setColor(QPalette::WindowText, typography::secondaryLabelColor());
+    approvalHint_->setPalette(secondary);
+    expandedLayout_->addWidget(approvalHint_);
+    approvalSettings_ =
+        controls::plainButton(popover_text::openSystemSettings, "approvalOpenSystemSettings");
+    connect(approvalSettings_, &QPushButton::clicked, this, [this] { model_.openSystemSettings(); });
+    expandedLayout_->addWidget(approvalSettings_);
+
+    QPushButton* check = controls::plainButton(popover_text::checkForUpdates, "checkForUpdates");
+    connect(check, &QPushButton::clicked, this, [this] {
+        if (host_.checkForUpdates) {
+            host_.checkForUpdates();
+        }
+    });
+    expandedLayout_->addWidget(check);
+
+    QPushButton* change =
+        controls::plainButton(popover_text::changeUpdateSettings, "changeUpdateSettings");
+    connect(change, &QPushButton::clicked, this, [this] { model_.toggleUpdateSettings(); });
+    expandedLayout_->addWidget(change);
+    updaterSettingsIndex_ = expandedLayout_->count();
+
+    funMode_ = checkBox(popover_text::enableFunMode, "enableFunMode");
+    connect(funMode_, &QCheckBox::clicked, this,
+            [this](bool enabled) { model_.setEnableFunMode(enabled); });
+    expandedLayout_->addWidget(funMode_);
+
+    auto* version = typography::label(
+        QString(popover_text::versionPrefix) + QString::fromStdString(host_.version), Style::caption);
+    version->setObjectName("versionLine");
+    version->setPalette(secondary);
+    expandedLayout_->addWidget(version);
+
+    render();
+}
+
+void MoreSettingsSection::render() {
+    const bool expanded = model_.showMoreSettings();
+    chevron_->setText(chevron(expanded));
+    chevron_->setAccessibleName(expanded ? "chevron.down" : "chevron.right");
+    expanded_->setVisible(expanded);
+
+    launchAtLogin_->setChecked(model_.launchAtLogin());
+    passwordFree_->setChecked(model_.helperState() != HelperManager::State::off);
+    const bool awaitingApproval = model_.helperState() == HelperManager::State::needsApproval;
+    approvalHint_->setVisible(awaitingApproval);
+    approvalSettings_->setVisible(awaitingApproval);
+    funMode_->setChecked(model_.enableFunMode());
+
+    // The update settings are built anew each time they are shown, and gone when hidden.
+    const bool showUpdates = expanded && model_.showingUpdateSettings();
+    if (showUpdates && !updaterSettings_ && host_.makeUpdaterSettingsView) {
+        updaterSettings_ = host_.makeUpdaterSettingsView();
+        expandedLayout_->insertWidget(updaterSettingsIndex_, updaterSettings_);
+    } else if (!showUpdates && updaterSettings_) {
+        delete updaterSettings_;
+    }
+}
+
+} // namespace orvane
