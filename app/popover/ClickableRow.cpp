@@ -6,7 +6,9 @@
 namespace orvane {
 
 ClickableRow::ClickableRow(Target target, QWidget* parent)
-    : QWidget(parent), target_(target), layout_(new QHBoxLayout(this)) {
+    : QWidget(parent)
+    , target_(target)
+    , layout_(new QHBoxLayout(this)) {
     layout_->setContentsMargins(0, 0, 0, 0);
     setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::PointingHandCursor);
@@ -37,8 +39,8 @@ void ClickableRow::mousePressEvent(QMouseEvent* event) {
 }
 
 void ClickableRow::mouseReleaseEvent(QMouseEvent* event) {
-    const bool clicked = pressed_ && event->button() == Qt::LeftButton &&
-                         hits(event->position().toPoint());
+    const bool clicked =
+        pressed_ && event->button() == Qt::LeftButton && hits(event->position().toPoint());
     pressed_ = false;
     if (clicked) {
         click();

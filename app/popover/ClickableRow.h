@@ -1,8 +1,9 @@
 #pragma once
 
+#include <functional>
+
 #include <QHBoxLayout>
 #include <QWidget>
-#include <functional>
 
 namespace orvane {
 

@@ -1,17 +1,18 @@
 #include "app/popover/ContentView.h"
 
-#include "app/popover/ClickableRow.h"
-#include "app/popover/Controls.h"
-#include "app/popover/MemoryBar.h"
-#include "app/popover/PopoverTexts.h"
-#include "app/popover/Typography.h"
+#include <cmath>
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
-#include <cmath>
+
+#include "app/popover/ClickableRow.h"
+#include "app/popover/Controls.h"
+#include "app/popover/MemoryBar.h"
+#include "app/popover/PopoverTexts.h"
+#include "app/popover/Typography.h"
 
 namespace orvane {
 
@@ -22,7 +23,9 @@ using typography::Style;
 constexpr int padding = 12;
 constexpr double sliderStep = 1.0;
 
-QString text(const std::string& value) { return QString::fromStdString(value); }
+QString text(const std::string& value) {
+    return QString::fromStdString(value);
+}
 
 void setErrorColor(QLabel* label) {
     QPalette palette = label->palette();
@@ -40,7 +43,9 @@ void setSecondaryColor(QLabel* label) {
 
 ContentView::ContentView(std::unique_ptr<ContentViewModel> model, ContentViewHost host,
                          QWidget* parent)
-    : QWidget(parent), model_(std::move(model)), host_(std::move(host)) {
+    : QWidget(parent)
+    , model_(std::move(model))
+    , host_(std::move(host)) {
     setObjectName("contentView");
     setFixedWidth(width);
     auto* root = new QVBoxLayout(this);
@@ -52,7 +57,9 @@ ContentView::ContentView(std::unique_ptr<ContentViewModel> model, ContentViewHos
     render();
 }
 
-ContentView::~ContentView() { model_->setObserver({}); }
+ContentView::~ContentView() {
+    model_->setObserver({});
+}
 
 void ContentView::buildMainContent(QVBoxLayout* root) {
     auto* title = typography::label(popover_text::title, Style::headline, true);
@@ -60,7 +67,8 @@ void ContentView::buildMainContent(QVBoxLayout* root) {
     root->addWidget(title);
 
     if (!model_->hasEnoughMemory()) {
-        auto* warning = typography::label(text(model_->minimumMemoryText()), Style::body, true, true);
+        auto* warning =
+            typography::label(text(model_->minimumMemoryText()), Style::body, true, true);
         warning->setObjectName("minimumMemoryWarning");
         warning->setAlignment(Qt::AlignCenter);
         warning->setContentsMargins(padding, padding, padding, padding);
@@ -145,9 +153,8 @@ void ContentView::buildCustomBlock(QVBoxLayout* root) {
     slider_->setRange(0, span > 0 ? static_cast<int>(std::floor(span / sliderStep)) : 0);
     slider_->setSingleStep(1);
     slider_->setPageStep(1);
-    connect(slider_, &QSlider::valueChanged, this, [this, lowest](int step) {
-        model_->setCustomAllocation(lowest + step * sliderStep);
-    });
+    connect(slider_, &QSlider::valueChanged, this,
+            [this, lowest](int step) { model_->setCustomAllocation(lowest + step * sliderStep); });
     block->addWidget(slider_);
 
     customAmount_ = typography::label({}, Style::body);
@@ -208,9 +215,10 @@ QWidget* ContentView::buildApproval() {
     setSecondaryColor(explanation);
     layout->addWidget(explanation);
     auto* buttons = new QHBoxLayout;
-    QPushButton* open = controls::pushButton(popover_text::openSystemSettings, "openSystemSettings");
-    QPushButton* password = controls::pushButton(popover_text::usePasswordInstead,
-                                                 "usePasswordInstead");
+    QPushButton* open =
+        controls::pushButton(popover_text::openSystemSettings, "openSystemSettings");
+    QPushButton* password =
+        controls::pushButton(popover_text::usePasswordInstead, "usePasswordInstead");
     connect(open, &QPushButton::clicked, this, [this] { model_->openSystemSettings(); });
     connect(password, &QPushButton::clicked, this,
             [this] { model_->usePasswordInstead(waitingMB_); });
@@ -242,8 +250,8 @@ void ContentView::render() {
 
     const double custom = model_->customAllocation();
     customCheckmark_->setVisible(selected && *selected == custom);
-    const int step = static_cast<int>(std::lround((custom - model_->customRangeMinimum()) /
-                                                  sliderStep));
+    const int step =
+        static_cast<int>(std::lround((custom - model_->customRangeMinimum()) / sliderStep));
     if (slider_->value() != step && !slider_->isSliderDown()) {
         const QSignalBlocker quiet(slider_);
         slider_->setValue(step);

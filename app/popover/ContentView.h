@@ -1,12 +1,13 @@
 #pragma once
 
-#include "app/limit/ContentViewModel.h"
-#include "app/popover/MoreSettingsSection.h"
-
-#include <QWidget>
 #include <functional>
 #include <memory>
 #include <vector>
+
+#include <QWidget>
+
+#include "app/limit/ContentViewModel.h"
+#include "app/popover/MoreSettingsSection.h"
 
 class QLabel;
 class QPushButton;

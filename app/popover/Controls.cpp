@@ -1,8 +1,8 @@
 #include "app/popover/Controls.h"
 
-#include "app/popover/Typography.h"
-
 #include <QLabel>
+
+#include "app/popover/Typography.h"
 
 namespace orvane::controls {
 

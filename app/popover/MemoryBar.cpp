@@ -1,10 +1,11 @@
 #include "app/popover/MemoryBar.h"
 
-#include "app/popover/PopoverTexts.h"
-#include "app/popover/RoundedShapes.h"
+#include <algorithm>
 
 #include <QPainter>
-#include <algorithm>
+
+#include "app/popover/PopoverTexts.h"
+#include "app/popover/RoundedShapes.h"
 
 namespace orvane {
 
@@ -31,9 +32,9 @@ void MemoryBar::setFigures(double reservedWidth, double vramWidth, bool isSystem
     reservedWidth_ = reservedWidth;
     vramWidth_ = vramWidth;
     systemManaged_ = isSystemManaged;
-    setAccessibleName(isSystemManaged ? popover_text::systemManaged
-                                      : QString("%1, %2").arg(popover_text::ramLabel,
-                                                               popover_text::vramLabel));
+    setAccessibleName(isSystemManaged
+                          ? popover_text::systemManaged
+                          : QString("%1, %2").arg(popover_text::ramLabel, popover_text::vramLabel));
     update();
 }
 

@@ -1,14 +1,14 @@
 #include "app/popover/MoreSettingsSection.h"
 
-#include "app/popover/ClickableRow.h"
-#include "app/popover/Controls.h"
-#include "app/popover/PopoverTexts.h"
-#include "app/popover/Typography.h"
-
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "app/popover/ClickableRow.h"
+#include "app/popover/Controls.h"
+#include "app/popover/PopoverTexts.h"
+#include "app/popover/Typography.h"
 
 namespace orvane {
 
@@ -24,12 +24,16 @@ QCheckBox* checkBox(const QString& text, const QString& objectName) {
 }
 
 // The symbols "chevron.right" and "chevron.down", in the system font at 12, bold.
-QString chevron(bool expanded) { return QString::fromUtf8(expanded ? "\u2304" : "\u203A"); }
+QString chevron(bool expanded) {
+    return QString::fromUtf8(expanded ? "\u2304" : "\u203A");
+}
 
 } // namespace
 
 MoreSettingsSection::MoreSettingsSection(ContentViewModel& model, Host host, QWidget* parent)
-    : QWidget(parent), model_(model), host_(std::move(host)) {
+    : QWidget(parent)
+    , model_(model)
+    , host_(std::move(host)) {
     setObjectName("moreSettings");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -75,7 +79,8 @@ MoreSettingsSection::MoreSettingsSection(ContentViewModel& model, Host host, QWi
     expandedLayout_->addWidget(approvalHint_);
     approvalSettings_ =
         controls::plainButton(popover_text::openSystemSettings, "approvalOpenSystemSettings");
-    connect(approvalSettings_, &QPushButton::clicked, this, [this] { model_.openSystemSettings(); });
+    connect(approvalSettings_, &QPushButton::clicked, this,
+            [this] { model_.openSystemSettings(); });
     expandedLayout_->addWidget(approvalSettings_);
 
     QPushButton* check = controls::plainButton(popover_text::checkForUpdates, "checkForUpdates");
@@ -97,8 +102,9 @@ MoreSettingsSection::MoreSettingsSection(ContentViewModel& model, Host host, QWi
             [this](bool enabled) { model_.setEnableFunMode(enabled); });
     expandedLayout_->addWidget(funMode_);
 
-    auto* version = typography::label(
-        QString(popover_text::versionPrefix) + QString::fromStdString(host_.version), Style::caption);
+    auto* version = typography::label(QString(popover_text::versionPrefix) +
+                                          QString::fromStdString(host_.version),
+                                      Style::caption);
     version->setObjectName("versionLine");
     version->setPalette(secondary);
     expandedLayout_->addWidget(version);

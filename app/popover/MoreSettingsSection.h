@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/limit/ContentViewModel.h"
+#include <functional>
 
 #include <QPointer>
 #include <QWidget>
-#include <functional>
+
+#include "app/limit/ContentViewModel.h"
 
 class QCheckBox;
 class QLabel;

@@ -7,7 +7,9 @@ namespace orvane {
 namespace {
 
 // The square that holds the circle of a corner arc around (cx, cy).
-QRectF cornerCircle(double cx, double cy, double r) { return {cx - r, cy - r, 2 * r, 2 * r}; }
+QRectF cornerCircle(double cx, double cy, double r) {
+    return {cx - r, cy - r, 2 * r, 2 * r};
+}
 
 } // namespace
 

@@ -27,8 +27,12 @@ QFont font(Style style, bool bold) {
     return result;
 }
 
-QColor secondaryLabelColor() { return {128, 128, 133}; }
-QColor errorColor() { return {255, 59, 48}; }
+QColor secondaryLabelColor() {
+    return {128, 128, 133};
+}
+QColor errorColor() {
+    return {255, 59, 48};
+}
 
 QLabel* label(const QString& text, Style style, bool bold, bool wrap) {
     auto* result = new QLabel(text);

@@ -1,11 +1,12 @@
 #include "app/shell/AppDelegate.h"
 
+#include <cstdio>
+
+#include <QApplication>
+
 #include "app/shell/ShellTexts.h"
 #include "app/shell/TermsWindow.h"
 #include "app/shell/UpdaterSettingsView.h"
-
-#include <QApplication>
-#include <cstdio>
 
 namespace orvane {
 
@@ -13,8 +14,9 @@ AppDelegate* AppDelegate::shared = nullptr;
 Updater* AppDelegate::sharedUpdaterController = nullptr;
 
 AppDelegate::AppDelegate(ShellServices services)
-    : services_(std::move(services)), popover_(std::make_unique<PopoverWindow>()),
-      updaterController_(services_.makeUpdater()) {}
+    : services_(std::move(services))
+    , popover_(std::make_unique<PopoverWindow>())
+    , updaterController_(services_.makeUpdater()) {}
 
 AppDelegate::~AppDelegate() {
     if (shared == this) {
@@ -24,7 +26,9 @@ AppDelegate::~AppDelegate() {
     delete termsWindow_;
 }
 
-void AppDelegate::applicationDidFinishLaunching() { checkTermsAndSetup(); }
+void AppDelegate::applicationDidFinishLaunching() {
+    checkTermsAndSetup();
+}
 
 void AppDelegate::checkTermsAndSetup() {
     shared = this;
@@ -73,7 +77,8 @@ void AppDelegate::setupStatusItem() {
 }
 
 void AppDelegate::updateStatusIcon() {
-    const double value = services_.defaults.doubleValue(shell_text::lastKnownVRAMGBKey).value_or(0.0);
+    const double value =
+        services_.defaults.doubleValue(shell_text::lastKnownVRAMGBKey).value_or(0.0);
     const bool active = value > 0; // NaN and negative values count as inactive
     if (statusItem_ && statusItem_->hasButton()) {
         statusItem_->setImage(active ? shell_text::menuIconActive : shell_text::menuIcon);

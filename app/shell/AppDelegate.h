@@ -1,18 +1,19 @@
 #pragma once
 
+#include <functional>
+#include <memory>
+
+#include <QObject>
+#include <QPointer>
+
 #include "app/limit/ContentViewModel.h"
 #include "app/popover/ContentView.h"
 #include "app/shell/PopoverWindow.h"
-#include "platform/qt/VRAMDot.h"
 #include "platform/ports/Bundle.h"
 #include "platform/ports/Defaults.h"
 #include "platform/ports/StatusItem.h"
 #include "platform/ports/Updater.h"
-
-#include <QObject>
-#include <QPointer>
-#include <functional>
-#include <memory>
+#include "platform/qt/VRAMDot.h"
 
 namespace orvane {
 

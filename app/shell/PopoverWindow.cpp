@@ -1,12 +1,13 @@
 #include "app/shell/PopoverWindow.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QVBoxLayout>
-#include <algorithm>
 
 namespace orvane {
 

@@ -1,10 +1,11 @@
 #pragma once
 
-#include "platform/ports/StatusItem.h"
+#include <optional>
 
 #include <QPointer>
 #include <QWidget>
-#include <optional>
+
+#include "platform/ports/StatusItem.h"
 
 namespace orvane {
 

@@ -1,8 +1,5 @@
 #include "app/shell/TermsWindow.h"
 
-#include "app/popover/Typography.h"
-#include "app/shell/ShellTexts.h"
-
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QFile>
@@ -13,6 +10,9 @@
 #include <QShortcut>
 #include <QStringDecoder>
 #include <QVBoxLayout>
+
+#include "app/popover/Typography.h"
+#include "app/shell/ShellTexts.h"
 
 namespace orvane {
 
@@ -45,8 +45,10 @@ std::optional<QString> readUtf8File(const std::filesystem::path& path) {
 TermsWindow::TermsWindow(Bundle& bundle, std::function<void()> onAgree,
                          std::function<void()> onDecline, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowCloseButtonHint),
-      bundle_(bundle), onAgree_(std::move(onAgree)), onDecline_(std::move(onDecline)) {
+                          Qt::WindowCloseButtonHint)
+    , bundle_(bundle)
+    , onAgree_(std::move(onAgree))
+    , onDecline_(std::move(onDecline)) {
     setObjectName("termsWindow");
     setWindowTitle(shell_text::termsTitle);
     setFixedSize(windowWidth, windowHeight);

@@ -1,11 +1,12 @@
 #pragma once
 
-#include "platform/ports/Bundle.h"
+#include <functional>
+#include <optional>
 
 #include <QString>
-#include <optional>
 #include <QWidget>
-#include <functional>
+
+#include "platform/ports/Bundle.h"
 
 class QLabel;
 class QPushButton;

@@ -6,9 +6,10 @@
 namespace orvane {
 
 UpdaterSettingsView::UpdaterSettingsView(Updater& updater, QWidget* parent)
-    : QWidget(parent), updater_(updater),
-      automaticallyChecksForUpdates_(updater.automaticallyChecksForUpdates()),
-      automaticallyDownloadsUpdates_(updater.automaticallyDownloadsUpdates()) {
+    : QWidget(parent)
+    , updater_(updater)
+    , automaticallyChecksForUpdates_(updater.automaticallyChecksForUpdates())
+    , automaticallyDownloadsUpdates_(updater.automaticallyDownloadsUpdates()) {
     setObjectName("updaterSettings");
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 10, 0, 0);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ports/Updater.h"
-
 #include <QWidget>
+
+#include "platform/ports/Updater.h"
 
 class QCheckBox;
 

@@ -1,11 +1,11 @@
 // Orvane: the menu-bar application.
 
+#include <QApplication>
+#include <QTimer>
+
 #include "app/helperlink/HelperManager.h"
 #include "app/shell/AppDelegate.h"
 #include "platform/AppPlatform.h"
-
-#include <QApplication>
-#include <QTimer>
 
 using namespace orvane;
 

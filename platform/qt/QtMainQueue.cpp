@@ -1,9 +1,10 @@
 #include "platform/qt/QtMainQueue.h"
 
-#include <QMetaObject>
-#include <QTimer>
 #include <algorithm>
 #include <cmath>
+
+#include <QMetaObject>
+#include <QTimer>
 
 namespace orvane {
 

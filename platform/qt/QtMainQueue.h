@@ -1,10 +1,11 @@
 #pragma once
 
-#include "platform/ports/MainQueue.h"
+#include <map>
 
 #include <QObject>
 #include <QPointer>
-#include <map>
+
+#include "platform/ports/MainQueue.h"
 
 class QTimer;
 

@@ -1,7 +1,8 @@
 #include "platform/qt/VRAMDot.h"
 
-#include <QPainter>
 #include <cmath>
+
+#include <QPainter>
 
 namespace orvane {
 

@@ -1,11 +1,10 @@
+#include <bit>
+#include <gtest/gtest.h>
+
 #include "app/popover/MemoryBar.h"
 #include "app/popover/RoundedShapes.h"
 #include "app/shell/PopoverWindow.h"
 #include "platform/qt/VRAMDot.h"
-
-#include <gtest/gtest.h>
-
-#include <bit>
 
 namespace orvane {
 namespace {
@@ -70,9 +69,9 @@ TEST(VRAMDot, TouchesTheTopAndRightEdgesOfItsSquare) {
 
     const QImage image = VRAMDot::image(2.0);
     EXPECT_EQ(image.size(), QSize(36, 36));
-    EXPECT_GT(qAlpha(image.pixel(36 - 7, 6)), 200);  // inside the disc
-    EXPECT_EQ(qAlpha(image.pixel(4, 30)), 0);        // far from it
-    EXPECT_EQ(qAlpha(image.pixel(35, 35)), 0);       // below it on the right edge
+    EXPECT_GT(qAlpha(image.pixel(36 - 7, 6)), 200); // inside the disc
+    EXPECT_EQ(qAlpha(image.pixel(4, 30)), 0);       // far from it
+    EXPECT_EQ(qAlpha(image.pixel(35, 35)), 0);      // below it on the right edge
 }
 
 TEST(PopoverPlacement, HangsBelowTheIconAndStaysOnScreen) {

@@ -2,6 +2,12 @@
 
 #include "platform/AppPlatform.h"
 
+#include <cstdio>
+#include <cstring>
+
+#include <QApplication>
+#include <QDateTime>
+
 #include "platform/qt/QtMainQueue.h"
 #include "platform/sim/SimDirectory.h"
 #include "platform/sim/SimKernelLimit.h"
@@ -18,11 +24,6 @@
 #include "platform/sim/shell/TrayStatusItem.h"
 #include "platform/sim/update/SimUpdater.h"
 #include "platform/sim/update/UpdateResultWindow.h"
-
-#include <QApplication>
-#include <QDateTime>
-#include <cstdio>
-#include <cstring>
 
 namespace orvane::platform {
 
@@ -70,7 +71,9 @@ sim::SimServiceManager& registry() {
 
 } // namespace
 
-ServiceManager& serviceManager() { return registry(); }
+ServiceManager& serviceManager() {
+    return registry();
+}
 
 HelperTransport& helperTransport() {
     static sim::SimHelperTransport transport(sim::simDirectory(), sim::defaultHelperPath());
@@ -93,7 +96,9 @@ Bundle& bundle() {
     return bundle;
 }
 
-std::unique_ptr<StatusItem> makeStatusItem() { return std::make_unique<sim::TrayStatusItem>(bundle()); }
+std::unique_ptr<StatusItem> makeStatusItem() {
+    return std::make_unique<sim::TrayStatusItem>(bundle());
+}
 
 std::unique_ptr<Updater> makeUpdater() {
     // The feed's address is configuration: $ORVANE_FEED_URL, else our web site's appcast.
@@ -115,6 +120,8 @@ void makeAccessory() {}
 
 void activateApplication() {}
 
-void terminate() { QApplication::quit(); }
+void terminate() {
+    QApplication::quit();
+}
 
 } // namespace orvane::platform

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/ports/Bundle.h"
-
 #include <map>
+
+#include "platform/ports/Bundle.h"
 
 namespace orvane::sim {
 
@@ -10,7 +10,8 @@ namespace orvane::sim {
 class DirectoryBundle final : public Bundle {
 public:
     DirectoryBundle(std::filesystem::path resources, std::map<std::string, std::string> info)
-        : resources_(std::move(resources)), info_(std::move(info)) {}
+        : resources_(std::move(resources))
+        , info_(std::move(info)) {}
 
     // $ORVANE_RESOURCES_DIR, else the folder "resources" next to our executable.
     static std::filesystem::path defaultResourceDirectory();

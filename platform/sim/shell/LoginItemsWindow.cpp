@@ -17,7 +17,9 @@ constexpr long statusRequiresApproval = 2;
 } // namespace
 
 LoginItemsWindow::LoginItemsWindow(StatusReader status, Approver approve, QWidget* parent)
-    : QWidget(parent, Qt::Window), status_(std::move(status)), approve_(std::move(approve)) {
+    : QWidget(parent, Qt::Window)
+    , status_(std::move(status))
+    , approve_(std::move(approve)) {
     setObjectName("loginItemsWindow");
     setWindowTitle("System Settings \u2014 Login Items");
     setMinimumWidth(420);

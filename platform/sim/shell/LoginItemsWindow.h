@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QWidget>
 #include <functional>
+
+#include <QWidget>
 
 class QCheckBox;
 class QLabel;

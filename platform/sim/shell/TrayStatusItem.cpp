@@ -1,8 +1,8 @@
 #include "platform/sim/shell/TrayStatusItem.h"
 
-#include "platform/qt/VRAMDot.h"
-
 #include <QPainter>
+
+#include "platform/qt/VRAMDot.h"
 
 namespace orvane::sim {
 
@@ -13,18 +13,20 @@ constexpr int iconSize = 18;
 } // namespace
 
 TrayStatusItem::TrayStatusItem(Bundle& bundle) : bundle_(bundle) {
-    QObject::connect(&tray_, &QSystemTrayIcon::activated, &tray_,
-                     [this](QSystemTrayIcon::ActivationReason reason) {
-                         // Left click arrives as Trigger, right click as Context; both toggle.
-                         if ((reason == QSystemTrayIcon::Trigger ||
-                              reason == QSystemTrayIcon::Context) &&
-                             action_) {
-                             action_();
-                         }
-                     });
+    QObject::connect(
+        &tray_, &QSystemTrayIcon::activated, &tray_,
+        [this](QSystemTrayIcon::ActivationReason reason) {
+            // Left click arrives as Trigger, right click as Context; both toggle.
+            if ((reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context) &&
+                action_) {
+                action_();
+            }
+        });
 }
 
-bool TrayStatusItem::hasButton() const { return QSystemTrayIcon::isSystemTrayAvailable(); }
+bool TrayStatusItem::hasButton() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
 
 void TrayStatusItem::setImage(std::string_view imageName) {
     imageName_ = QString::fromUtf8(imageName.data(), static_cast<qsizetype>(imageName.size()));
@@ -48,7 +50,9 @@ void TrayStatusItem::setDotHidden(bool hidden) {
     refresh();
 }
 
-void TrayStatusItem::setAction(std::function<void()> action) { action_ = std::move(action); }
+void TrayStatusItem::setAction(std::function<void()> action) {
+    action_ = std::move(action);
+}
 
 std::optional<ScreenRect> TrayStatusItem::buttonRect() const {
     const QRect geometry = tray_.geometry();

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/ports/Bundle.h"
-#include "platform/ports/StatusItem.h"
-
 #include <QIcon>
 #include <QImage>
 #include <QSystemTrayIcon>
+
+#include "platform/ports/Bundle.h"
+#include "platform/ports/StatusItem.h"
 
 namespace orvane::sim {
 

@@ -1,8 +1,9 @@
 #include "platform/sim/update/AppcastFeed.h"
 
+#include <algorithm>
+
 #include <QStringList>
 #include <QXmlStreamReader>
-#include <algorithm>
 
 namespace orvane::sim {
 

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <optional>
+
 #include <QByteArray>
 #include <QString>
-#include <optional>
 
 // The update feed, an RSS "appcast" whose items announce released versions.
 namespace orvane::sim {

@@ -1,10 +1,11 @@
 #include "platform/sim/update/FeedChecker.h"
 
-#include "platform/sim/update/AppcastFeed.h"
+#include <memory>
 
 #include <QNetworkReply>
 #include <QNetworkRequest>
-#include <memory>
+
+#include "platform/sim/update/AppcastFeed.h"
 
 namespace orvane::sim {
 
@@ -15,7 +16,9 @@ constexpr int transferTimeoutMs = 30000;
 } // namespace
 
 FeedChecker::FeedChecker(QUrl feed, QString currentVersion, QObject* parent)
-    : QObject(parent), feed_(std::move(feed)), currentVersion_(std::move(currentVersion)) {}
+    : QObject(parent)
+    , feed_(std::move(feed))
+    , currentVersion_(std::move(currentVersion)) {}
 
 void FeedChecker::check(std::function<void(const Outcome&)> done) {
     using Kind = Outcome::Kind;
@@ -31,13 +34,13 @@ void FeedChecker::check(std::function<void(const Outcome&)> done) {
     QNetworkReply* reply = network_.get(request);
 
     auto tooLarge = std::make_shared<bool>(false);
-    connect(reply, &QNetworkReply::downloadProgress, reply, [reply, tooLarge](qint64 received,
-                                                                               qint64) {
-        if (received > maximumFeedBytes) {
-            *tooLarge = true;
-            reply->abort();
-        }
-    });
+    connect(reply, &QNetworkReply::downloadProgress, reply,
+            [reply, tooLarge](qint64 received, qint64) {
+                if (received > maximumFeedBytes) {
+                    *tooLarge = true;
+                    reply->abort();
+                }
+            });
     connect(reply, &QNetworkReply::finished, this, [this, reply, tooLarge, done] {
         reply->deleteLater();
         if (*tooLarge) {

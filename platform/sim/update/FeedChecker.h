@@ -1,10 +1,11 @@
 #pragma once
 
+#include <functional>
+
 #include <QNetworkAccessManager>
 #include <QObject>
 #include <QString>
 #include <QUrl>
-#include <functional>
 
 namespace orvane::sim {
 

@@ -14,8 +14,11 @@ constexpr const char* lastCheckKey = "SULastCheckTime";
 
 SimUpdater::SimUpdater(Defaults& defaults, MainQueue& queue, FeedChecker& checker,
                        Presenter present, std::function<double()> now)
-    : defaults_(defaults), queue_(queue), checker_(checker), present_(std::move(present)),
-      now_(std::move(now)) {}
+    : defaults_(defaults)
+    , queue_(queue)
+    , checker_(checker)
+    , present_(std::move(present))
+    , now_(std::move(now)) {}
 
 SimUpdater::~SimUpdater() {
     if (timer_) {
@@ -40,8 +43,8 @@ void SimUpdater::schedule() {
         return;
     }
     const double last = defaults_.doubleValue(lastCheckKey).value_or(now_());
-    const double due = std::clamp(last + scheduledCheckInterval - now_(), 0.0,
-                                  scheduledCheckInterval);
+    const double due =
+        std::clamp(last + scheduledCheckInterval - now_(), 0.0, scheduledCheckInterval);
     timer_ = queue_.after(due, [this] {
         timer_.reset();
         runScheduledCheck();

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+
 #include "platform/ports/Defaults.h"
 #include "platform/ports/MainQueue.h"
 #include "platform/ports/Updater.h"
 #include "platform/sim/update/FeedChecker.h"
-
-#include <functional>
-#include <optional>
 
 namespace orvane::sim {
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/sim/update/FeedChecker.h"
-
 #include <QWidget>
+
+#include "platform/sim/update/FeedChecker.h"
 
 namespace orvane::sim {
 

@@ -1,0 +1,217 @@
+#include <gtest/gtest.h>
+#include <map>
+#include <variant>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include "platform/sim/update/AppcastFeed.h"
+#include "platform/sim/update/FeedChecker.h"
+#include "platform/sim/update/SimUpdater.h"
+#include "platform/sim/update/UpdateResultWindow.h"
+#include "tests/support/FakeMainQueue.h"
+#include "tests/support/LocalHttpServer.h"
+
+namespace orvane::sim {
+namespace {
+
+using Kind = FeedChecker::Outcome::Kind;
+
+QByteArray appcast(const QByteArray& items) {
+    return R"(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle">
+  <channel><title>Orvane</title>)" +
+           items + "</channel></rss>";
+}
+
+const QByteArray olderAndCurrent = appcast(R"(
+    <item><title>2.2.1</title><sparkle:version>221</sparkle:version>
+      <sparkle:shortVersionString>2.2.1</sparkle:shortVersionString></item>
+    <item><title>2.3.0</title>
+      <enclosure url="https://example.invalid/2.3.0.zip" sparkle:version="230"
+                 sparkle:shortVersionString="2.3.0" length="1" type="application/zip"/></item>)");
+
+const QByteArray newer = appcast(R"(
+    <item><sparkle:shortVersionString>2.10.0</sparkle:shortVersionString></item>
+    <item><enclosure url="https://example.invalid/2.4.zip" sparkle:shortVersionString="2.4.0"/></item>)");
+
+FeedChecker::Outcome checkOnce(FeedChecker& checker) {
+    std::optional<FeedChecker::Outcome> result;
+    checker.check([&](const FeedChecker::Outcome& outcome) { result = outcome; });
+    QElapsedTimer waited;
+    waited.start();
+    while (!result && waited.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_TRUE(result) << "no answer from the feed";
+    return result.value_or(FeedChecker::Outcome{});
+}
+
+TEST(AppcastFeed, FindsTheNewestReleaseWhereverItsVersionStands) {
+    EXPECT_EQ(parseAppcast(olderAndCurrent).newest->version, "2.3.0");
+    EXPECT_EQ(parseAppcast(newer).newest->version, "2.10.0");
+    EXPECT_FALSE(parseAppcast(appcast("")).newest);
+    EXPECT_TRUE(parseAppcast(appcast("")).error.isEmpty());
+}
+
+TEST(AppcastFeed, RefusesWhatIsNotAnAppcast) {
+    for (const QByteArray& bad :
+         {QByteArray(""), QByteArray("<html><body>404</body></html>"),
+          QByteArray("<rss><channel><item>"), QByteArray("not xml at all")}) {
+        const ParsedFeed feed = parseAppcast(bad);
+        EXPECT_FALSE(feed.error.isEmpty()) << bad.toStdString();
+        EXPECT_FALSE(feed.newest);
+    }
+}
+
+TEST(AppcastFeed, ComparesVersionsNumericallyPartByPart) {
+    EXPECT_GT(compareVersions("2.10.0", "2.9.9"), 0);
+    EXPECT_EQ(compareVersions("2.3", "2.3.0"), 0);
+    EXPECT_LT(compareVersions("2.3.0", "2.3.1"), 0);
+    EXPECT_LT(compareVersions("2.3.0", "10"), 0);
+    EXPECT_GT(compareVersions("2.3.0b", "2.3.0a"), 0);
+}
+
+TEST(FeedChecker, TellsUpToDateNewerMalformedAndUnreachableApart) {
+    test::LocalHttpServer current(200, olderAndCurrent);
+    FeedChecker upToDate(current.url(), "2.3.0");
+    EXPECT_EQ(checkOnce(upToDate).kind, Kind::upToDate);
+
+    test::LocalHttpServer released(200, newer);
+    FeedChecker behind(released.url(), "2.3.0");
+    const auto found = checkOnce(behind);
+    EXPECT_EQ(found.kind, Kind::updateAvailable);
+    EXPECT_EQ(found.version, "2.10.0");
+
+    test::LocalHttpServer broken(200, "<rss><channel><item><title>half");
+    FeedChecker malformed(broken.url(), "2.3.0");
+    const auto unreadable = checkOnce(malformed);
+    EXPECT_EQ(unreadable.kind, Kind::failed);
+    EXPECT_TRUE(unreadable.error.startsWith("The update feed could not be read"));
+
+    test::LocalHttpServer missing(404, "gone");
+    FeedChecker notFound(missing.url(), "2.3.0");
+    EXPECT_EQ(checkOnce(notFound).kind, Kind::failed);
+
+    FeedChecker offline(test::unreachableUrl(), "2.3.0");
+    const auto refused = checkOnce(offline);
+    EXPECT_EQ(refused.kind, Kind::failed);
+    EXPECT_FALSE(refused.error.isEmpty());
+}
+
+TEST(UpdateResultWindow, SaysWhatTheCheckFound) {
+    EXPECT_EQ(UpdateResultWindow::texts({Kind::upToDate, {}, {}}, "2.3.0").first,
+              "You're up to date!");
+    const auto newerText = UpdateResultWindow::texts({Kind::updateAvailable, "2.4.0", {}}, "2.3.0");
+    EXPECT_TRUE(newerText.second.contains("2.4.0"));
+    const auto failed =
+        UpdateResultWindow::texts({Kind::failed, {}, "Connection refused"}, "2.3.0");
+    EXPECT_TRUE(failed.second.endsWith("Connection refused"));
+}
+
+// Settings in memory, typed like the real thing.
+class MemoryDefaults final : public Defaults {
+public:
+    std::optional<double> doubleValue(std::string_view key) override { return get<double>(key); }
+    std::optional<bool> boolValue(std::string_view key) override { return get<bool>(key); }
+    std::optional<std::string> stringValue(std::string_view key) override {
+        return get<std::string>(key);
+    }
+    void setDouble(std::string_view key, double value) override {
+        values_[std::string(key)] = value;
+    }
+    void setBool(std::string_view key, bool value) override { values_[std::string(key)] = value; }
+    void setString(std::string_view key, std::string_view value) override {
+        values_[std::string(key)] = std::string(value);
+    }
+
+private:
+    template <typename T>
+    std::optional<T> get(std::string_view key) {
+        const auto found = values_.find(std::string(key));
+        if (found == values_.end() || !std::holds_alternative<T>(found->second)) {
+            return std::nullopt;
+        }
+        return std::get<T>(found->second);
+    }
+    std::map<std::string, std::variant<double, bool, std::string>> values_;
+};
+
+class SimUpdaterTest : public ::testing::Test {
+protected:
+    SimUpdater makeUpdater(FeedChecker& checker) {
+        return SimUpdater(
+            defaults, queue, checker,
+            [this](const FeedChecker::Outcome& outcome) { shown.push_back(outcome); },
+            [this] { return 1.0e9 + queue.now(); });
+    }
+    // Serves network traffic until done() holds (or gives up after ten seconds).
+    static void waitFor(const std::function<bool()>& done) {
+        QElapsedTimer waited;
+        waited.start();
+        while (!done() && waited.elapsed() < 10000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+    }
+    // Serves network traffic for a moment, when nothing is expected to happen.
+    static void idle() {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 300) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+    }
+
+    MemoryDefaults defaults;
+    test::FakeMainQueue queue;
+    std::vector<FeedChecker::Outcome> shown;
+};
+
+TEST_F(SimUpdaterTest, ChecksEveryThirtyDaysAndStaysQuietUntilSomethingIsNew) {
+    test::LocalHttpServer server(200, olderAndCurrent);
+    FeedChecker checker(server.url(), "2.3.0");
+    SimUpdater updater = makeUpdater(checker);
+    EXPECT_TRUE(updater.automaticallyChecksForUpdates());
+    EXPECT_FALSE(updater.automaticallyDownloadsUpdates());
+    updater.start();
+    queue.advance(2591999.0);
+    idle();
+    EXPECT_EQ(server.requests(), 0);
+    queue.advance(1.0);
+    waitFor([&] { return server.requests() == 1 && updater.checkScheduled(); });
+    EXPECT_EQ(server.requests(), 1);
+    EXPECT_TRUE(shown.empty()); // up to date: nothing to say
+    EXPECT_TRUE(updater.checkScheduled());
+}
+
+TEST_F(SimUpdaterTest, ScheduledChecksStopWhenTurnedOffAndShowANewerVersion) {
+    test::LocalHttpServer server(200, newer);
+    FeedChecker checker(server.url(), "2.3.0");
+    SimUpdater updater = makeUpdater(checker);
+    updater.start();
+    updater.setAutomaticallyChecksForUpdates(false);
+    EXPECT_FALSE(updater.checkScheduled());
+    queue.advance(3 * SimUpdater::scheduledCheckInterval);
+    idle();
+    EXPECT_EQ(server.requests(), 0);
+
+    updater.setAutomaticallyChecksForUpdates(true);
+    queue.advance(SimUpdater::scheduledCheckInterval); // overdue already: checks at once
+    waitFor([&] { return !shown.empty(); });
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, Kind::updateAvailable);
+}
+
+TEST_F(SimUpdaterTest, ACheckOnRequestAlwaysReportsEvenWithAutomaticChecksOff) {
+    FeedChecker offline(test::unreachableUrl(), "2.3.0");
+    SimUpdater updater = makeUpdater(offline);
+    updater.setAutomaticallyChecksForUpdates(false);
+    updater.setAutomaticallyDownloadsUpdates(false);
+    updater.checkForUpdates();
+    waitFor([&] { return !shown.empty(); });
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].kind, Kind::failed);
+}
+
+} // namespace
+} // namespace orvane::sim
