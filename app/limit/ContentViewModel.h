@@ -1,6 +1,14 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "app/helperlink/HelperManager.h"
+#include "app/limit/Figures.h"
 #include "platform/ports/AdminRunner.h"
 #include "platform/ports/Defaults.h"
 #include "platform/ports/KernelLimit.h"
@@ -9,13 +17,6 @@
 #include "platform/ports/MainQueue.h"
 #include "platform/ports/PhysicalMemory.h"
 #include "shared/Logger.h"
-
-#include <cstdint>
-#include <functional>
-#include <memory>
-#include <optional>
-#include <string>
-#include <vector>
 
 namespace orvane {
 
@@ -38,13 +39,6 @@ struct ContentServices {
     LoginItem& loginItem;
     Log& log;
     StatusIcon* statusIcon = nullptr;
-};
-
-// Widths of the memory bar's segments, in points.
-struct BarWidths {
-    double barWidth = 260.0;
-    double reservedWidth = 0.0;
-    double vramWidth = 0.0;
 };
 
 // The state and behaviour behind one opening of the popover (the root view ContentView): the
@@ -105,17 +99,17 @@ public:
     StatusArea statusArea() const;
 
     // --- what the controls call ----------------------------------------------------------------
-    void selectPreset(double gigabytes);            // a preset row
-    void setCustomAllocation(double gigabytes);     // the slider; applies nothing
-    void applyCustomAllocation();                   // "Set Custom Allocation"
+    void selectPreset(double gigabytes);             // a preset row
+    void setCustomAllocation(double gigabytes);      // the slider; applies nothing
+    void applyCustomAllocation();                    // "Set Custom Allocation"
     void declineHelperOffer(std::int64_t megabytes); // "Not Now"
-    void openSystemSettings();                      // "Open System Settings"
+    void openSystemSettings();                       // "Open System Settings"
     void usePasswordInstead(std::int64_t megabytes); // "Use Password Instead"
-    void setPasswordFree(bool on);                  // "Password-free VRAM changes"
-    void setLaunchAtLogin(bool enabled);            // "Launch at Login"
-    void setEnableFunMode(bool enabled);            // "Enable Fun Mode"
-    void toggleMoreSettings();                      // the disclosure row
-    void toggleUpdateSettings();                    // "Change Update Settings"
+    void setPasswordFree(bool on);                   // "Password-free VRAM changes"
+    void setLaunchAtLogin(bool enabled);             // "Launch at Login"
+    void setEnableFunMode(bool enabled);             // "Enable Fun Mode"
+    void toggleMoreSettings();                       // the disclosure row
+    void toggleUpdateSettings();                     // "Change Update Settings"
 
     // The approval timer ticks every second while the popover is shown.
     void startApprovalTimer();
@@ -132,6 +126,18 @@ public:
 
 private:
     struct State;
+    class Change;
+
+    // Wraps a block that runs later (a delayed block, a tick, a helper completion) so that it does
+    // nothing once this instance is gone, and tells the observer about what it changed.
+    template <typename Body>
+    auto whileAlive(Body body);
+
+    void sendToHelper(std::int64_t megabytes);
+    void finishPasswordRoad(std::int64_t megabytes);
+    void updateStatusIcon();
+    void setHelperOfferShown(bool shown);
+
     std::unique_ptr<State> state_;
 };
 

@@ -1,0 +1,109 @@
+#include "app/limit/ContentViewModel.h"
+#include "app/limit/ContentViewModelState.h"
+#include "app/limit/Sizes.h"
+#include "shared/RangeRule.h"
+
+namespace orvane {
+
+void ContentViewModel::applyVRAM(double gigabytes) {
+    const Change change(*this);
+    auto& f = state_->fields;
+    // One change at a time: under way, offered or waiting for approval.
+    if (f.busyMessage || f.helperOfferMB || f.waitingForApprovalMB) {
+        return;
+    }
+    f.vramError.reset();
+    const auto megabytes = validatedMegabytes(gigabytes, f.totalRAMGB);
+    if (!megabytes) {
+        f.vramError = outsideRangeText(integerPart(gigabytes));
+        scheduleRefresh();
+        return;
+    }
+    f.helperState = state_->services.helperManager.state();
+    if (f.helperState == HelperManager::State::on) {
+        sendToHelper(*megabytes);
+    } else if (helperOfferShown()) {
+        applyWithPassword(*megabytes);
+    } else {
+        f.helperOfferMB = megabytes;
+    }
+}
+
+void ContentViewModel::sendToHelper(std::int64_t megabytes) {
+    state_->fields.busyMessage = std::string(texts::applying);
+    state_->services.helperManager.setLimit(
+        megabytes, whileAlive([this, megabytes](HelperManager::SetResult result) {
+            handleHelperResult(result, megabytes);
+        }));
+}
+
+void ContentViewModel::handleHelperResult(HelperManager::SetResult result, std::int64_t megabytes) {
+    const Change change(*this);
+    auto& f = state_->fields;
+    f.busyMessage.reset();
+    switch (result) {
+    case HelperManager::SetResult::success:
+        if (!sameMegabytes(megabytes, readVRAMGB())) {
+            f.vramError = std::string(texts::limitDidNotChange);
+        }
+        break;
+    case HelperManager::SetResult::rejected:
+        f.vramError = outsideRangeText(megabytes / 1024);
+        break;
+    case HelperManager::SetResult::unavailable:
+        // The user never hears of the helper's failure: the password road takes over.
+        applyWithPassword(megabytes);
+        return;
+    }
+    scheduleRefresh();
+    updateStatusIcon();
+}
+
+void ContentViewModel::turnOnHelper(std::optional<std::int64_t> pendingMB) {
+    const Change change(*this);
+    auto& f = state_->fields;
+    // A "Turn On" for an offer that is no longer open (a second click on its way) must not send the
+    // change twice.
+    if (pendingMB && f.helperOfferMB != pendingMB) {
+        return;
+    }
+    setHelperOfferShown(true);
+    f.helperOfferMB.reset();
+    const std::weak_ptr<int> alive = state_->alive;
+    state_->services.helperManager.registerHelper();
+    if (alive.expired()) {
+        return; // the System Settings stand-in may run an event loop that replaced this instance
+    }
+    f.helperState = state_->services.helperManager.state();
+    if (!pendingMB) {
+        return;
+    }
+    switch (f.helperState) {
+    case HelperManager::State::off:
+        applyWithPassword(*pendingMB);
+        break;
+    case HelperManager::State::needsApproval:
+        f.waitingForApprovalMB = pendingMB;
+        break;
+    case HelperManager::State::on:
+        sendToHelper(*pendingMB);
+        break;
+    }
+}
+
+void ContentViewModel::onApprovalTick() {
+    const Change change(*this);
+    auto& f = state_->fields;
+    // Nothing to watch: no system call every second for nothing.
+    if (!f.waitingForApprovalMB && f.helperState != HelperManager::State::needsApproval) {
+        return;
+    }
+    f.helperState = state_->services.helperManager.state();
+    if (f.helperState != HelperManager::State::on || !f.waitingForApprovalMB) {
+        return;
+    }
+    const std::int64_t megabytes = *std::exchange(f.waitingForApprovalMB, std::nullopt);
+    sendToHelper(megabytes);
+}
+
+} // namespace orvane

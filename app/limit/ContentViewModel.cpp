@@ -1,0 +1,200 @@
+#include "app/limit/ContentViewModel.h"
+
+#include "app/limit/ContentViewModelState.h"
+#include "app/limit/Presets.h"
+#include "app/limit/VramReader.h"
+
+namespace orvane {
+
+ContentViewModel::ContentViewModel(ContentServices services)
+    : state_(std::make_unique<State>(services)) {
+    auto& f = state_->fields;
+    f.totalRAMGB = static_cast<double>(services.memory.bytes()) / gb;
+    f.helperState = services.helperManager.state();
+    f.launchAtLogin = services.loginItem.isEnabled();
+}
+
+ContentViewModel::~ContentViewModel() {
+    stopApprovalTimer();
+}
+
+void ContentViewModel::setObserver(std::function<void()> observer) {
+    state_->observer = std::move(observer);
+}
+
+// --- state -------------------------------------------------------------------------------------
+
+double ContentViewModel::totalRAMGB() const {
+    return state_->fields.totalRAMGB;
+}
+double ContentViewModel::currentVRAMGB() const {
+    return state_->fields.currentVRAMGB;
+}
+std::optional<double> ContentViewModel::selectedVRAMGB() const {
+    return state_->fields.selectedVRAMGB;
+}
+bool ContentViewModel::launchAtLogin() const {
+    return state_->fields.launchAtLogin;
+}
+double ContentViewModel::customAllocation() const {
+    return state_->fields.customAllocation;
+}
+bool ContentViewModel::showingUpdateSettings() const {
+    return state_->fields.showingUpdateSettings;
+}
+bool ContentViewModel::showMoreSettings() const {
+    return state_->fields.showMoreSettings;
+}
+const std::optional<std::string>& ContentViewModel::vramError() const {
+    return state_->fields.vramError;
+}
+const std::optional<std::string>& ContentViewModel::busyMessage() const {
+    return state_->fields.busyMessage;
+}
+HelperManager::State ContentViewModel::helperState() const {
+    return state_->fields.helperState;
+}
+std::optional<std::int64_t> ContentViewModel::helperOfferMB() const {
+    return state_->fields.helperOfferMB;
+}
+std::optional<std::int64_t> ContentViewModel::waitingForApprovalMB() const {
+    return state_->fields.waitingForApprovalMB;
+}
+bool ContentViewModel::helperOfferShown() const {
+    return state_->storedFlag(texts::helperOfferShownKey);
+}
+bool ContentViewModel::enableFunMode() const {
+    return state_->storedFlag(texts::enableFunModeKey);
+}
+
+// --- the model ---------------------------------------------------------------------------------
+
+double ContentViewModel::readVRAMGB() {
+    return orvane::readVRAMGB(state_->services.kernel, state_->services.defaults, state_->vramLog);
+}
+
+void ContentViewModel::refreshVRAM() {
+    const Change change(*this);
+    const double value = readVRAMGB();
+    state_->fields.currentVRAMGB = value;
+    state_->fields.selectedVRAMGB = value;
+    updateStatusIcon();
+}
+
+void ContentViewModel::scheduleRefresh() {
+    state_->services.mainQueue.after(1.0, whileAlive([this] { refreshVRAM(); }));
+}
+
+void ContentViewModel::onPopoverAppear() {
+    const Change change(*this);
+    auto& f = state_->fields;
+    f.helperState = state_->services.helperManager.state();
+    if (f.customAllocation == 0.0) {
+        f.customAllocation = f.totalRAMGB * 0.5;
+    }
+    if (!hasEnoughMemory()) {
+        return;
+    }
+    const double value = readVRAMGB();
+    f.currentVRAMGB = value;
+    f.selectedVRAMGB = value;
+    scheduleRefresh();
+    f.launchAtLogin = state_->services.loginItem.isEnabled();
+}
+
+void ContentViewModel::updateStatusIcon() {
+    if (auto* icon = state_->services.statusIcon) {
+        icon->updateStatusIcon();
+    }
+}
+
+// --- derived values ----------------------------------------------------------------------------
+
+std::vector<double> ContentViewModel::vramOptions() const {
+    return orvane::vramOptions(totalRAMGB());
+}
+
+std::string ContentViewModel::optionLabel(double gigabytes, std::size_t index) const {
+    return orvane::optionLabel(gigabytes, index, totalRAMGB(), enableFunMode());
+}
+
+std::int64_t ContentViewModel::reservedSystemRAMGB() const {
+    return orvane::reservedSystemRAMGB(totalRAMGB(), currentVRAMGB());
+}
+
+bool ContentViewModel::isSystemManaged() const {
+    return currentVRAMGB() == 0.0;
+}
+
+bool ContentViewModel::hasEnoughMemory() const {
+    return totalRAMGB() >= minimumRequiredRAMGB;
+}
+
+std::string ContentViewModel::minimumMemoryText() const {
+    return orvane::minimumMemoryText(minimumRequiredRAMGB);
+}
+
+std::string ContentViewModel::totalFigureText() const {
+    return orvane::totalFigureText(totalRAMGB());
+}
+
+std::string ContentViewModel::reservedFigureText() const {
+    return orvane::reservedFigureText(totalRAMGB(), currentVRAMGB());
+}
+
+std::string ContentViewModel::allocatedFigureText() const {
+    return orvane::allocatedFigureText(currentVRAMGB());
+}
+
+BarWidths ContentViewModel::barWidths() const {
+    return orvane::barWidths(totalRAMGB(), currentVRAMGB());
+}
+
+double ContentViewModel::customRangeMinimum() const {
+    return totalRAMGB() * 0.5;
+}
+
+double ContentViewModel::customRangeMaximum() const {
+    return totalRAMGB() - 2.0;
+}
+
+std::string ContentViewModel::customAmountText() const {
+    return orvane::customAmountText(customAllocation());
+}
+
+bool ContentViewModel::controlsLocked() const {
+    const auto& f = state_->fields;
+    return f.busyMessage || f.helperOfferMB || f.waitingForApprovalMB;
+}
+
+ContentViewModel::StatusArea ContentViewModel::statusArea() const {
+    const auto& f = state_->fields;
+    if (f.busyMessage) {
+        return StatusArea::busy;
+    }
+    if (f.helperOfferMB) {
+        return StatusArea::offer;
+    }
+    if (f.waitingForApprovalMB) {
+        return StatusArea::approval;
+    }
+    return f.vramError ? StatusArea::error : StatusArea::none;
+}
+
+// --- the approval timer ------------------------------------------------------------------------
+
+void ContentViewModel::startApprovalTimer() {
+    if (state_->approvalTimer) {
+        return;
+    }
+    state_->approvalTimer =
+        state_->services.mainQueue.every(1.0, whileAlive([this] { onApprovalTick(); }));
+}
+
+void ContentViewModel::stopApprovalTimer() {
+    if (const auto timer = std::exchange(state_->approvalTimer, std::nullopt)) {
+        state_->services.mainQueue.cancel(*timer);
+    }
+}
+
+} // namespace orvane

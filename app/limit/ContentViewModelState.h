@@ -1,0 +1,97 @@
+#pragma once
+
+// The inside of ContentViewModel, shared by the files that implement it. Not for the views.
+
+#include <tuple>
+#include <utility>
+
+#include "app/limit/ContentViewModel.h"
+#include "app/limit/LimitTexts.h"
+
+namespace orvane {
+
+struct ContentViewModel::State {
+    explicit State(ContentServices s)
+        : services(s)
+        , vramLog(s.log, texts::vramCategory)
+        , appLog(s.log, texts::appCategory) {}
+
+    ContentServices services;
+    Logger vramLog;
+    Logger appLog;
+
+    // Blocks that outlive this instance hold only a weak copy: expired means "gone, do nothing".
+    std::shared_ptr<int> alive = std::make_shared<int>(0);
+    std::function<void()> observer;
+    int changeDepth = 0;
+    std::optional<MainQueue::TimerId> approvalTimer;
+
+    // The fields a view renders. The two persisted ones live in the user defaults.
+    struct Fields {
+        double totalRAMGB = 0.0;
+        double currentVRAMGB = 0.0;
+        std::optional<double> selectedVRAMGB;
+        bool launchAtLogin = false;
+        double customAllocation = 0.0;
+        bool showingUpdateSettings = false;
+        bool showMoreSettings = false;
+        std::optional<std::string> vramError;
+        std::optional<std::string> busyMessage;
+        HelperManager::State helperState = HelperManager::State::off;
+        std::optional<std::int64_t> helperOfferMB;
+        std::optional<std::int64_t> waitingForApprovalMB;
+
+        friend bool operator==(const Fields&, const Fields&) = default;
+    } fields;
+
+    bool storedFlag(std::string_view key) const {
+        return services.defaults.boolValue(key).value_or(false);
+    }
+
+    auto snapshot() const {
+        return std::make_tuple(fields, storedFlag(texts::helperOfferShownKey),
+                               storedFlag(texts::enableFunModeKey));
+    }
+};
+
+// Brackets one entry into the model. When the outermost entry ends and the rendered state differs
+// from how it began, the observer runs, once, as the very last thing.
+class ContentViewModel::Change {
+public:
+    explicit Change(ContentViewModel& model) : state_(*model.state_), alive_(model.state_->alive) {
+        if (state_.changeDepth++ == 0) {
+            before_ = state_.snapshot();
+        }
+    }
+    ~Change() {
+        if (alive_.expired() || --state_.changeDepth > 0) {
+            return;
+        }
+        if (before_ != state_.snapshot() && state_.observer) {
+            // A copy: the observer may replace itself, or even end this instance.
+            const auto observer = state_.observer;
+            observer();
+        }
+    }
+    Change(const Change&) = delete;
+    Change& operator=(const Change&) = delete;
+
+private:
+    State& state_;
+    std::weak_ptr<int> alive_;
+    std::optional<decltype(std::declval<const State&>().snapshot())> before_;
+};
+
+template <typename Body>
+auto ContentViewModel::whileAlive(Body body) {
+    return
+        [this, alive = std::weak_ptr<int>(state_->alive), body = std::move(body)](auto&&... args) {
+            if (alive.expired()) {
+                return;
+            }
+            const Change change(*this);
+            body(std::forward<decltype(args)>(args)...);
+        };
+}
+
+} // namespace orvane

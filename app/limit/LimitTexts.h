@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+// Every sentence the popover's model shows or logs, word for word, so that a reader can hold them
+// against the product's documents. "…" is the single character U+2026 throughout.
+namespace orvane::texts {
+
+// --- progress, in busyMessage ------------------------------------------------------------------
+inline constexpr std::string_view applying = "Applying…";
+inline constexpr std::string_view waitingForAdministrator = "Waiting for administrator approval…";
+
+// --- errors, in vramError ----------------------------------------------------------------------
+inline constexpr std::string_view couldNotChangeLimit = "Couldn't change the VRAM limit.";
+inline constexpr std::string_view limitDidNotChange = "The VRAM limit didn't change as expected.";
+inline constexpr std::string_view outsideAllowedRange =
+    " GB is outside the allowed range."; // after n
+
+// --- figures -----------------------------------------------------------------------------------
+inline constexpr std::string_view totalSystemRAM = "Total System RAM: ";
+inline constexpr std::string_view reservedSystemRAM = "Reserved System RAM: ";
+inline constexpr std::string_view allocatedVRAM = "Allocated VRAM: ";
+inline constexpr std::string_view systemManaged = "System Managed";
+inline constexpr std::string_view gbUnit = " GB";
+
+inline constexpr std::string_view minimumMemoryBefore = "⚠️ Your Mac must have at least ";
+inline constexpr std::string_view minimumMemoryAfter = " GB RAM to run this app.";
+
+// --- preset rows and the custom amount ---------------------------------------------------------
+inline constexpr std::string_view allocateDefault = "Allocate Default VRAM";
+inline constexpr std::string_view allocateBefore = "Allocate ";
+inline constexpr std::string_view allocateAfter = " GB VRAM";
+inline constexpr std::string_view funNameSeparator = ": ";
+inline constexpr std::string_view funNameFallback = "Option";
+
+// One name per raw preset of each tier of total memory.
+inline constexpr std::array<std::string_view, 6> funNamesFrom64 = {
+    "Default", "More", "Way More", "Too Much!", "OMFG No!", "Insane!"};
+inline constexpr std::array<std::string_view, 5> funNamesFrom32 = {"Default", "More", "Way More",
+                                                                   "Too Much!", "Insane!"};
+inline constexpr std::array<std::string_view, 4> funNamesAbove8 = {"Default", "Way More",
+                                                                   "Too Much!", "Insane!"};
+inline constexpr std::array<std::string_view, 3> funNamesAt8 = {"Default", "Too Much!", "Insane!"};
+
+// --- the administrator script, in the order it is put together ---------------------------------
+inline constexpr std::string_view scriptCommand =
+    "do shell script \"/usr/sbin/sysctl -w iogpu.wired_limit_mb=";
+inline constexpr std::string_view scriptCommandEnd = "\" ";
+inline constexpr std::string_view scriptPrompt =
+    "with prompt \"Orvane needs administrator access to change the GPU memory limit.\" ";
+inline constexpr std::string_view scriptPrivileges = "with administrator privileges";
+
+// --- log lines ---------------------------------------------------------------------------------
+inline constexpr std::string_view vramCategory = "vram";
+inline constexpr std::string_view appCategory = "app";
+inline constexpr std::string_view readFailedLog = "Failed to read VRAM: %{public}s";
+inline constexpr std::string_view scriptFailedLog = "Setting VRAM limit failed: %{public}@";
+inline constexpr std::string_view launchAtLoginFailedLog = "Launch at login failed: %{public}s";
+
+// --- user defaults keys ------------------------------------------------------------------------
+inline constexpr std::string_view lastKnownVRAMGBKey = "lastKnownVRAMGB";
+inline constexpr std::string_view helperOfferShownKey = "helperOfferShown";
+inline constexpr std::string_view enableFunModeKey = "enableFunMode";
+
+} // namespace orvane::texts

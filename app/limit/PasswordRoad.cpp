@@ -1,0 +1,69 @@
+#include "app/limit/ContentViewModel.h"
+#include "app/limit/ContentViewModelState.h"
+#include "app/limit/PasswordScript.h"
+#include "app/limit/Sizes.h"
+
+namespace orvane {
+
+namespace {
+
+constexpr long userCancelled = -128;
+
+} // namespace
+
+void ContentViewModel::applyWithPassword(std::int64_t megabytes) {
+    const Change change(*this);
+    state_->fields.busyMessage = std::string(texts::waitingForAdministrator);
+    // The short delay lets the popover show the busy text before the password dialog blocks it.
+    state_->services.mainQueue.after(
+        0.05, whileAlive([this, megabytes] { finishPasswordRoad(megabytes); }));
+}
+
+void ContentViewModel::finishPasswordRoad(std::int64_t megabytes) {
+    const std::weak_ptr<int> alive = state_->alive;
+    auto error = runPasswordScript(megabytes);
+    if (alive.expired()) {
+        return;
+    }
+    auto& f = state_->fields;
+    f.vramError = std::move(error);
+    f.busyMessage.reset();
+    scheduleRefresh();
+    updateStatusIcon();
+}
+
+std::optional<std::string> ContentViewModel::runPasswordScript(std::int64_t megabytes) {
+    const std::weak_ptr<int> alive = state_->alive;
+    const Logger vramLog = state_->vramLog;
+    const AdminRunner::Outcome outcome =
+        state_->services.adminRunner.run(passwordScriptSource(megabytes));
+    // While the password dialog was up an event loop may have run and replaced this instance.
+    if (alive.expired()) {
+        return std::nullopt;
+    }
+    if (!outcome.compiled) {
+        return std::string(texts::couldNotChangeLimit);
+    }
+    if (!outcome.error) {
+        if (sameMegabytes(megabytes, readVRAMGB())) {
+            return std::nullopt;
+        }
+        return std::string(texts::limitDidNotChange);
+    }
+    const AdminRunner::ScriptError& error = *outcome.error;
+    if (error.number == userCancelled) {
+        return std::nullopt;
+    }
+    vramLog.error(texts::scriptFailedLog, {error.description});
+    // An empty message would leave an invisible error line: the failure would look like success.
+    if (error.message && !error.message->empty()) {
+        return *error.message;
+    }
+    return std::string(texts::couldNotChangeLimit);
+}
+
+std::string ContentViewModel::passwordScriptSource(std::int64_t megabytes) {
+    return orvane::passwordScriptSource(megabytes);
+}
+
+} // namespace orvane

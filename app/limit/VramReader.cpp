@@ -1,0 +1,36 @@
+#include "app/limit/VramReader.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "app/limit/LimitTexts.h"
+#include "shared/ErrnoText.h"
+
+namespace orvane {
+
+std::int64_t decodedLimitMB(const KernelLimit::RawValue& raw) {
+    if (raw.length == 4) {
+        std::int32_t narrow = 0;
+        std::memcpy(&narrow, raw.bytes.data(), sizeof narrow);
+        return narrow;
+    }
+    std::int64_t wide = 0;
+    std::memcpy(&wide, raw.bytes.data(), sizeof wide);
+    return wide;
+}
+
+double readVRAMGB(KernelLimit& kernel, Defaults& defaults, const Logger& vramLog) {
+    KernelLimit::RawValue raw;
+    raw.length = raw.bytes.size();
+    if (const int error = kernel.read(raw); error != 0) {
+        vramLog.error(texts::readFailedLog, {errnoText(error)});
+        const auto stored = defaults.doubleValue(texts::lastKnownVRAMGBKey);
+        // A hand-edited "nan" or "inf" would poison every figure; treat it as no value.
+        return stored && std::isfinite(*stored) ? *stored : 0.0;
+    }
+    const double gigabytes = static_cast<double>(decodedLimitMB(raw)) * 0.0009765625;
+    defaults.setDouble(texts::lastKnownVRAMGBKey, gigabytes);
+    return gigabytes;
+}
+
+} // namespace orvane

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+#include "platform/ports/Defaults.h"
+#include "platform/ports/KernelLimit.h"
+#include "shared/Logger.h"
+
+namespace orvane {
+
+// The limit in megabytes from the kernel's answer: 4 bytes are a signed 32-bit number, any other
+// length a signed 64-bit one.
+std::int64_t decodedLimitMB(const KernelLimit::RawValue& raw);
+
+// Reads iogpu.wired_limit_mb once, in gigabytes, and keeps it under "lastKnownVRAMGB". When the
+// read fails the failure is logged and the stored value stands in (0.0 without one).
+double readVRAMGB(KernelLimit& kernel, Defaults& defaults, const Logger& vramLog);
+
+} // namespace orvane
