@@ -1,0 +1,147 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <variant>
+
+#include "app/limit/ContentViewModel.h"
+#include "shared/HelperIdentity.h"
+#include "tests/support/FakeKernel.h"
+#include "tests/support/FakeLog.h"
+#include "tests/support/FakeMainQueue.h"
+
+// Port fakes for the popover's model, and a harness that builds one model on them.
+namespace orvane::test {
+
+class FakeDefaults final : public Defaults {
+public:
+    std::map<std::string, std::variant<double, bool, std::string>, std::less<>> values;
+
+    template <typename T>
+    std::optional<T> get(std::string_view key) {
+        const auto it = values.find(key);
+        if (it == values.end() || !std::holds_alternative<T>(it->second)) {
+            return std::nullopt;
+        }
+        return std::get<T>(it->second);
+    }
+    std::optional<double> doubleValue(std::string_view key) override { return get<double>(key); }
+    std::optional<bool> boolValue(std::string_view key) override { return get<bool>(key); }
+    std::optional<std::string> stringValue(std::string_view k) override {
+        return get<std::string>(k);
+    }
+    void setDouble(std::string_view key, double v) override { values[std::string(key)] = v; }
+    void setBool(std::string_view key, bool v) override { values[std::string(key)] = v; }
+    void setString(std::string_view key, std::string_view v) override {
+        values[std::string(key)] = std::string(v);
+    }
+};
+
+// The service registry: status 0 off, 1 enabled, 2 awaiting approval.
+class FakeServiceManager final : public ServiceManager {
+public:
+    long current = 0;
+    long afterRegister = 2;
+    int settingsOpened = 0;
+    int unregistered = 0;
+    long status() override { return current; }
+    std::optional<std::string> registerService() override {
+        current = afterRegister;
+        return std::nullopt;
+    }
+    std::optional<std::string> unregisterService() override {
+        ++unregistered;
+        current = 0;
+        return std::nullopt;
+    }
+    void openSystemSettingsLoginItems() override { ++settingsOpened; }
+};
+
+// A daemon that answers at once; the manager still hands the result over through the main queue.
+class FakeTransport final : public HelperTransport {
+public:
+    bool reachable = true;
+    std::int32_t reply = 0;
+    FakeKernel* kernel = nullptr; // written on a 0 reply when set
+    std::vector<std::int64_t> sent;
+
+    std::shared_ptr<HelperConnection> connect() override {
+        return std::make_shared<Connection>(*this);
+    }
+
+private:
+    struct Connection final : HelperConnection {
+        explicit Connection(FakeTransport& t) : transport(t) {}
+        FakeTransport& transport;
+        bool openProxy(ErrorHandler) override { return transport.reachable; }
+        void protocolVersion(VersionReply answer) override { answer(helperProtocolVersion); }
+        void setWiredLimit(std::int64_t megabytes, StatusReply answer) override {
+            transport.sent.push_back(megabytes);
+            if (transport.kernel && transport.reply == 0) {
+                transport.kernel->value = megabytes;
+            }
+            answer(transport.reply);
+        }
+        void invalidate() override {}
+    };
+};
+
+class FakeAdminRunner final : public AdminRunner {
+public:
+    std::vector<std::string> sources;
+    Outcome outcome;
+    std::function<void()> duringRun; // what happens while the password dialog is up
+    Outcome run(const std::string& source) override {
+        sources.push_back(source);
+        if (duringRun) {
+            duringRun();
+        }
+        return outcome;
+    }
+};
+
+class FakeLoginItem final : public LoginItem {
+public:
+    bool enabled = false;
+    std::optional<std::string> error;
+    bool isEnabled() override { return enabled; }
+    std::optional<std::string> setEnabled(bool on) override {
+        if (!error) {
+            enabled = on;
+        }
+        return error;
+    }
+};
+
+class FakeStatusIcon final : public StatusIcon {
+public:
+    int updates = 0;
+    void updateStatusIcon() override { ++updates; }
+};
+
+// One popover's model on a 16 GB machine with the helper off and a limit of 0.
+struct ModelHarness {
+    FakeMainQueue queue;
+    FakeKernel kernel;
+    FakeMemory memory{gigabytes(16)};
+    FakeDefaults defaults;
+    FakeServiceManager service;
+    FakeTransport transport;
+    FakeAdminRunner admin;
+    FakeLoginItem loginItem;
+    FakeLog log;
+    FakeStatusIcon icon;
+    HelperManager manager{service, transport, queue, log};
+    std::unique_ptr<ContentViewModel> model;
+    int renders = 0;
+
+    ContentViewModel& open() {
+        model = std::make_unique<ContentViewModel>(ContentServices{
+            manager, kernel, memory, defaults, queue, admin, loginItem, log, &icon});
+        model->setObserver([this] { ++renders; });
+        model->onPopoverAppear();
+        return *model;
+    }
+};
+
+} // namespace orvane::test

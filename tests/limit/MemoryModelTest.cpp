@@ -1,0 +1,184 @@
+#include <cerrno>
+#include <cmath>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/limit/Presets.h"
+#include "app/limit/Sizes.h"
+#include "tests/limit/LimitFakes.h"
+
+namespace orvane::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+
+TEST(MemoryModel, ReadsFourBytesAsSigned32AndEightAsSigned64AndKeepsTheValue) {
+    ModelHarness h;
+    auto& model = h.open();
+    struct Case {
+        std::int64_t value;
+        std::size_t length;
+        double gb;
+    };
+    for (const Case& c : {Case{14336, 4, 14.0}, Case{10000, 4, 9.765625}, Case{-1024, 4, -1.0},
+                          Case{6000000000, 8, 5859375.0}, Case{0, 8, 0.0}}) {
+        h.kernel.value = c.value;
+        h.kernel.answerLength = c.length;
+        EXPECT_EQ(model.readVRAMGB(), c.gb) << c.value;
+        EXPECT_EQ(h.defaults.get<double>("lastKnownVRAMGB"), c.gb);
+    }
+}
+
+TEST(MemoryModel, AFailedReadIsLoggedAndFallsBackToTheStoredValueOrZero) {
+    ModelHarness h;
+    h.kernel.readError = ENOENT;
+    auto& model = h.open();
+    EXPECT_EQ(model.currentVRAMGB(), 0.0);
+    EXPECT_EQ(h.log.entries().at(0),
+              error("vram", "Failed to read VRAM: No such file or directory"));
+
+    for (const auto& [stored, expected] : {std::pair{14.0, 14.0}, std::pair{double(NAN), 0.0}}) {
+        h.defaults.setDouble("lastKnownVRAMGB", stored);
+        EXPECT_EQ(model.readVRAMGB(), expected);
+    }
+    h.defaults.setString("lastKnownVRAMGB", "14");
+    EXPECT_EQ(model.readVRAMGB(), 0.0);
+    EXPECT_EQ(h.defaults.get<std::string>("lastKnownVRAMGB"), "14"); // a failed read writes nothing
+}
+
+TEST(MemoryModel, FiguresCheckmarkAndBarFollowTheLimitOnA16GBMachine) {
+    struct Case {
+        std::int64_t megabytes;
+        const char* reserved;
+        const char* allocated;
+        std::optional<std::size_t> checkedRow;
+        double reservedWidth;
+    };
+    for (const Case& c :
+         {Case{14336, "Reserved System RAM: 2 GB", "Allocated VRAM: 14 GB", 3, 32.5},
+          Case{10000, "Reserved System RAM: 7 GB", "Allocated VRAM: 9 GB", {}, 113.75},
+          Case{0, "Reserved System RAM: System Managed", "Allocated VRAM: System Managed", 0,
+               260.0}}) {
+        ModelHarness h;
+        h.kernel.value = c.megabytes;
+        auto& model = h.open();
+        EXPECT_EQ(model.totalFigureText(), "Total System RAM: 16 GB");
+        EXPECT_EQ(model.reservedFigureText(), c.reserved);
+        EXPECT_EQ(model.allocatedFigureText(), c.allocated);
+        EXPECT_EQ(model.isSystemManaged(), c.megabytes == 0);
+        const auto options = model.vramOptions();
+        std::optional<std::size_t> checked;
+        for (std::size_t i = 0; i < options.size(); ++i) {
+            if (model.selectedVRAMGB() == options[i]) {
+                checked = i;
+            }
+        }
+        EXPECT_EQ(checked, c.checkedRow) << c.megabytes;
+        EXPECT_EQ(model.barWidths().reservedWidth, c.reservedWidth);
+        EXPECT_EQ(model.barWidths().vramWidth, 260.0 - c.reservedWidth);
+    }
+}
+
+TEST(MemoryModel, PresetsFollowTheTierAndAreTruncated) {
+    const std::map<double, std::vector<double>> expected = {{7.9, {}},
+                                                            {8.0, {0, 5, 6}},
+                                                            {16.0, {0, 10, 12, 14}},
+                                                            {18.0, {0, 12, 14, 16}},
+                                                            {20.5, {0, 14, 16, 18}},
+                                                            {36.0, {0, 26, 30, 32, 34}},
+                                                            {64.0, {0, 54, 56, 58, 60, 62}},
+                                                            {128.0, {0, 118, 120, 122, 124, 126}}};
+    for (const auto& [total, options] : expected) {
+        EXPECT_THAT(vramOptions(total), ElementsAreArray(options)) << total;
+    }
+}
+
+TEST(MemoryModel, LabelsNameTheSizeAndInFunModeTheTiersName) {
+    std::vector<std::string> plain, fun;
+    for (std::size_t i = 0; i < 4; ++i) {
+        plain.push_back(optionLabel(vramOptions(16.0)[i], i, 16.0, false));
+        fun.push_back(optionLabel(vramOptions(16.0)[i], i, 16.0, true));
+    }
+    EXPECT_THAT(plain, ElementsAre("Allocate Default VRAM", "Allocate 10 GB VRAM",
+                                   "Allocate 12 GB VRAM", "Allocate 14 GB VRAM"));
+    EXPECT_THAT(fun, ElementsAre("Allocate Default VRAM", "Allocate 10 GB VRAM: Way More",
+                                 "Allocate 12 GB VRAM: Too Much!", "Allocate 14 GB VRAM: Insane!"));
+    EXPECT_EQ(optionLabel(60, 4, 64.0, true), "Allocate 60 GB VRAM: OMFG No!");
+    EXPECT_EQ(optionLabel(6, 2, 8.0, true), "Allocate 6 GB VRAM: Insane!");
+    EXPECT_EQ(optionLabel(14.9, 9, 16.0, true), "Allocate 14 GB VRAM: Option");
+    EXPECT_EQ(optionLabel(5, 1, 7.9, true), "Allocate 5 GB VRAM: Option");
+}
+
+TEST(MemoryModel, BelowEightGigabytesOnlyTheWarningAndNoRead) {
+    ModelHarness h;
+    h.memory.set(static_cast<std::uint64_t>(7.9 * 1073741824.0));
+    h.kernel.value = 4096;
+    auto& model = h.open();
+    EXPECT_FALSE(model.hasEnoughMemory());
+    EXPECT_EQ(model.minimumMemoryText(),
+              "⚠️ Your Mac must have at least 8 GB RAM to run this app.");
+    EXPECT_EQ(model.currentVRAMGB(), 0.0);
+    EXPECT_EQ(h.queue.pendingTimers(), 0u);
+
+    h.memory.set(gigabytes(8));
+    EXPECT_TRUE(h.open().hasEnoughMemory());
+}
+
+TEST(MemoryModel, CustomAllocationStartsAtHalfOnceAndSpansTheAcceptedRange) {
+    ModelHarness h;
+    h.memory.set(gigabytes(36));
+    auto& model = h.open();
+    EXPECT_EQ(model.customAllocation(), 18.0);
+    EXPECT_EQ(model.customRangeMinimum(), 18.0);
+    EXPECT_EQ(model.customRangeMaximum(), 34.0);
+    EXPECT_EQ(model.customAmountText(), "Allocate 18 GB VRAM");
+    model.setCustomAllocation(34.0);
+    model.onPopoverAppear();
+    EXPECT_EQ(model.customAmountText(), "Allocate 34 GB VRAM");
+}
+
+TEST(MemoryModel, StartsFromTheServicesAndIdle) {
+    ModelHarness h;
+    h.service.current = 2;
+    h.loginItem.enabled = true;
+    h.defaults.setBool("enableFunMode", true);
+    auto& model = h.open();
+    EXPECT_EQ(model.totalRAMGB(), 16.0);
+    EXPECT_EQ(model.helperState(), HelperManager::State::needsApproval);
+    EXPECT_TRUE(model.launchAtLogin());
+    EXPECT_TRUE(model.enableFunMode());
+    EXPECT_FALSE(model.helperOfferShown());
+    EXPECT_FALSE(model.controlsLocked());
+    EXPECT_EQ(model.statusArea(), ContentViewModel::StatusArea::none);
+    EXPECT_FALSE(model.showMoreSettings() || model.showingUpdateSettings());
+    h.loginItem.enabled = false; // switched off elsewhere while the popover was closed
+    model.onPopoverAppear();
+    EXPECT_FALSE(model.launchAtLogin());
+}
+
+TEST(MemoryModel, EachScheduledRefreshRunsOneSecondLaterAndMovesTheSelectionBack) {
+    ModelHarness h;
+    auto& model = h.open(); // the appear handler schedules one refresh
+    model.scheduleRefresh();
+    model.setCustomAllocation(12.0);
+    h.kernel.value = 14336;
+    h.queue.advance(0.999);
+    EXPECT_EQ(model.currentVRAMGB(), 0.0);
+    const int rendersBefore = h.renders;
+    h.queue.advance(0.001);
+    EXPECT_EQ(model.selectedVRAMGB(), 14.0);
+    EXPECT_EQ(h.icon.updates, 2);
+    EXPECT_EQ(h.renders, rendersBefore + 1); // the second refresh changed nothing visible
+}
+
+TEST(MemoryModel, ExtremeSizesNeitherOverflowNorMisround) {
+    EXPECT_EQ(integerPart(1e300), INT64_MAX);
+    EXPECT_EQ(integerPart(NAN), 0);
+    EXPECT_TRUE(sameMegabytes(13313, 13312.5 / 1024)); // halves away from zero
+    EXPECT_TRUE(sameMegabytes(-1, -0.5 / 1024));
+    EXPECT_FALSE(sameMegabytes(INT64_MAX, 1e300));
+}
+
+} // namespace
+} // namespace orvane::test

@@ -1,0 +1,99 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "tests/limit/LimitFakes.h"
+
+namespace orvane::test {
+namespace {
+
+using ::testing::IsEmpty;
+
+TEST(PasswordRoad, TheScriptIsExactlyOneLine) {
+    EXPECT_EQ(ContentViewModel::passwordScriptSource(0),
+              "do shell script \"/usr/sbin/sysctl -w iogpu.wired_limit_mb=0\" with prompt \"Orvane "
+              "needs administrator access to change the GPU memory limit.\" with administrator "
+              "privileges");
+    EXPECT_EQ(ContentViewModel::passwordScriptSource(13312),
+              "do shell script \"/usr/sbin/sysctl -w iogpu.wired_limit_mb=13312\" with prompt "
+              "\"Orvane needs administrator access to change the GPU memory limit.\" with "
+              "administrator privileges");
+}
+
+TEST(PasswordRoad, ShowsTheBusyTextThenRunsTheScriptAfterTheShortDelay) {
+    ModelHarness h;
+    auto& model = h.open();
+    model.applyWithPassword(13312);
+    EXPECT_EQ(model.busyMessage(), "Waiting for administrator approval…");
+    EXPECT_TRUE(model.controlsLocked());
+    h.queue.advance(0.049);
+    EXPECT_THAT(h.admin.sources, IsEmpty());
+    h.queue.advance(0.001);
+    EXPECT_EQ(h.admin.sources.at(0), ContentViewModel::passwordScriptSource(13312));
+    EXPECT_EQ(model.busyMessage(), std::nullopt);
+    EXPECT_EQ(h.icon.updates, 1);
+}
+
+TEST(PasswordRoad, EachOutcomeLeavesItsSentenceAndLogLine) {
+    using Error = AdminRunner::ScriptError;
+    const std::string logged = "Setting VRAM limit failed: {dictionary}";
+    struct Case {
+        AdminRunner::Outcome outcome;
+        std::int64_t readBack;
+        std::optional<std::string> sentence;
+        bool logs;
+    };
+    const Case cases[] = {
+        {{true, {}}, 13312, {}, false},
+        {{true, {}}, 0, "The VRAM limit didn't change as expected.", false},
+        {{false, {}}, 0, "Couldn't change the VRAM limit.", false},
+        {{true, Error{-128, {}, "{dictionary}"}}, 0, {}, false},
+        {{true, Error{1, "sysctl: unknown oid", "{dictionary}"}}, 0, "sysctl: unknown oid", true},
+        {{true, Error{{}, {}, "{dictionary}"}}, 0, "Couldn't change the VRAM limit.", true},
+        {{true, Error{1, "", "{dictionary}"}}, 0, "Couldn't change the VRAM limit.", true},
+    };
+    for (const Case& c : cases) {
+        ModelHarness h;
+        auto& model = h.open();
+        h.admin.outcome = c.outcome;
+        h.kernel.value = c.readBack;
+        model.applyWithPassword(13312);
+        h.queue.advance(0.05);
+        EXPECT_EQ(model.vramError(), c.sentence);
+        EXPECT_EQ(model.statusArea(), c.sentence ? ContentViewModel::StatusArea::error
+                                                 : ContentViewModel::StatusArea::none);
+        const auto entries = h.log.entries();
+        EXPECT_EQ(!entries.empty() && entries.back() == error("vram", logged), c.logs);
+    }
+}
+
+TEST(PasswordRoad, ACancelledDialogLeavesNoErrorAndTheSelectionReturns) {
+    ModelHarness h;
+    h.kernel.value = 10240;
+    auto& model = h.open();
+    h.admin.outcome = {true, AdminRunner::ScriptError{-128, "User canceled.", "{}"}};
+    model.selectPreset(14.0);
+    model.declineHelperOffer(14336);
+    h.queue.advance(0.05);
+    EXPECT_EQ(model.vramError(), std::nullopt);
+    EXPECT_EQ(model.selectedVRAMGB(), 14.0);
+    h.queue.advance(1.0);
+    EXPECT_EQ(model.selectedVRAMGB(), 10.0);
+}
+
+TEST(PasswordRoad, AnInstanceThatGoesAwayBeforeOrDuringTheScriptIsLeftAlone) {
+    ModelHarness h;
+    h.open().applyWithPassword(8192);
+    h.model.reset();
+    h.queue.advance(1.0);
+    EXPECT_THAT(h.admin.sources, IsEmpty());
+
+    // A dialog that spins an event loop can let a new popover replace the model under it.
+    h.open().applyWithPassword(8192);
+    h.admin.duringRun = [&h] { h.model.reset(); };
+    h.queue.advance(2.0);
+    EXPECT_EQ(h.admin.sources.size(), 1u);
+    EXPECT_EQ(h.icon.updates, 0);
+}
+
+} // namespace
+} // namespace orvane::test
