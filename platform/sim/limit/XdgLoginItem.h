@@ -1,0 +1,28 @@
+#pragma once
+
+#include <filesystem>
+
+#include "platform/ports/LoginItem.h"
+
+namespace orvane::sim {
+
+// Launch at login on a Linux desktop: an XDG autostart entry that starts this very program.
+class XdgLoginItem final : public LoginItem {
+public:
+    // $XDG_CONFIG_HOME/autostart/com.halvern.Orvane.desktop, starting /proc/self/exe.
+    XdgLoginItem();
+    XdgLoginItem(std::filesystem::path entryFile, std::filesystem::path executable);
+
+    // The entry exists and is neither hidden nor switched off for GNOME.
+    bool isEnabled() override;
+    std::optional<std::string> setEnabled(bool enabled) override;
+
+    // The entry's text, or nothing when the program's path cannot be written into one.
+    static std::optional<std::string> desktopEntry(const std::filesystem::path& executable);
+
+private:
+    std::filesystem::path entryFile_;
+    std::filesystem::path executable_;
+};
+
+} // namespace orvane::sim
