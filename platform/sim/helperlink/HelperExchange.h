@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/sim/UniqueFd.h"
+#include "platform/sim/helperlink/HelperSite.h"
+#include "shared/WireFormat.h"
+
+namespace orvane::sim {
+
+// The socket work of one connection, done on its worker thread: it connects on the first request
+// and then sends each request and waits for its reply, for as long as that takes. A daemon that
+// closes the connection before any reply, while nothing but the version was asked, was most
+// likely exiting idle just as we connected: that connection is made once more. After any other
+// failure every request fails with the same description.
+class HelperExchange {
+public:
+    // Where the exchange announces its socket, so that invalidation can shut it down and unblock
+    // the worker, and learns of that invalidation.
+    class SocketSlot {
+    public:
+        // False when the connection is invalidated and the socket must not be used.
+        virtual bool publish(int fd) = 0;
+        virtual void withdraw() = 0;
+        virtual bool cancelled() = 0;
+
+    protected:
+        ~SocketSlot() = default;
+    };
+
+    struct Outcome {
+        std::optional<std::int64_t> value; // the reply, when one came
+        std::string problem;               // else why not, as a sentence
+    };
+
+    HelperExchange(HelperSite site, SocketSlot& slot) : site_(std::move(site)), slot_(slot) {}
+
+    Outcome exchange(const wire::Message& request);
+    void close();
+
+private:
+    Outcome fail(std::string problem);
+
+    HelperSite site_;
+    SocketSlot& slot_;
+    UniqueFd fd_;
+    std::string failure_;
+    bool answered_ = false;
+    bool limitSent_ = false;
+    bool retried_ = false;
+};
+
+} // namespace orvane::sim

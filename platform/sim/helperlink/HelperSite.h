@@ -1,0 +1,18 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace orvane::sim {
+
+// Where the application finds the helper: the sim directory that holds its registration and its
+// socket, the executable to start on demand, and what that daemon's environment adds to ours
+// ("NAME=value"; the sim directory itself is always passed on).
+struct HelperSite {
+    std::filesystem::path directory;
+    std::filesystem::path helperPath;
+    std::vector<std::string> environment;
+};
+
+} // namespace orvane::sim
