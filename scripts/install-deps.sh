@@ -13,6 +13,11 @@ packages=(
   qt6-base-dev libgl-dev
 )
 
+# With --desktop: what it takes to try Orvane in a virtual X session with a tray host.
+if [ "${1:-}" = "--desktop" ]; then
+  packages+=(xvfb trayer xdotool x11-apps imagemagick)
+fi
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

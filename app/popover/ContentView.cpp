@@ -51,7 +51,8 @@ ContentView::ContentView(std::unique_ptr<ContentViewModel> model, ContentViewHos
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(padding, padding, padding, padding);
     root->setSpacing(10);
-    root->setSizeConstraint(QLayout::SetFixedSize);
+    // The width is fixed; the height follows the content, wrapped texts included.
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Minimum);
     buildMainContent(root);
     model_->setObserver([this] { render(); });
     render();

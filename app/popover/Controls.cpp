@@ -21,6 +21,9 @@ QPushButton* plainButton(const QString& text, const QString& objectName) {
 QPushButton* pushButton(const QString& text, const QString& objectName) {
     auto* button = new QPushButton(text);
     button->setObjectName(objectName);
+    // The popover's buttons are small ones, so that two fit side by side in its width.
+    button->setFont(typography::font(typography::Style::caption));
+    button->setStyleSheet("QPushButton { padding: 3px 8px; }");
     button->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
     return button;
 }

@@ -9,6 +9,7 @@
 #include "app/limit/ContentViewModel.h"
 #include "app/popover/ContentView.h"
 #include "app/shell/PopoverWindow.h"
+#include "app/shell/TermsWindow.h"
 #include "platform/ports/Bundle.h"
 #include "platform/ports/Defaults.h"
 #include "platform/ports/StatusItem.h"
@@ -16,8 +17,6 @@
 #include "platform/qt/VRAMDot.h"
 
 namespace orvane {
-
-class TermsWindow;
 
 // What the application shell is built from: the platform's implementations and a few actions.
 struct ShellServices {

@@ -57,18 +57,31 @@ QPoint PopoverWindow::placement(const QSize& size, const std::optional<ScreenRec
 }
 
 void PopoverWindow::showRelativeTo(const std::optional<ScreenRect>& button) {
+    button_ = button;
+    pointer_ = QCursor::pos();
     adjustSize();
-    const QPoint pointer = QCursor::pos();
-    const QPoint anchor = button ? QPoint(button->x + button->width / 2, button->y) : pointer;
+    place();
+    show();
+    raise();
+    activateWindow();
+}
+
+void PopoverWindow::place() {
+    const QPoint anchor = button_ ? QPoint(button_->x + button_->width / 2, button_->y) : pointer_;
     QScreen* screen = QGuiApplication::screenAt(anchor);
     if (!screen) {
         screen = QGuiApplication::primaryScreen();
     }
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
-    move(placement(sizeHint(), button, pointer, available));
-    show();
-    raise();
-    activateWindow();
+    move(placement(size(), button_, pointer_, available));
+}
+
+void PopoverWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The content grows and shrinks as prompts come and go: stay attached and on screen.
+    if (!ordinaryWindow_ && isVisible()) {
+        place();
+    }
 }
 
 void PopoverWindow::showAsWindow() {

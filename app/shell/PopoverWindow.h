@@ -37,8 +37,13 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void place();
+
+    std::optional<ScreenRect> button_;
+    QPoint pointer_;
     QPointer<QWidget> content_;
     bool ordinaryWindow_ = false;
 };

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStringDecoder>
@@ -51,11 +52,14 @@ TermsWindow::TermsWindow(Bundle& bundle, std::function<void()> onAgree,
     , onDecline_(std::move(onDecline)) {
     setObjectName("termsWindow");
     setWindowTitle(shell_text::termsTitle);
-    setFixedSize(windowWidth, windowHeight);
+    // 500 × 440 to begin with; taller only if the content needs it, never narrower or wider.
+    setFixedWidth(windowWidth);
+    resize(windowWidth, windowHeight);
 
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(padding, padding, padding, padding);
     stack->setSpacing(0);
+    stack->setSizeConstraint(QLayout::SetMinimumSize);
 
     auto* welcome = typography::label(shell_text::welcome, Style::title2, true);
     stack->addWidget(welcome);
@@ -168,6 +172,9 @@ void TermsWindow::decline() {
 void TermsWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     loadDocuments();
+    if (const QScreen* screen = this->screen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
 }
 
 void TermsWindow::closeEvent(QCloseEvent* event) {
