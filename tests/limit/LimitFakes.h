@@ -10,7 +10,7 @@
 #include "tests/support/FakeLog.h"
 #include "tests/support/FakeMainQueue.h"
 
-// Port fakes for the popover's model, and a harness that builds one model on them.
+// Port fakes for the popover's model, and a harness that opens one model on them.
 namespace orvane::test {
 
 class FakeDefaults final : public Defaults {
@@ -20,10 +20,9 @@ public:
     template <typename T>
     std::optional<T> get(std::string_view key) {
         const auto it = values.find(key);
-        if (it == values.end() || !std::holds_alternative<T>(it->second)) {
-            return std::nullopt;
-        }
-        return std::get<T>(it->second);
+        return it != values.end() && std::holds_alternative<T>(it->second)
+                   ? std::optional<T>(std::get<T>(it->second))
+                   : std::nullopt;
     }
     std::optional<double> doubleValue(std::string_view key) override { return get<double>(key); }
     std::optional<bool> boolValue(std::string_view key) override { return get<bool>(key); }
@@ -32,39 +31,39 @@ public:
     }
     void setDouble(std::string_view key, double v) override { values[std::string(key)] = v; }
     void setBool(std::string_view key, bool v) override { values[std::string(key)] = v; }
-    void setString(std::string_view key, std::string_view v) override {
-        values[std::string(key)] = std::string(v);
+    void setString(std::string_view k, std::string_view v) override {
+        values[std::string(k)] = std::string(v);
     }
 };
 
-// The service registry: status 0 off, 1 enabled, 2 awaiting approval.
+// The service registry: status 0 off, 1 enabled, 2 awaiting approval; registering moves it to
+// afterRegister, unregistering to 0.
 class FakeServiceManager final : public ServiceManager {
 public:
     long current = 0;
     long afterRegister = 2;
     int settingsOpened = 0;
-    int unregistered = 0;
     long status() override { return current; }
     std::optional<std::string> registerService() override {
         current = afterRegister;
         return std::nullopt;
     }
     std::optional<std::string> unregisterService() override {
-        ++unregistered;
         current = 0;
         return std::nullopt;
     }
     void openSystemSettingsLoginItems() override { ++settingsOpened; }
 };
 
-// A daemon that answers at once; the manager still hands the result over through the main queue.
+// A daemon that answers at once (reply 0 also writes the kernel); the manager still hands the
+// result over through the main queue.
 class FakeTransport final : public HelperTransport {
 public:
+    explicit FakeTransport(FakeKernel& k) : kernel(k) {}
+    FakeKernel& kernel;
     bool reachable = true;
-    std::int32_t reply = 0;
-    FakeKernel* kernel = nullptr; // written on a 0 reply when set
+    bool writes = true;
     std::vector<std::int64_t> sent;
-
     std::shared_ptr<HelperConnection> connect() override {
         return std::make_shared<Connection>(*this);
     }
@@ -77,10 +76,8 @@ private:
         void protocolVersion(VersionReply answer) override { answer(helperProtocolVersion); }
         void setWiredLimit(std::int64_t megabytes, StatusReply answer) override {
             transport.sent.push_back(megabytes);
-            if (transport.kernel && transport.reply == 0) {
-                transport.kernel->value = megabytes;
-            }
-            answer(transport.reply);
+            transport.kernel.value = transport.writes ? megabytes : transport.kernel.value;
+            answer(0);
         }
         void invalidate() override {}
     };
@@ -105,12 +102,7 @@ public:
     bool enabled = false;
     std::optional<std::string> error;
     bool isEnabled() override { return enabled; }
-    std::optional<std::string> setEnabled(bool on) override {
-        if (!error) {
-            enabled = on;
-        }
-        return error;
-    }
+    std::optional<std::string> setEnabled(bool) override { return error; }
 };
 
 class FakeStatusIcon final : public StatusIcon {
@@ -126,7 +118,7 @@ struct ModelHarness {
     FakeMemory memory{gigabytes(16)};
     FakeDefaults defaults;
     FakeServiceManager service;
-    FakeTransport transport;
+    FakeTransport transport{kernel};
     FakeAdminRunner admin;
     FakeLoginItem loginItem;
     FakeLog log;

@@ -9,60 +9,40 @@ namespace {
 using ::testing::IsEmpty;
 
 TEST(PasswordRoad, TheScriptIsExactlyOneLine) {
-    EXPECT_EQ(ContentViewModel::passwordScriptSource(0),
-              "do shell script \"/usr/sbin/sysctl -w iogpu.wired_limit_mb=0\" with prompt \"Orvane "
-              "needs administrator access to change the GPU memory limit.\" with administrator "
-              "privileges");
-    EXPECT_EQ(ContentViewModel::passwordScriptSource(13312),
-              "do shell script \"/usr/sbin/sysctl -w iogpu.wired_limit_mb=13312\" with prompt "
-              "\"Orvane needs administrator access to change the GPU memory limit.\" with "
-              "administrator privileges");
-}
-
-TEST(PasswordRoad, ShowsTheBusyTextThenRunsTheScriptAfterTheShortDelay) {
-    ModelHarness h;
-    auto& model = h.open();
-    model.applyWithPassword(13312);
-    EXPECT_EQ(model.busyMessage(), "Waiting for administrator approval…");
-    EXPECT_TRUE(model.controlsLocked());
-    h.queue.advance(0.049);
-    EXPECT_THAT(h.admin.sources, IsEmpty());
-    h.queue.advance(0.001);
-    EXPECT_EQ(h.admin.sources.at(0), ContentViewModel::passwordScriptSource(13312));
-    EXPECT_EQ(model.busyMessage(), std::nullopt);
-    EXPECT_EQ(h.icon.updates, 1);
+    const std::string prompt = "\" with prompt \"Orvane needs administrator access to change the "
+                               "GPU memory limit.\" with administrator privileges";
+    const std::string command = "do shell script \"/usr/sbin/sysctl -w iogpu.wired_limit_mb=";
+    EXPECT_EQ(ContentViewModel::passwordScriptSource(0), command + "0" + prompt);
+    EXPECT_EQ(ContentViewModel::passwordScriptSource(13312), command + "13312" + prompt);
 }
 
 TEST(PasswordRoad, EachOutcomeLeavesItsSentenceAndLogLine) {
     using Error = AdminRunner::ScriptError;
-    const std::string logged = "Setting VRAM limit failed: {dictionary}";
-    struct Case {
-        AdminRunner::Outcome outcome;
-        std::int64_t readBack;
-        std::optional<std::string> sentence;
-        bool logs;
-    };
-    const Case cases[] = {
-        {{true, {}}, 13312, {}, false},
-        {{true, {}}, 0, "The VRAM limit didn't change as expected.", false},
-        {{false, {}}, 0, "Couldn't change the VRAM limit.", false},
-        {{true, Error{-128, {}, "{dictionary}"}}, 0, {}, false},
-        {{true, Error{1, "sysctl: unknown oid", "{dictionary}"}}, 0, "sysctl: unknown oid", true},
-        {{true, Error{{}, {}, "{dictionary}"}}, 0, "Couldn't change the VRAM limit.", true},
-        {{true, Error{1, "", "{dictionary}"}}, 0, "Couldn't change the VRAM limit.", true},
-    };
-    for (const Case& c : cases) {
+    const std::string failureLog = "Setting VRAM limit failed: {}";
+    using Row = std::tuple<AdminRunner::Outcome, std::int64_t, std::optional<std::string>, bool>;
+    for (const auto& [outcome, readBack, sentence, logs] : std::initializer_list<Row>{
+             {{true, {}}, 13312, {}, false},
+             {{true, {}}, 0, "The VRAM limit didn't change as expected.", false},
+             {{false, {}}, 0, "Couldn't change the VRAM limit.", false},
+             {{true, Error{-128, {}, "{}"}}, 0, {}, false},
+             {{true, Error{1, "sysctl: unknown oid", "{}"}}, 0, "sysctl: unknown oid", true},
+             {{true, Error{{}, {}, "{}"}}, 0, "Couldn't change the VRAM limit.", true},
+             {{true, Error{1, "", "{}"}}, 0, "Couldn't change the VRAM limit.", true}}) {
         ModelHarness h;
         auto& model = h.open();
-        h.admin.outcome = c.outcome;
-        h.kernel.value = c.readBack;
+        h.admin.outcome = outcome;
+        h.kernel.value = readBack;
         model.applyWithPassword(13312);
-        h.queue.advance(0.05);
-        EXPECT_EQ(model.vramError(), c.sentence);
-        EXPECT_EQ(model.statusArea(), c.sentence ? ContentViewModel::StatusArea::error
-                                                 : ContentViewModel::StatusArea::none);
+        h.queue.advance(0.049);
+        EXPECT_EQ(model.busyMessage(), "Waiting for administrator approval…");
+        EXPECT_THAT(h.admin.sources, IsEmpty());
+        h.queue.advance(0.001);
+        EXPECT_EQ(model.busyMessage(), std::nullopt);
+        EXPECT_EQ(model.vramError(), sentence);
+        EXPECT_EQ(h.icon.updates, 1);
         const auto entries = h.log.entries();
-        EXPECT_EQ(!entries.empty() && entries.back() == error("vram", logged), c.logs);
+        const bool logged = !entries.empty() && entries.back() == error("vram", failureLog);
+        EXPECT_EQ(logged, logs);
     }
 }
 
@@ -86,7 +66,6 @@ TEST(PasswordRoad, AnInstanceThatGoesAwayBeforeOrDuringTheScriptIsLeftAlone) {
     h.model.reset();
     h.queue.advance(1.0);
     EXPECT_THAT(h.admin.sources, IsEmpty());
-
     // A dialog that spins an event loop can let a new popover replace the model under it.
     h.open().applyWithPassword(8192);
     h.admin.duringRun = [&h] { h.model.reset(); };
