@@ -1,7 +1,6 @@
 #pragma once
 
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,71 +10,48 @@
 
 namespace orvane::test {
 
-// What happened, in order, across the fakes and the test's own completions.
-class Journal {
-public:
-    void add(std::string event) {
-        const std::lock_guard lock(mutex_);
-        events_.push_back(std::move(event));
-    }
-    std::vector<std::string> events() const {
-        const std::lock_guard lock(mutex_);
-        return events_;
-    }
-
-private:
-    mutable std::mutex mutex_;
-    std::vector<std::string> events_;
-};
+// What the fakes were asked to do, in order. Written by one thread at a time.
+using Journal = std::vector<std::string>;
 
 class FakeServiceManager final : public ServiceManager {
 public:
+    explicit FakeServiceManager(Journal& journal) : journal_(journal) {}
+
     long statusValue = 0;
-    std::optional<long> statusAfterRegister;
+    long statusAfterRegister = 0;
     std::optional<std::string> registerError;
     std::optional<std::string> unregisterError;
-    std::vector<std::string> calls;
 
     long status() override {
-        calls.emplace_back("status");
+        journal_.push_back("status");
         return statusValue;
     }
     std::optional<std::string> registerService() override {
-        calls.emplace_back("register");
-        statusValue = statusAfterRegister.value_or(statusValue);
+        journal_.push_back("register");
+        statusValue = statusAfterRegister;
         return registerError;
     }
-    std::optional<std::string> unregisterService() override {
-        calls.emplace_back("unregister");
-        return unregisterError;
-    }
-    void openSystemSettingsLoginItems() override { calls.emplace_back("openLoginItems"); }
+    std::optional<std::string> unregisterService() override { return unregisterError; }
+    void openSystemSettingsLoginItems() override { journal_.push_back("openLoginItems"); }
+
+private:
+    Journal& journal_;
 };
 
-// How a fake daemon answers, synchronously inside each call. Unset answers never come; the test
-// may then call the stored handlers itself, from any thread and in any order.
+// How a fake daemon answers, at once inside each call. An unset answer never comes: the test may
+// then deliver it through the stored handlers, from any thread and in any order.
 struct Script {
-    bool proxyConforms = true;
-    std::optional<std::string> errorOnVersion;
+    Script(std::optional<std::int64_t> version = {}, std::optional<std::int32_t> status = {},
+           std::optional<std::string> error = {}, bool proxyConforms = true)
+        : version(version)
+        , status(status)
+        , error(std::move(error))
+        , proxyConforms(proxyConforms) {}
+
     std::optional<std::int64_t> version;
     std::optional<std::int32_t> status;
-
-    static Script answering(std::int64_t version, std::int32_t status) {
-        Script script;
-        script.version = version;
-        script.status = status;
-        return script;
-    }
-    static Script failing(std::string error) {
-        Script script;
-        script.errorOnVersion = std::move(error);
-        return script;
-    }
-    static Script withoutProxy() {
-        Script script;
-        script.proxyConforms = false;
-        return script;
-    }
+    std::optional<std::string> error; // comes instead of the version reply
+    bool proxyConforms;
 };
 
 class FakeConnection final : public HelperConnection {
@@ -85,34 +61,29 @@ public:
     ErrorHandler onError;
     VersionReply versionReply;
     StatusReply statusReply;
-    int invalidations = 0;
 
     bool openProxy(ErrorHandler handler) override {
-        journal_.add("openProxy");
         onError = std::move(handler);
         return script_.proxyConforms;
     }
     void protocolVersion(VersionReply reply) override {
-        journal_.add("version");
+        journal_.push_back("version");
         versionReply = std::move(reply);
-        if (script_.errorOnVersion) {
-            onError(*script_.errorOnVersion);
+        if (script_.error) {
+            onError(*script_.error);
         } else if (script_.version) {
             versionReply(*script_.version);
         }
     }
     void setWiredLimit(std::int64_t megabytes, StatusReply reply) override {
-        journal_.add("setWiredLimit " + std::to_string(megabytes));
+        journal_.push_back("setWiredLimit " + std::to_string(megabytes));
         statusReply = std::move(reply);
         if (script_.status) {
             statusReply(*script_.status);
         }
     }
     // Keeps the handlers, so that a test can deliver what was already under way.
-    void invalidate() override {
-        journal_.add("invalidate");
-        ++invalidations;
-    }
+    void invalidate() override { journal_.push_back("invalidate"); }
 
 private:
     Journal& journal_;
@@ -128,7 +99,6 @@ public:
     std::vector<std::shared_ptr<FakeConnection>> connections;
 
     std::shared_ptr<HelperConnection> connect() override {
-        journal_.add("connect");
         if (refuse) {
             return nullptr;
         }

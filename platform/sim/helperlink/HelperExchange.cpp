@@ -50,11 +50,13 @@ Trip roundTrip(int fd, const wire::Message& request) {
     do {
         sent = ::send(fd, packet.data(), packet.size(), MSG_NOSIGNAL);
     } while (sent < 0 && errno == EINTR);
-    if (sent < 0 && (errno == EPIPE || errno == ECONNRESET)) {
+    const int sendError = sent < 0 ? errno : 0;
+    if (sendError == EPIPE || sendError == ECONNRESET) {
         return {std::nullopt, true, endedEarly};
     }
     if (sent != static_cast<ssize_t>(packet.size())) {
-        return failedTrip("Could not send the request to the helper", sent < 0 ? errno : EMSGSIZE);
+        return failedTrip("Could not send the request to the helper",
+                          sendError != 0 ? sendError : EMSGSIZE);
     }
     // One byte more than a packet, so that a longer reply shows as such.
     std::array<std::uint8_t, wire::packetSize + 1> buffer{};
@@ -62,11 +64,12 @@ Trip roundTrip(int fd, const wire::Message& request) {
     do {
         received = ::recv(fd, buffer.data(), buffer.size(), MSG_TRUNC);
     } while (received < 0 && errno == EINTR);
-    if (received == 0 || (received < 0 && errno == ECONNRESET)) {
+    const int receiveError = received < 0 ? errno : 0;
+    if (received == 0 || receiveError == ECONNRESET) {
         return {std::nullopt, true, endedEarly};
     }
     if (received < 0) {
-        return failedTrip("Could not receive the helper's reply", errno);
+        return failedTrip("Could not receive the helper's reply", receiveError);
     }
     const auto size = std::min(static_cast<std::size_t>(received), buffer.size());
     return readReply({buffer.data(), size}, request);

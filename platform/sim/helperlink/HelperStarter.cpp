@@ -125,7 +125,9 @@ HelperSocket connectToHelper(const HelperSite& site) {
     if (!socket.fd) {
         return socket;
     }
-    // The stand-in for the code-signing requirement: the daemon must be one of our own user's.
+    // The stand-in for the code-signing requirement: only our own user's daemon is trusted. With
+    // socket activation the kernel names whoever created the listening socket: the client that
+    // started the daemon (checked the same way), or the daemon itself when it listens on its own.
     const auto uid = peerUid(socket.fd.get());
     if (!uid) {
         return failed("The helper's user could not be checked, so the connection was refused.");
