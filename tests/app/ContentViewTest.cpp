@@ -1,0 +1,268 @@
+#include "app/popover/ContentView.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSlider>
+
+#include "app/popover/ClickableRow.h"
+#include "app/popover/MemoryBar.h"
+#include "app/shell/UpdaterSettingsView.h"
+#include "tests/app/ShellFakes.h"
+#include "tests/limit/LimitFakes.h"
+
+namespace orvane::test {
+namespace {
+
+// One opening of the popover on fakes: the model's harness plus the real view around it.
+class ContentViewTest : public ::testing::Test {
+protected:
+    ContentView& open(std::uint64_t memory = gigabytes(16)) {
+        harness.memory.set(memory);
+        view.reset();
+        auto model = std::make_unique<ContentViewModel>(ContentServices{
+            harness.manager, harness.kernel, harness.memory, harness.defaults, harness.queue,
+            harness.admin, harness.loginItem, harness.log, &harness.icon});
+        ContentViewHost host;
+        host.quit = [this] { ++quits; };
+        host.moreSettings.checkForUpdates = [this] { updater.checkForUpdates(); };
+        host.moreSettings.makeUpdaterSettingsView = [this] {
+            return new UpdaterSettingsView(updater);
+        };
+        host.moreSettings.version = "2.3.0";
+        view = std::make_unique<ContentView>(std::move(model), std::move(host));
+        view->show(); // appears: reads the limit, starts the approval timer
+        return *view;
+    }
+
+    template <typename T = QWidget>
+    T* find(const QString& name) {
+        return view->findChild<T*>(name);
+    }
+    bool shown(const QString& name) {
+        QWidget* widget = find(name);
+        return widget && widget->isVisibleTo(view.get());
+    }
+    QString text(const QString& name) { return find<QLabel>(name)->text(); }
+    void clickRow(const QString& name) { find<ClickableRow>(name)->click(); }
+    void click(const QString& name) { find<QAbstractButton>(name)->click(); }
+
+    ModelHarness harness;
+    FakeUpdater updater;
+    std::unique_ptr<ContentView> view;
+    int quits = 0;
+};
+
+TEST_F(ContentViewTest, ASmallMachineGetsOnlyTheTitleAndTheWarning) {
+    open(static_cast<std::uint64_t>(7.9 * 1073741824.0));
+    EXPECT_EQ(text("title"), "Orvane App");
+    EXPECT_EQ(
+        text("minimumMemoryWarning"),
+        QString::fromUtf8("\u26A0\uFE0F Your Mac must have at least 8 GB RAM to run this app."));
+    for (const char* absent :
+         {"memoryBar", "totalFigure", "presetRow0", "customSlider", "quit", "moreSettings"}) {
+        EXPECT_EQ(find(absent), nullptr) << absent;
+    }
+
+    open(gigabytes(8));
+    EXPECT_EQ(find("minimumMemoryWarning"), nullptr);
+    EXPECT_TRUE(find("presetRow2"));
+    EXPECT_FALSE(find("presetRow3"));
+    EXPECT_EQ(find<QSlider>("customSlider")->maximum(), 2); // 4 to 6 GB in whole steps
+}
+
+TEST_F(ContentViewTest, TheBarAndFiguresFollowTheLimit) {
+    open();
+    auto* bar = find<MemoryBar>("memoryBar");
+    EXPECT_TRUE(bar->isSystemManaged());
+    EXPECT_EQ(bar->size(), QSize(260, 25));
+    EXPECT_EQ(text("reservedFigure"), "Reserved System RAM: System Managed");
+
+    harness.kernel.value = 14336;
+    view->model().refreshVRAM();
+    EXPECT_FALSE(bar->isSystemManaged());
+    EXPECT_DOUBLE_EQ(bar->reservedWidth(), 32.5);
+    EXPECT_DOUBLE_EQ(bar->vramWidth(), 227.5);
+    EXPECT_EQ(text("totalFigure"), "Total System RAM: 16 GB");
+    EXPECT_EQ(text("allocatedFigure"), "Allocated VRAM: 14 GB");
+
+    harness.kernel.value = 10240;
+    view->model().refreshVRAM();
+    EXPECT_DOUBLE_EQ(bar->reservedWidth(), 97.5);
+    EXPECT_EQ(text("reservedFigure"), "Reserved System RAM: 6 GB");
+    EXPECT_EQ(bar->size(), QSize(260, 25));
+}
+
+TEST_F(ContentViewTest, RowsAndTheCustomHeaderCarryTheirCheckmarks) {
+    harness.kernel.value = 12288;
+    open();
+    EXPECT_EQ(find("presetRow2")->findChild<QLabel*>()->text(), "Allocate 12 GB VRAM");
+    EXPECT_TRUE(shown("presetCheckmark2"));
+    EXPECT_FALSE(shown("presetCheckmark0"));
+    EXPECT_FALSE(shown("customCheckmark")); // the slider starts at 8
+
+    find<QSlider>("customSlider")->setValue(4); // 8 + 4
+    EXPECT_EQ(text("customAmount"), "Allocate 12 GB VRAM");
+    EXPECT_TRUE(shown("customCheckmark"));
+    EXPECT_TRUE(shown("presetCheckmark2"));
+}
+
+TEST_F(ContentViewTest, ControlsLockWhileAChangeIsUnderWay) {
+    harness.service.current = 1; // password-free changes are on
+    open();
+    clickRow("presetRow3");
+    EXPECT_TRUE(shown("statusBusy"));
+    EXPECT_EQ(text("statusBusy"), QString::fromUtf8("Applying\u2026"));
+    for (const char* control :
+         {"presetRow0", "presetRow3", "customSlider", "setCustomAllocation"}) {
+        EXPECT_FALSE(find(control)->isEnabled()) << control;
+    }
+    clickRow("presetRow1"); // refused while locked
+    harness.queue.drain();  // the helper's answer arrives
+    EXPECT_EQ(harness.transport.sent, (std::vector<std::int64_t>{14336}));
+    EXPECT_FALSE(shown("statusBusy"));
+    EXPECT_TRUE(find("presetRow1")->isEnabled());
+    EXPECT_TRUE(shown("presetCheckmark3"));
+}
+
+TEST_F(ContentViewTest, TheStatusAreaShowsOneThingInItsOrder) {
+    open();
+    const auto visibleStatus = [this] {
+        QStringList visible;
+        for (const char* name : {"statusBusy", "statusOffer", "statusApproval", "statusError"}) {
+            if (shown(name)) {
+                visible << name;
+            }
+        }
+        return visible;
+    };
+    EXPECT_TRUE(visibleStatus().isEmpty());
+
+    view->model().applyVRAM(15.0);
+    EXPECT_EQ(visibleStatus(), QStringList{"statusError"});
+    EXPECT_EQ(text("statusError"), "15 GB is outside the allowed range.");
+
+    clickRow("presetRow1"); // first change ever: the offer
+    EXPECT_EQ(visibleStatus(), QStringList{"statusOffer"});
+    EXPECT_TRUE(harness.admin.sources.empty());
+
+    click("turnOn"); // registration wants approval
+    EXPECT_EQ(visibleStatus(), QStringList{"statusApproval"});
+    EXPECT_EQ(harness.service.settingsOpened, 1);
+    click("openSystemSettings");
+    EXPECT_EQ(harness.service.settingsOpened, 2);
+
+    harness.admin.duringRun = [this] { harness.kernel.value = 10240; }; // the user types it
+    click("usePasswordInstead");
+    EXPECT_EQ(visibleStatus(), QStringList{"statusBusy"});
+    EXPECT_EQ(text("statusBusy"), QString::fromUtf8("Waiting for administrator approval\u2026"));
+    harness.queue.advance(0.05);
+    EXPECT_EQ(harness.admin.sources.size(), 1u);
+    EXPECT_TRUE(visibleStatus().isEmpty());
+}
+
+TEST_F(ContentViewTest, TheApprovalTickSendsTheHeldChangeOnceApproved) {
+    open();
+    clickRow("presetRow2");
+    click("turnOn");
+    EXPECT_TRUE(shown("statusApproval"));
+    harness.service.current = 1; // the user allows the helper in System Settings
+    harness.queue.advance(1.0);
+    harness.queue.drain();
+    EXPECT_EQ(harness.transport.sent, (std::vector<std::int64_t>{12288}));
+    EXPECT_FALSE(shown("statusApproval"));
+    harness.queue.advance(1.0); // the refresh after the change
+    EXPECT_EQ(text("allocatedFigure"), "Allocated VRAM: 12 GB");
+}
+
+TEST_F(ContentViewTest, HidingThePopoverStopsTheApprovalTimer) {
+    open();
+    EXPECT_EQ(harness.queue.pendingTimers(), 2u); // the one-second refresh and the approval timer
+    view->hide();
+    harness.queue.advance(1.0);
+    EXPECT_EQ(harness.queue.pendingTimers(), 0u);
+}
+
+TEST_F(ContentViewTest, MoreSettingsOpensFromAnywhereInItsRow) {
+    open();
+    EXPECT_EQ(find<QLabel>("moreSettingsChevron")->accessibleName(), "chevron.right");
+    EXPECT_FALSE(shown("moreSettingsContent"));
+    clickRow("moreSettingsRow");
+    EXPECT_EQ(find<QLabel>("moreSettingsChevron")->accessibleName(), "chevron.down");
+    EXPECT_TRUE(shown("launchAtLogin"));
+    EXPECT_EQ(text("versionLine"), "Version 2.3.0");
+    EXPECT_FALSE(shown("approvalHint"));
+    click("checkForUpdates");
+    EXPECT_EQ(updater.checksStarted, 1);
+    click("quit");
+    EXPECT_EQ(quits, 1);
+}
+
+TEST_F(ContentViewTest, ThePasswordFreeSwitchShowsTheHintAndDropsAWaitingChange) {
+    open();
+    clickRow("moreSettingsRow");
+    clickRow("presetRow1");
+    click("turnOn");
+    EXPECT_TRUE(find<QCheckBox>("passwordFree")->isChecked());
+    EXPECT_TRUE(shown("approvalHint"));
+    EXPECT_TRUE(shown("statusApproval"));
+
+    click("passwordFree"); // off: unregister, drop the held change
+    EXPECT_FALSE(find<QCheckBox>("passwordFree")->isChecked());
+    EXPECT_FALSE(shown("approvalHint"));
+    EXPECT_FALSE(shown("statusApproval"));
+    EXPECT_FALSE(shown("statusError"));
+    harness.queue.advance(5.0);
+    EXPECT_TRUE(harness.transport.sent.empty());
+    EXPECT_TRUE(harness.admin.sources.empty());
+}
+
+TEST_F(ContentViewTest, UpdateSettingsAreBuiltAfreshAndWriteOnlyUserChanges) {
+    open();
+    clickRow("moreSettingsRow");
+    updater.checks = false;
+    updater.downloads = true;
+    click("changeUpdateSettings");
+    auto* checks = find<QCheckBox>("automaticallyChecks");
+    auto* downloads = find<QCheckBox>("automaticallyDownloads");
+    ASSERT_TRUE(checks && downloads);
+    EXPECT_FALSE(checks->isChecked());
+    EXPECT_TRUE(downloads->isChecked());
+    EXPECT_FALSE(downloads->isEnabled()); // disabled, still showing its value
+    EXPECT_EQ(updater.setterCalls, 0);
+
+    click("changeUpdateSettings");
+    EXPECT_EQ(find("updaterSettings"), nullptr);
+    updater.checks = true;
+    click("changeUpdateSettings");
+    checks = find<QCheckBox>("automaticallyChecks");
+    EXPECT_TRUE(checks->isChecked()); // read anew from the updater
+    EXPECT_EQ(updater.setterCalls, 0);
+
+    checks->click(); // the user turns checks off: downloads keep their value
+    EXPECT_FALSE(updater.checks);
+    EXPECT_TRUE(updater.downloads);
+    EXPECT_FALSE(find<QCheckBox>("automaticallyDownloads")->isEnabled());
+    EXPECT_EQ(updater.setterCalls, 1);
+}
+
+TEST_F(ContentViewTest, FunModeRelabelsTheRowsAtOnceAndOutlivesThePopover) {
+    open();
+    clickRow("moreSettingsRow");
+    click("enableFunMode");
+    const auto label = [this](int row) {
+        return find(QString("presetRow%1").arg(row))->findChild<QLabel*>()->text();
+    };
+    EXPECT_EQ(label(0), "Allocate Default VRAM");
+    EXPECT_EQ(label(1), "Allocate 10 GB VRAM: Way More");
+    EXPECT_EQ(label(3), "Allocate 14 GB VRAM: Insane!");
+
+    open(); // the next opening: collapsed again, fun mode kept
+    EXPECT_FALSE(shown("moreSettingsContent"));
+    EXPECT_EQ(label(2), "Allocate 12 GB VRAM: Too Much!");
+}
+
+} // namespace
+} // namespace orvane::test

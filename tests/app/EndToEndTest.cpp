@@ -1,0 +1,97 @@
+// The first change of a new user, clicked through the popover and the stand-in System Settings
+// window, carried out by the real daemon in a temporary sim directory.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/popover/ClickableRow.h"
+#include "app/popover/ContentView.h"
+#include "platform/qt/QtMainQueue.h"
+#include "platform/sim/SimKernelLimit.h"
+#include "platform/sim/SimPhysicalMemory.h"
+#include "platform/sim/helperlink/SimHelperTransport.h"
+#include "platform/sim/helperlink/SimServiceManager.h"
+#include "platform/sim/shell/LoginItemsWindow.h"
+#include "tests/app/ShellFakes.h"
+#include "tests/limit/LimitFakes.h"
+#include "tests/support/DaemonHarness.h"
+
+namespace orvane::test {
+namespace {
+
+bool waitFor(const std::function<bool()>& done) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < 15000) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return done();
+}
+
+sim::LoginItemsWindow* loginItemsWindow() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (auto* found = qobject_cast<sim::LoginItemsWindow*>(window);
+            found && found->isVisible()) {
+            return found;
+        }
+    }
+    return nullptr;
+}
+
+TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
+    SimDir dir;
+    QtMainQueue queue;
+    FakeLog log;
+    sim::SimKernelLimit kernel(dir.path());
+    sim::SimPhysicalMemory memory(dir.path());
+    sim::SimServiceManager registry(dir.path(), [&registry] {
+        sim::LoginItemsWindow::open([&registry] { return registry.status(); },
+                                    [&registry](bool allowed) { registry.setApproved(allowed); });
+    });
+    sim::SimHelperTransport transport(dir.path(), ORVANE_HELPER_PATH,
+                                      {"ORVANE_HELPER_IDLE_TIMEOUT=1"});
+    HelperManager manager(registry, transport, queue, log);
+    FakeDefaults defaults;
+    FakeAdminRunner admin;
+    FakeLoginItem loginItem;
+
+    ContentView view(std::make_unique<ContentViewModel>(ContentServices{
+                         manager, kernel, memory, defaults, queue, admin, loginItem, log, nullptr}),
+                     ContentViewHost{});
+    view.show();
+    const auto visible = [&view](const char* name) {
+        QWidget* widget = view.findChild<QWidget*>(name);
+        return widget && widget->isVisibleTo(&view);
+    };
+
+    view.findChild<ClickableRow*>("presetRow2")->click(); // 12 GB
+    ASSERT_TRUE(visible("statusOffer"));
+    EXPECT_EQ(dir.limit(), "0\n");
+
+    view.findChild<QPushButton*>("turnOn")->click();
+    EXPECT_TRUE(visible("statusApproval"));
+    sim::LoginItemsWindow* settings = loginItemsWindow();
+    ASSERT_TRUE(settings) << "registering should open Login Items";
+    auto* allow = settings->findChild<QCheckBox*>("loginItemAllow");
+    ASSERT_TRUE(allow && allow->isVisibleTo(settings));
+    EXPECT_FALSE(allow->isChecked());
+
+    allow->click(); // the user allows OrvaneHelper
+    ASSERT_TRUE(waitFor([&] { return dir.limit() == "12288\n"; })) << dir.limit();
+    ASSERT_TRUE(waitFor([&] { return !visible("statusBusy") && !visible("statusApproval"); }));
+    EXPECT_FALSE(visible("statusError"));
+    EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), 12.0);
+    ASSERT_TRUE(waitFor([&] {
+        return view.findChild<QLabel*>("allocatedFigure")->text() == "Allocated VRAM: 12 GB";
+    }));
+    EXPECT_TRUE(admin.sources.empty()); // no password was asked for
+    settings->close();
+}
+
+} // namespace
+} // namespace orvane::test

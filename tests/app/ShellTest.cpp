@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/shell/AppDelegate.h"
+#include "app/shell/TermsWindow.h"
+#include "platform/sim/shell/DirectoryBundle.h"
+#include "tests/app/ShellFakes.h"
+#include "tests/limit/LimitFakes.h"
+#include "tests/support/TempDir.h"
+
+namespace orvane::test {
+namespace {
+
+// The delegate on fakes, with a bundle folder holding the two documents.
+class ShellTest : public ::testing::Test {
+protected:
+    ShellTest() {
+        resources.write("privacy_policy.txt", "We keep nothing.");
+        resources.write("terms_of_use.txt", "Use it kindly.");
+    }
+
+    AppDelegate& launch() {
+        delegate = std::make_unique<AppDelegate>(ShellServices{
+            .defaults = harness.defaults,
+            .bundle = bundle,
+            .makeStatusItem =
+                [this] {
+                    auto item = std::make_unique<FakeStatusItem>();
+                    item->button = trayAvailable;
+                    statusItem = item.get();
+                    return item;
+                },
+            .makeUpdater = [] { return std::make_unique<FakeUpdater>(); },
+            .makeModel =
+                [this] {
+                    return std::make_unique<ContentViewModel>(
+                        ContentServices{harness.manager, harness.kernel, harness.memory,
+                                        harness.defaults, harness.queue, harness.admin,
+                                        harness.loginItem, harness.log, AppDelegate::shared});
+                },
+            .makeAccessory = [this] { ++accessoryCalls; },
+            .activate = [] {},
+            .terminate = [this] { ++terminations; },
+        });
+        delegate->applicationDidFinishLaunching();
+        return *delegate;
+    }
+
+    ModelHarness harness;
+    TempDir resources;
+    sim::DirectoryBundle bundle{resources.path(), {{"CFBundleShortVersionString", "2.3.0"}}};
+    std::unique_ptr<AppDelegate> delegate;
+    FakeStatusItem* statusItem = nullptr;
+    bool trayAvailable = true;
+    int accessoryCalls = 0;
+    int terminations = 0;
+};
+
+TEST_F(ShellTest, OnlyTheExactTermsVersionSkipsTheTermsWindow) {
+    struct Case {
+        std::optional<std::string> stored;
+        bool agreed;
+    };
+    for (const Case& c : {Case{std::nullopt, false}, Case{"2026-10-22", true},
+                          Case{"2025-01-01", false}, Case{"2026-10-22 ", false}}) {
+        harness.defaults.values.clear();
+        if (c.stored) {
+            harness.defaults.setString("agreedTermsVersion", *c.stored);
+        }
+        harness.defaults.setBool("userAgreedToTerms", true); // never consulted
+        statusItem = nullptr;
+        launch();
+        EXPECT_EQ(statusItem != nullptr, c.agreed) << c.stored.value_or("(none)");
+        EXPECT_EQ(delegate->termsWindow() != nullptr, !c.agreed);
+        EXPECT_EQ(AppDelegate::shared, delegate.get());
+        EXPECT_EQ(AppDelegate::sharedUpdaterController, &delegate->updaterController());
+        EXPECT_GE(accessoryCalls, 1);
+    }
+}
+
+TEST_F(ShellTest, TheIconAndDotFollowTheLastKnownLimit) {
+    harness.defaults.setString("agreedTermsVersion", "2026-10-22");
+    launch();
+    struct Case {
+        std::optional<double> stored;
+        bool active;
+    };
+    for (const Case& c : {Case{std::nullopt, false}, Case{0.0, false}, Case{0.5, true},
+                          Case{-3.0, false}, Case{std::nan(""), false}, Case{14.0, true}}) {
+        harness.defaults.values.erase("lastKnownVRAMGB");
+        if (c.stored) {
+            harness.defaults.setDouble("lastKnownVRAMGB", *c.stored);
+        }
+        delegate->updateStatusIcon();
+        EXPECT_EQ(statusItem->image, c.active ? "MenuIcon_Active" : "MenuIcon");
+        EXPECT_EQ(statusItem->label, c.active ? "Orvane, custom VRAM active" : "Orvane");
+        EXPECT_EQ(statusItem->dotHidden, !c.active);
+        EXPECT_EQ(delegate->customVRAMDot().hidden, !c.active);
+    }
+}
+
+TEST_F(ShellTest, EveryOpeningGetsAFreshPopover) {
+    harness.defaults.setString("agreedTermsVersion", "2026-10-22");
+    launch();
+    ASSERT_TRUE(statusItem->action);
+    statusItem->action(); // open
+    ContentView* first = delegate->contentView();
+    ASSERT_TRUE(delegate->popover().isShown());
+    first->model().toggleMoreSettings();
+    first->model().setCustomAllocation(12.0);
+    statusItem->action(); // close: the content stays until the next opening
+    EXPECT_FALSE(delegate->popover().isShown());
+    EXPECT_EQ(delegate->contentView(), first);
+
+    statusItem->action(); // open again
+    ContentView* second = delegate->contentView();
+    EXPECT_NE(second, nullptr);
+    EXPECT_FALSE(second->model().showMoreSettings());
+    EXPECT_EQ(second->model().customAllocation(), 8.0);
+}
+
+TEST_F(ShellTest, WithoutATrayThePopoverOpensAsAWindow) {
+    harness.defaults.setString("agreedTermsVersion", "2026-10-22");
+    trayAvailable = false;
+    launch();
+    EXPECT_TRUE(delegate->popover().isShown());
+    EXPECT_TRUE(statusItem->image.empty());
+    EXPECT_FALSE(statusItem->action);
+}
+
+TEST_F(ShellTest, AgreeingStoresTheVersionThenInstallsTheStatusItem) {
+    launch();
+    TermsWindow* terms = delegate->termsWindow();
+    ASSERT_TRUE(terms);
+    EXPECT_EQ(terms->windowTitle(), "Terms and Conditions");
+    EXPECT_EQ(terms->width(), 500);
+    EXPECT_EQ(terms->findChild<QLabel*>("documentText")->text(), "We keep nothing.");
+    terms->findChild<QPushButton*>("termsTab")->click();
+    EXPECT_EQ(terms->findChild<QLabel*>("documentText")->text(), "Use it kindly.");
+
+    terms->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(terms));
+    QTest::keyClick(terms, Qt::Key_Return); // Return agrees
+    EXPECT_EQ(harness.defaults.stringValue("agreedTermsVersion"), "2026-10-22");
+    EXPECT_EQ(harness.defaults.boolValue("userAgreedToTerms"), true);
+    EXPECT_TRUE(statusItem);
+    EXPECT_EQ(terminations, 0);
+}
+
+TEST_F(ShellTest, DecliningOrClosingQuitsWithoutStoringAnything) {
+    launch();
+    delegate->termsWindow()->findChild<QPushButton*>("doNotAgree")->click();
+    EXPECT_EQ(terminations, 1);
+    EXPECT_FALSE(harness.defaults.stringValue("agreedTermsVersion"));
+
+    launch();
+    delegate->termsWindow()->close(); // the title bar's close button
+    EXPECT_EQ(terminations, 2);
+    EXPECT_FALSE(harness.defaults.stringValue("agreedTermsVersion"));
+    EXPECT_FALSE(statusItem);
+}
+
+TEST(TermsDocuments, AMissingFileBlanksBothAndBadUtf8ShowsItsSentence) {
+    TempDir onlyPrivacy;
+    onlyPrivacy.write("privacy_policy.txt", "Private.");
+    sim::DirectoryBundle incomplete(onlyPrivacy.path(), {});
+    TermsWindow blank(incomplete, {}, {});
+    blank.loadDocuments();
+    EXPECT_TRUE(blank.privacyText().isEmpty());
+    EXPECT_TRUE(blank.termsText().isEmpty());
+
+    TempDir damaged;
+    damaged.write("privacy_policy.txt", std::string("caf\xC3", 4)); // cut inside a character
+    damaged.write("terms_of_use.txt", "Fine terms.");
+    sim::DirectoryBundle mixed(damaged.path(), {});
+    TermsWindow window(mixed, {}, {});
+    window.loadDocuments();
+    EXPECT_EQ(window.privacyText(), "Unable to load Privacy Policy.");
+    EXPECT_EQ(window.termsText(), "Fine terms.");
+}
+
+} // namespace
+} // namespace orvane::test
