@@ -5,7 +5,7 @@
 namespace orvane::sim {
 
 std::filesystem::path configHome() {
-    // The base directory specification says a relative value is invalid and must be ignored.
+    // XDG counts a relative value as invalid, to be ignored.
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
         return xdg;
     }
