@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/ports/ServiceManager.h"
+
+@class SMAppService;
+
+namespace orvane::macos {
+
+// OrvaneHelper's registration with launchd through the service-management facility. The daemon's
+// property list lies in the bundle at Contents/Library/LaunchDaemons.
+class AppServiceManager final : public ServiceManager {
+public:
+    AppServiceManager();
+
+    long status() override;
+    std::optional<std::string> registerService() override;
+    std::optional<std::string> unregisterService() override;
+    void openSystemSettingsLoginItems() override;
+
+private:
+    SMAppService* service_;
+};
+
+} // namespace orvane::macos
