@@ -1,0 +1,44 @@
+#include "platform/macos/AppleScriptRunner.h"
+
+#import <Foundation/Foundation.h>
+
+#include "platform/macos/Strings.h"
+
+namespace orvane::macos {
+
+namespace {
+
+AdminRunner::ScriptError readError(NSDictionary* info) {
+    AdminRunner::ScriptError error;
+    id number = info[NSAppleScriptErrorNumber];
+    if ([number isKindOfClass:[NSNumber class]]) {
+        error.number = static_cast<long>([number longValue]);
+    }
+    // Only a string is a message the user may read; anything else leaves the model's own text.
+    id message = info[NSAppleScriptErrorMessage];
+    if ([message isKindOfClass:[NSString class]]) {
+        error.message = toStdString(message);
+    }
+    error.description = toStdString(info.description);
+    return error;
+}
+
+} // namespace
+
+AdminRunner::Outcome AppleScriptRunner::run(const std::string& source) {
+    @autoreleasepool {
+        NSAppleScript* script = [[NSAppleScript alloc] initWithSource:toNSString(source)];
+        if (script == nil) {
+            return {.compiled = false, .error = std::nullopt};
+        }
+        NSDictionary* errorInfo = nil;
+        // The result descriptor carries nothing we need; success is the absence of error info.
+        [script executeAndReturnError:&errorInfo];
+        if (errorInfo == nil) {
+            return {};
+        }
+        return {.compiled = true, .error = readError(errorInfo)};
+    }
+}
+
+} // namespace orvane::macos

@@ -1,0 +1,20 @@
+#pragma once
+
+#include "platform/ports/Defaults.h"
+
+namespace orvane::macos {
+
+// The application's standard user defaults: the domain of its bundle identifier,
+// "com.halvern.Orvane", with the keys under their plain names and the values in their own types.
+class StandardUserDefaults final : public Defaults {
+public:
+    std::optional<double> doubleValue(std::string_view key) override;
+    std::optional<bool> boolValue(std::string_view key) override;
+    std::optional<std::string> stringValue(std::string_view key) override;
+
+    void setDouble(std::string_view key, double value) override;
+    void setBool(std::string_view key, bool value) override;
+    void setString(std::string_view key, std::string_view value) override;
+};
+
+} // namespace orvane::macos
