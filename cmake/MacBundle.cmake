@@ -1,0 +1,65 @@
+# Orvane.app: the application, OrvaneHelper beside it, the daemon's launchd list, the resources,
+# Sparkle and the Qt frameworks. Signing and notarizing follow with scripts/macos-sign.sh.
+#
+#   Contents/Info.plist
+#   Contents/MacOS/Orvane, Contents/MacOS/OrvaneHelper
+#   Contents/Library/LaunchDaemons/com.halvern.Orvane.helper.plist
+#   Contents/Resources/MenuIcon*.png, privacy_policy.txt, terms_of_use.txt
+#   Contents/Frameworks/Sparkle.framework and the Qt frameworks, Contents/PlugIns
+
+if(NOT TARGET Orvane)
+    message(STATUS "No Orvane target yet: the application bundle is not assembled")
+    return()
+endif()
+
+set_target_properties(Orvane PROPERTIES
+    MACOSX_BUNDLE TRUE
+    MACOSX_BUNDLE_INFO_PLIST "${ORVANE_APP_INFO_PLIST}"
+    # Sparkle's install name starts with @rpath.
+    BUILD_RPATH "@executable_path/../Frameworks"
+    INSTALL_RPATH "@executable_path/../Frameworks")
+
+# The daemon's list names it by its place in the bundle, so it is built right there.
+set_target_properties(OrvaneHelper PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/MacOS")
+
+set(_orvane_resources
+    "${PROJECT_SOURCE_DIR}/resources/MenuIcon.png"
+    "${PROJECT_SOURCE_DIR}/resources/MenuIcon@2x.png"
+    "${PROJECT_SOURCE_DIR}/resources/MenuIcon_Active.png"
+    "${PROJECT_SOURCE_DIR}/resources/MenuIcon_Active@2x.png"
+    "${PROJECT_SOURCE_DIR}/resources/privacy_policy.txt"
+    "${PROJECT_SOURCE_DIR}/resources/terms_of_use.txt")
+target_sources(Orvane PRIVATE ${_orvane_resources} "${ORVANE_HELPER_LAUNCHD_PLIST}")
+set_source_files_properties(${_orvane_resources} TARGET_DIRECTORY Orvane
+    PROPERTIES MACOSX_PACKAGE_LOCATION Resources)
+# Where SMAppService daemonServiceWithPlistName: looks for the list.
+set_source_files_properties("${ORVANE_HELPER_LAUNCHD_PLIST}" TARGET_DIRECTORY Orvane
+    PROPERTIES MACOSX_PACKAGE_LOCATION Library/LaunchDaemons)
+
+# ditto keeps the framework's symlinks; a flattened copy would not pass signature checks.
+add_custom_command(TARGET Orvane POST_BUILD
+    COMMAND "${CMAKE_COMMAND}" -E rm -rf "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/Frameworks/Sparkle.framework"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/Frameworks"
+    COMMAND /usr/bin/ditto "${ORVANE_SPARKLE_FRAMEWORK}"
+            "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/Frameworks/Sparkle.framework"
+    COMMENT "Embedding Sparkle.framework"
+    VERBATIM)
+
+# macdeployqt copies the Qt frameworks and the platform plug-in into the bundle and points the
+# executable at them. It runs again whenever the executable is relinked.
+find_package(Qt6 REQUIRED COMPONENTS Core)
+find_program(ORVANE_MACDEPLOYQT macdeployqt HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
+if(ORVANE_MACDEPLOYQT)
+    set(_orvane_deployed "${PROJECT_BINARY_DIR}/Orvane-deployed.stamp")
+    add_custom_command(OUTPUT "${_orvane_deployed}"
+        COMMAND "${ORVANE_MACDEPLOYQT}" "$<TARGET_BUNDLE_DIR:Orvane>" -verbose=1
+        COMMAND "${CMAKE_COMMAND}" -E touch "${_orvane_deployed}"
+        DEPENDS Orvane
+        COMMENT "Deploying the Qt frameworks into Orvane.app"
+        VERBATIM)
+    add_custom_target(orvane_deploy ALL DEPENDS "${_orvane_deployed}")
+else()
+    message(WARNING "macdeployqt not found: Orvane.app runs here, but holds no Qt frameworks "
+        "and cannot be shipped")
+endif()
