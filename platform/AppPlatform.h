@@ -36,6 +36,16 @@ Bundle& bundle();
 std::unique_ptr<StatusItem> makeStatusItem();
 std::unique_ptr<Updater> makeUpdater();
 
+// The ports as the command line uses them: no windows (on Linux the password is asked on the
+// terminal, and approval in Login Items is explained instead of shown), and the log only when
+// verbose wherever the log would land in the command's own output.
+struct CommandLinePorts {
+    ServiceManager& serviceManager;
+    AdminRunner& adminRunner;
+    Log& log;
+};
+CommandLinePorts commandLinePorts(bool verbose);
+
 // No Dock icon and no menus (an accessory application); bring it to the front.
 void makeAccessory();
 void activateApplication();

@@ -20,7 +20,9 @@ constexpr int gapBelowButton = 4;
 PopoverWindow::PopoverWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("popover");
-    setAttribute(Qt::WA_ShowWithoutActivating, false);
+    // On a Mac a tool window is a panel, which hides when the application loses focus; the
+    // popover must stay until the status item closes it.
+    setAttribute(Qt::WA_MacAlwaysShowToolWindow);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);

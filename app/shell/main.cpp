@@ -1,8 +1,14 @@
-// Orvane: the menu-bar application.
+// Orvane: the menu-bar application, or with a command the command-line tool.
+
+#include <cstdio>
+#include <optional>
 
 #include <QApplication>
+#include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
 
+#include "app/cli/CommandLine.h"
 #include "app/helperlink/HelperManager.h"
 #include "app/shell/AppDelegate.h"
 #include "platform/AppPlatform.h"
@@ -10,6 +16,12 @@
 using namespace orvane;
 
 namespace {
+
+void describeApplication() {
+    QCoreApplication::setApplicationName("Orvane");
+    QCoreApplication::setOrganizationDomain("com.halvern.Orvane");
+    QCoreApplication::setApplicationVersion(ORVANE_VERSION);
+}
 
 std::unique_ptr<ContentViewModel> makeModel() {
     return std::make_unique<ContentViewModel>(ContentServices{
@@ -25,13 +37,9 @@ std::unique_ptr<ContentViewModel> makeModel() {
     });
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
+int runApplication(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName("Orvane");
-    QApplication::setOrganizationDomain("com.halvern.Orvane");
-    QApplication::setApplicationVersion(ORVANE_VERSION);
+    describeApplication();
     // The application lives in the menu bar; closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     platform::prepareApplication();
@@ -48,4 +56,41 @@ int main(int argc, char** argv) {
     });
     QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
     return QApplication::exec();
+}
+
+int runCommand(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    describeApplication();
+    platform::prepareApplication();
+
+    std::optional<HelperManager> manager;
+    std::optional<cli::CliContext> context;
+    const auto makeContext = [&](bool verbose) -> cli::CliContext& {
+        if (!context) {
+            const platform::CommandLinePorts ports = platform::commandLinePorts(verbose);
+            manager.emplace(ports.serviceManager, platform::helperTransport(),
+                            platform::mainQueue(), ports.log);
+            context.emplace(cli::CliContext{
+                platform::kernelLimit(), platform::physicalMemory(), platform::defaults(), *manager,
+                ports.adminRunner, ports.log, [](const std::function<bool()>& done) {
+                    while (!done()) {
+                        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+                    }
+                }});
+        }
+        return *context;
+    };
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return cli::runCommandLine(QCoreApplication::arguments(), makeContext, out, err);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    return cli::isCommandLine(arguments) ? runCommand(argc, argv) : runApplication(argc, argv);
 }

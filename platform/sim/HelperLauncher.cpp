@@ -69,7 +69,7 @@ void formatPid(char* out, pid_t pid) {
 }
 
 [[noreturn]] void execDaemon(const char* path, char* const* argv, char* const* envp, char* pidSlot,
-                             int listenerFd, int reportFd) {
+                             int listenerFd, int reportFd, int logFd) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -79,9 +79,13 @@ void formatPid(char* out, pid_t pid) {
         writeReport(reportFd, 'e', errno);
         _exit(127);
     }
-    const int devNull = ::open("/dev/null", O_RDONLY);
+    const int devNull = ::open("/dev/null", O_RDWR);
     if (devNull >= 0) {
         ::dup2(devNull, STDIN_FILENO);
+        ::dup2(devNull, STDOUT_FILENO);
+    }
+    if (logFd >= 0) {
+        ::dup2(logFd, STDERR_FILENO);
     }
     formatPid(pidSlot, ::getpid());
     ::execve(path, argv, envp);
@@ -89,10 +93,28 @@ void formatPid(char* out, pid_t pid) {
     _exit(127);
 }
 
+constexpr off_t logLimitBytes = 1 << 20;
+
+UniqueFd openLog(const std::filesystem::path& logPath) {
+    if (logPath.empty()) {
+        return {};
+    }
+    UniqueFd log(::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
+    if (log && ::lseek(log.get(), 0, SEEK_END) > logLimitBytes) {
+        [[maybe_unused]] const int truncated = ::ftruncate(log.get(), 0);
+    }
+    return log;
+}
+
 } // namespace
 
 Launch launchActivated(const std::filesystem::path& helperPath, int listenerFd,
-                       const std::vector<std::string>& extraEnvironment) {
+                       const std::vector<std::string>& extraEnvironment,
+                       const std::filesystem::path& logPath) {
+    // Kept away from fd 3 like the pipe below; dup2 onto stderr clears close-on-exec.
+    UniqueFd logFile = openLog(logPath);
+    UniqueFd log(logFile ? ::fcntl(logFile.get(), F_DUPFD_CLOEXEC, 10) : -1);
+    logFile.reset();
     // Prepare everything the children need before forking.
     std::vector<std::string> environment = daemonEnvironment(extraEnvironment);
     std::vector<char*> envp;
@@ -136,7 +158,7 @@ Launch launchActivated(const std::filesystem::path& helperPath, int listenerFd,
             _exit(0);
         }
         execDaemon(path.c_str(), argv, envp.data(), pidEntry + std::strlen("LISTEN_PID="),
-                   listenerFd, writeEnd.get());
+                   listenerFd, writeEnd.get(), log.get());
     }
     writeEnd.reset();
     int status = 0;

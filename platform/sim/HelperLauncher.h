@@ -16,8 +16,11 @@ struct Launch {
 // announced by LISTEN_FDS=1 and LISTEN_PID. The daemon runs in its own session and is not our
 // child, so it outlives the process that started it, as a launchd daemon would. Returns once the
 // executable has been started, or with the errno that prevented it (ENOENT: no such executable).
-// extraEnvironment entries ("NAME=value") are added to, or replace, our own environment.
+// extraEnvironment entries ("NAME=value") are added to, or replace, our own environment. With a
+// log path, the daemon's stderr (its log) goes to that file, as launchd sends a daemon's output to
+// its log rather than to whoever happened to start it; a log over 1 MB starts afresh.
 Launch launchActivated(const std::filesystem::path& helperPath, int listenerFd,
-                       const std::vector<std::string>& extraEnvironment = {});
+                       const std::vector<std::string>& extraEnvironment = {},
+                       const std::filesystem::path& logPath = {});
 
 } // namespace orvane::sim

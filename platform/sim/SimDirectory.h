@@ -14,6 +14,7 @@ inline constexpr const char* statusFileName = "helper.status";
 inline constexpr const char* approvedFileName = "helper.approved";
 inline constexpr const char* socketFileName = "com.halvern.Orvane.helper.sock";
 inline constexpr const char* lockFileName = "helper.lock";
+inline constexpr const char* helperLogFileName = "helper.log";
 
 std::filesystem::path simDirectory();
 

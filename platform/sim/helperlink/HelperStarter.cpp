@@ -101,7 +101,8 @@ HelperSocket startAndConnect(const HelperSite& site) {
     }
     std::vector<std::string> environment = {"ORVANE_SIM_DIR=" + site.directory.string()};
     environment.insert(environment.end(), site.environment.begin(), site.environment.end());
-    const Launch launch = launchActivated(site.helperPath, listener.get(), environment);
+    const Launch launch = launchActivated(site.helperPath, listener.get(), environment,
+                                          site.directory / helperLogFileName);
     listener.reset();
     if (launch.pid < 0) {
         ::unlink(socketPath.c_str());

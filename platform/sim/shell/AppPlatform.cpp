@@ -21,6 +21,7 @@
 #include "platform/sim/shell/DirectoryBundle.h"
 #include "platform/sim/shell/LoginItemsWindow.h"
 #include "platform/sim/shell/PasswordPrompt.h"
+#include "platform/sim/shell/TerminalPasswordPrompt.h"
 #include "platform/sim/shell/TrayStatusItem.h"
 #include "platform/sim/update/SimUpdater.h"
 #include "platform/sim/update/UpdateResultWindow.h"
@@ -113,6 +114,28 @@ std::unique_ptr<Updater> makeUpdater() {
         [] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; });
     updater->start();
     return updater;
+}
+
+namespace {
+
+// Logs nothing: the command line's stderr is for its own sentences unless -v.
+class SilentLog final : public Log {
+public:
+    void write(LogLevel, std::string_view, std::string_view) override {}
+};
+
+} // namespace
+
+CommandLinePorts commandLinePorts(bool verbose) {
+    static sim::SimServiceManager manager(sim::simDirectory(), [] {
+        std::fprintf(stderr,
+                     "To allow OrvaneHelper, open Orvane's Login Items window (Open System "
+                     "Settings in the popover), or create %s.\n",
+                     (sim::simDirectory() / sim::approvedFileName).c_str());
+    });
+    static sim::SimAdminRunner runner(sim::simDirectory(), &sim::askPasswordOnTerminal);
+    static SilentLog silent;
+    return {manager, runner, verbose ? systemLog() : silent};
 }
 
 // Accessory windows are tool windows on Linux: they never show in the task bar.

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <functional>
+
+#include "app/helperlink/HelperManager.h"
+#include "platform/ports/AdminRunner.h"
+#include "platform/ports/Defaults.h"
+#include "platform/ports/KernelLimit.h"
+#include "platform/ports/Log.h"
+#include "platform/ports/PhysicalMemory.h"
+
+namespace orvane::cli {
+
+// What the commands work with: the same ports as the popover, and a way to wait for the main
+// queue to deliver a helper's answer.
+struct CliContext {
+    KernelLimit& kernel;
+    PhysicalMemory& memory;
+    Defaults& defaults;
+    HelperManager& helperManager;
+    AdminRunner& adminRunner;
+    Log& log;
+    // Serves the main queue until done() holds.
+    std::function<void(const std::function<bool()>& done)> waitUntil;
+};
+
+// The command's outcome, as its exit status says it.
+enum class ExitStatus {
+    done = 0,
+    refused = 1,   // out of range, rejected by the helper, or the read-back differs
+    usage = 2,     // the command line itself is wrong
+    failed = 3,    // no road worked, or the script failed
+    cancelled = 4, // the user cancelled the password dialog
+};
+
+} // namespace orvane::cli

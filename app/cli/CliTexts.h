@@ -1,0 +1,42 @@
+#pragma once
+
+// The command line's own texts. Sentences the popover also shows come from the model's texts.
+namespace orvane::cli_text {
+
+inline constexpr const char* description =
+    "Orvane sets how much unified memory the GPU may wire (iogpu.wired_limit_mb).\n"
+    "Without a command it starts the menu-bar application.";
+inline constexpr const char* commands = "Commands:\n"
+                                        "  status           Show the memory figures, presets and "
+                                        "password-free state\n"
+                                        "  set <size>       Set the GPU memory limit\n"
+                                        "  reset            Give the limit back to the system\n"
+                                        "  helper <action>  Password-free changes: status, on or "
+                                        "off";
+inline constexpr const char* sizeHelp =
+    "Gigabytes (24, 24.5, 24GB), megabytes (24576MB), or default for the system's choice.";
+
+inline constexpr const char* notASize =
+    "'%1' is not a size. Give gigabytes (24, 24.5, 24GB), megabytes (24576MB) or default.";
+inline constexpr const char* unknownCommand = "Unknown command '%1'. See 'orvane --help'.";
+inline constexpr const char* missingCommand = "No command given. See 'orvane --help'.";
+inline constexpr const char* helperActions = "Give one of: status, on, off.";
+inline constexpr const char* noPasswordRefused =
+    "Password-free changes are not available, and --no-password forbids asking for the password. "
+    "Turn them on with 'orvane helper on'.";
+inline constexpr const char* tooLittleMemory =
+    "This Mac has too little memory for Orvane to change the GPU memory limit.";
+inline constexpr const char* approvalNeeded =
+    "Allow Orvane in System Settings \u2192 Login Items to finish turning this on.";
+inline constexpr const char* turnOnFailed = "Couldn't turn on password-free changes.";
+inline constexpr const char* turnOffFailed = "Couldn't turn off password-free changes.";
+inline constexpr const char* cancelled = "Cancelled.";
+inline constexpr const char* changedThroughHelper =
+    "The GPU memory limit is now %1 MB (password-free).";
+inline constexpr const char* changedWithPassword = "The GPU memory limit is now %1 MB.";
+
+inline constexpr const char* helperOff = "off";
+inline constexpr const char* helperNeedsApproval = "needs approval";
+inline constexpr const char* helperOn = "on";
+
+} // namespace orvane::cli_text

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <functional>
+
+#include <QStringList>
+#include <QTextStream>
+
+#include "app/cli/CliContext.h"
+
+namespace orvane::cli {
+
+// The words that make the executable a command-line tool instead of the menu-bar application.
+bool isCommandLine(const QStringList& arguments);
+
+// Runs one command. arguments[0] is the program's name. The context is built once the command is
+// known to need it, with the log shown only for -v. Returns the exit status.
+int runCommandLine(const QStringList& arguments,
+                   const std::function<CliContext&(bool verbose)>& context, QTextStream& out,
+                   QTextStream& err);
+
+} // namespace orvane::cli

@@ -1,0 +1,101 @@
+#include "app/cli/StatusReport.h"
+
+#include <cmath>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QStringList>
+
+#include "app/cli/CliTexts.h"
+#include "app/limit/Figures.h"
+#include "app/limit/Presets.h"
+#include "app/limit/Sizes.h"
+
+namespace orvane::cli {
+
+namespace {
+
+constexpr double bytesPerGigabyte = 1073741824.0;
+constexpr double minimumRequiredRAMGB = 8.0;
+
+double totalGB(const StatusFacts& facts) {
+    return static_cast<double>(facts.physicalBytes) / bytesPerGigabyte;
+}
+
+QString text(const std::string& value) {
+    return QString::fromStdString(value);
+}
+
+qint64 megabytes(double gigabytes) {
+    return static_cast<qint64>(std::llround(gigabytes * 1024.0));
+}
+
+} // namespace
+
+QString helperStateText(HelperManager::State state) {
+    switch (state) {
+    case HelperManager::State::on:
+        return cli_text::helperOn;
+    case HelperManager::State::needsApproval:
+        return cli_text::helperNeedsApproval;
+    case HelperManager::State::off:
+        break;
+    }
+    return cli_text::helperOff;
+}
+
+QString statusText(const StatusFacts& facts) {
+    const double total = totalGB(facts);
+    QStringList lines;
+    if (total < minimumRequiredRAMGB) {
+        lines << text(minimumMemoryText(minimumRequiredRAMGB));
+    } else {
+        lines << text(totalFigureText(total)) << text(reservedFigureText(total, facts.limitGB))
+              << text(allocatedFigureText(facts.limitGB)) << QString() << "Presets:";
+        const std::vector<double> options = vramOptions(total);
+        for (std::size_t i = 0; i < options.size(); ++i) {
+            const QString mark = options[i] == facts.limitGB ? QString::fromUtf8("\u2713 ") : "  ";
+            lines << "  " + mark + text(optionLabel(options[i], i, total, facts.funMode));
+        }
+        lines << QString();
+    }
+    lines << "Password-free changes: " + helperStateText(facts.helper);
+    return lines.join('\n') + '\n';
+}
+
+QString statusJson(const StatusFacts& facts) {
+    const double total = totalGB(facts);
+    QJsonObject report;
+    report["totalMB"] = static_cast<qint64>(facts.physicalBytes / 1048576);
+    report["totalGB"] = total;
+    report["limitMB"] = megabytes(facts.limitGB);
+    report["limitGB"] = facts.limitGB;
+    report["systemManaged"] = facts.limitGB == 0.0;
+    report["helper"] = helperStateText(facts.helper);
+    if (total < minimumRequiredRAMGB) {
+        report["warning"] = text(minimumMemoryText(minimumRequiredRAMGB));
+        report["presets"] = QJsonArray();
+    } else {
+        report["reservedGB"] = static_cast<qint64>(reservedSystemRAMGB(total, facts.limitGB));
+        report["allocatedGB"] = static_cast<qint64>(integerPart(facts.limitGB));
+        report["figures"] =
+            QJsonArray{text(totalFigureText(total)), text(reservedFigureText(total, facts.limitGB)),
+                       text(allocatedFigureText(facts.limitGB))};
+        QJsonArray presets;
+        const std::vector<double> options = vramOptions(total);
+        for (std::size_t i = 0; i < options.size(); ++i) {
+            presets.append(QJsonObject{
+                {"label", text(optionLabel(options[i], i, total, facts.funMode))},
+                {"gb", options[i]},
+                {"mb", megabytes(options[i])},
+                {"current", options[i] == facts.limitGB},
+            });
+        }
+        report["presets"] = presets;
+        report["customRange"] = QJsonObject{{"minGB", total * 0.5}, {"maxGB", total - 2.0}};
+    }
+    return QString::fromUtf8(QJsonDocument(report).toJson(QJsonDocument::Compact)) + '\n';
+}
+
+} // namespace orvane::cli

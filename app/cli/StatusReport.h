@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QString>
+
+#include "app/helperlink/HelperManager.h"
+
+namespace orvane::cli {
+
+// What "orvane status" reports: the popover's figures and presets, and the helper's state.
+struct StatusFacts {
+    std::uint64_t physicalBytes = 0;
+    double limitGB = 0.0; // as read, or the stored fallback
+    bool funMode = false;
+    HelperManager::State helper = HelperManager::State::off;
+};
+
+QString helperStateText(HelperManager::State state);
+
+// The popover's texts, one per line.
+QString statusText(const StatusFacts& facts);
+
+// The same as one JSON object, sizes in MB and GB.
+QString statusJson(const StatusFacts& facts);
+
+} // namespace orvane::cli
