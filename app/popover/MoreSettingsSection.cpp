@@ -130,6 +130,7 @@ void MoreSettingsSection::render() {
     if (showUpdates && !updaterSettings_ && host_.makeUpdaterSettingsView) {
         updaterSettings_ = host_.makeUpdaterSettingsView();
         expandedLayout_->insertWidget(updaterSettingsIndex_, updaterSettings_);
+        updaterSettings_->show(); // a layout would only show it on the next turn of the loop
     } else if (!showUpdates && updaterSettings_) {
         delete updaterSettings_;
     }
