@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -15,6 +16,8 @@ namespace orvane {
 namespace {
 
 using typography::Style;
+
+constexpr int disclosureMilliseconds = 250;
 
 QCheckBox* checkBox(const QString& text, const QString& objectName) {
     auto* box = new QCheckBox(text);
@@ -112,11 +115,40 @@ MoreSettingsSection::MoreSettingsSection(ContentViewModel& model, Host host, QWi
     render();
 }
 
+void MoreSettingsSection::animateDisclosure(bool expand) {
+    // The content unfolds and folds over a moment, as the platform's default animation does.
+    if (disclosureAnimation_) {
+        disclosureAnimation_->stop();
+    }
+    expanded_->setVisible(true);
+    const int fullHeight = expanded_->sizeHint().height();
+    if (!isVisible()) {
+        expanded_->setMaximumHeight(QWIDGETSIZE_MAX);
+        expanded_->setVisible(expand);
+        return;
+    }
+    if (!disclosureAnimation_) {
+        disclosureAnimation_ = new QPropertyAnimation(expanded_, "maximumHeight", this);
+        disclosureAnimation_->setDuration(disclosureMilliseconds);
+        disclosureAnimation_->setEasingCurve(QEasingCurve::InOutQuad);
+    }
+    disconnect(disclosureAnimation_, &QPropertyAnimation::finished, nullptr, nullptr);
+    disclosureAnimation_->setStartValue(expand ? 0 : expanded_->height());
+    disclosureAnimation_->setEndValue(expand ? fullHeight : 0);
+    connect(disclosureAnimation_, &QPropertyAnimation::finished, this, [this, expand] {
+        expanded_->setMaximumHeight(QWIDGETSIZE_MAX);
+        expanded_->setVisible(expand);
+    });
+    disclosureAnimation_->start();
+}
+
 void MoreSettingsSection::render() {
     const bool expanded = model_.showMoreSettings();
     chevron_->setText(chevron(expanded));
     chevron_->setAccessibleName(expanded ? "chevron.down" : "chevron.right");
-    expanded_->setVisible(expanded);
+    if (expanded != expanded_->isVisibleTo(this)) {
+        animateDisclosure(expanded);
+    }
 
     launchAtLogin_->setChecked(model_.launchAtLogin());
     passwordFree_->setChecked(model_.helperState() != HelperManager::State::off);

@@ -9,6 +9,7 @@
 
 class QCheckBox;
 class QLabel;
+class QPropertyAnimation;
 class QPushButton;
 class QVBoxLayout;
 
@@ -33,7 +34,10 @@ public:
     void render();
 
 private:
+    void animateDisclosure(bool expand);
+
     ContentViewModel& model_;
+    QPropertyAnimation* disclosureAnimation_ = nullptr;
     Host host_;
     ClickableRow* disclosure_ = nullptr;
     QLabel* chevron_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QPushButton>
 
 #include "app/popover/ClickableRow.h"
@@ -28,6 +29,12 @@ struct Shot {
 };
 
 void save(QWidget& widget, const QDir& folder, const char* name) {
+    // Let animations (the More Settings disclosure) finish first.
+    QElapsedTimer settling;
+    settling.start();
+    while (settling.elapsed() < 400) {
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
     widget.adjustSize();
     const QString path = folder.filePath(QString(name) + ".png");
     widget.grab().save(path);
