@@ -75,6 +75,10 @@ Bundle& bundle() {
     return bundle;
 }
 
+// The command line uses the same services: System Settings opens for approval, the system shows
+// its own password dialog, and the log goes to the unified log, never into the command's output.
+CommandLinePorts commandLinePorts(bool) { return {serviceManager(), adminRunner(), systemLog()}; }
+
 std::unique_ptr<StatusItem> makeStatusItem() {
     return std::make_unique<macos::AppKitStatusItem>();
 }
