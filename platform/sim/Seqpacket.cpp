@@ -20,10 +20,8 @@ bool makeAddress(const std::filesystem::path& path, sockaddr_un& address) {
     return true;
 }
 
-} // namespace
-
-UniqueFd listenSeqpacket(const std::filesystem::path& path, int* error) {
-    sockaddr_un address{};
+// A fresh seqpacket socket and the address of path, or the errno of what went wrong.
+UniqueFd makeSocket(const std::filesystem::path& path, sockaddr_un& address, int* error) {
     if (!makeAddress(path, address)) {
         *error = ENAMETOOLONG;
         return {};
@@ -31,6 +29,16 @@ UniqueFd listenSeqpacket(const std::filesystem::path& path, int* error) {
     UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
     if (!fd) {
         *error = errno;
+    }
+    return fd;
+}
+
+} // namespace
+
+UniqueFd listenSeqpacket(const std::filesystem::path& path, int* error) {
+    sockaddr_un address{};
+    UniqueFd fd = makeSocket(path, address, error);
+    if (!fd) {
         return {};
     }
     if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
@@ -43,13 +51,8 @@ UniqueFd listenSeqpacket(const std::filesystem::path& path, int* error) {
 
 UniqueFd connectSeqpacket(const std::filesystem::path& path, int* error) {
     sockaddr_un address{};
-    if (!makeAddress(path, address)) {
-        *error = ENAMETOOLONG;
-        return {};
-    }
-    UniqueFd fd(::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+    UniqueFd fd = makeSocket(path, address, error);
     if (!fd) {
-        *error = errno;
         return {};
     }
     int result = 0;
