@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The fuzz targets as plain functions, so that libFuzzer drives them in the fuzz build and the
+// test suite replays the seed corpus and every kept reproducer through the very same code.
+// Each returns 0; a broken invariant prints what broke and aborts.
+namespace orvane::fuzz {
+
+// wire::decode on arbitrary bytes: whatever it accepts re-encodes to the same bytes.
+int wireDecodeOneInput(const std::uint8_t* data, std::size_t size);
+
+// One client connection served by the daemon's real server loop, with a fake kernel and memory
+// chosen by the input. See ConnectionTarget.cpp for the input's layout.
+int connectionOneInput(const std::uint8_t* data, std::size_t size);
+
+} // namespace orvane::fuzz

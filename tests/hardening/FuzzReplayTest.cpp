@@ -1,0 +1,41 @@
+// Every seed and every input a fuzzer ever crashed on, run through the fuzz targets in the
+// ordinary build: a broken invariant aborts the test.
+
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <iterator>
+#include <vector>
+
+#include "fuzz/FuzzTargets.h"
+
+namespace orvane::fuzz {
+namespace {
+
+using Target = int (*)(const std::uint8_t*, std::size_t);
+
+std::size_t replay(const std::string& name, Target target) {
+    std::size_t count = 0;
+    for (const char* root : {ORVANE_FUZZ_CORPUS, ORVANE_FUZZ_REGRESSIONS}) {
+        const std::filesystem::path folder = std::filesystem::path(root) / name;
+        if (!std::filesystem::is_directory(folder)) {
+            continue;
+        }
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            std::ifstream in(entry.path(), std::ios::binary);
+            const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+            SCOPED_TRACE(entry.path().string());
+            EXPECT_EQ(target(bytes.data(), bytes.size()), 0);
+            ++count;
+        }
+    }
+    return count;
+}
+
+TEST(FuzzReplay, EverySeedAndReproducerHoldsTheInvariants) {
+    EXPECT_GT(replay("wireDecode", wireDecodeOneInput), 0u);
+    EXPECT_GT(replay("connection", connectionOneInput), 0u);
+}
+
+} // namespace
+} // namespace orvane::fuzz
