@@ -34,7 +34,8 @@ std::string SimDir::logText() const {
     return read("daemon.log");
 }
 
-pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds) {
+pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds,
+                  const std::filesystem::path& executable) {
     // Orphaned daemons come back to us, so that their exit status can be collected.
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
     int error = 0;
@@ -43,16 +44,11 @@ pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds) {
     if (!listener) {
         return -1;
     }
-    // The daemon logs to stderr; lend it the log file for the moment of the start.
-    const sim::UniqueFd log(
-        ::open(dir.logPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
-    const sim::UniqueFd savedStderr(::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0));
-    ::dup2(log.get(), STDERR_FILENO);
     const sim::Launch launch =
-        sim::launchActivated(ORVANE_HELPER_PATH, listener.get(),
+        sim::launchActivated(executable, listener.get(),
                              {"ORVANE_SIM_DIR=" + dir.path().string(),
-                              "ORVANE_HELPER_IDLE_TIMEOUT=" + std::to_string(idleTimeoutSeconds)});
-    ::dup2(savedStderr.get(), STDERR_FILENO);
+                              "ORVANE_HELPER_IDLE_TIMEOUT=" + std::to_string(idleTimeoutSeconds)},
+                             dir.logPath());
     return launch.pid;
 }
 
@@ -85,6 +81,43 @@ std::size_t openDescriptorCount(pid_t pid) {
         ++count;
     }
     return count;
+}
+
+namespace {
+
+std::string fileText(const std::filesystem::path& path) {
+    std::string text;
+    const sim::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    char buffer[4096];
+    for (ssize_t n = 0; fd && (n = ::read(fd.get(), buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+}
+
+} // namespace
+
+std::vector<pid_t> daemonsServing(const SimDir& dir) {
+    std::vector<pid_t> found;
+    const std::string mark = "ORVANE_SIM_DIR=" + dir.path().string() + '\0';
+    std::error_code ec;
+    for (auto it = std::filesystem::directory_iterator("/proc", ec);
+         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+        const std::string name = it->path().filename();
+        if (name.find_first_not_of("0123456789") != std::string::npos) {
+            continue;
+        }
+        // A wrapper that has exec'd the daemon shows the daemon's name only in its executable.
+        const std::string exe = std::filesystem::read_symlink(it->path() / "exe", ec).filename();
+        ec.clear();
+        const bool daemon =
+            fileText(it->path() / "cmdline").find("OrvaneHelper") != std::string::npos ||
+            exe == "OrvaneHelper";
+        if (daemon && fileText(it->path() / "environ").find(mark) != std::string::npos) {
+            found.push_back(std::stoi(name));
+        }
+    }
+    return found;
 }
 
 RawClient::RawClient(const std::filesystem::path& socketPath) {

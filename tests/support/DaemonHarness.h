@@ -25,9 +25,11 @@ public:
     std::filesystem::path logPath() const;
 };
 
-// Starts the real OrvaneHelper by socket activation on the sim directory's socket, with its log
-// in the directory's log file. Returns the daemon's pid, or -1.
-pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds = 10.0);
+// Starts the real OrvaneHelper (or what stands in front of it, such as a wrapper script that execs
+// it) by socket activation on the sim directory's socket, with its log in the directory's log
+// file. Returns the daemon's pid, or -1.
+pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds = 10.0,
+                  const std::filesystem::path& executable = ORVANE_HELPER_PATH);
 
 // Waits for a daemon started here to exit; its exit status, or none on timeout.
 std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout);
@@ -35,11 +37,15 @@ std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout);
 bool isRunning(pid_t pid);
 std::size_t openDescriptorCount(pid_t pid);
 
+// The live OrvaneHelper processes serving the sim directory, however they were started.
+std::vector<pid_t> daemonsServing(const SimDir& dir);
+
 // One connection to the daemon, speaking raw packets.
 class RawClient {
 public:
     explicit RawClient(const std::filesystem::path& socketPath);
     bool connected() const { return static_cast<bool>(fd_); }
+    int fd() const { return fd_.get(); }
 
     bool send(std::span<const std::uint8_t> bytes);
     // The next packet, or none when the daemon closed the connection or nothing came in time.

@@ -1,0 +1,164 @@
+// The daemon under load: a crowd arriving at once, clients that never speak or never listen, and
+// a daemon that runs out of descriptors.
+
+#include <csignal>
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <memory>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <vector>
+
+#include "platform/sim/Seqpacket.h"
+#include "shared/WireFormat.h"
+#include "tests/hardening/Hardening.h"
+
+namespace orvane::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr const char* anyError = "error com.halvern.Orvane";
+
+class DaemonLoadTest : public ::testing::Test {
+protected:
+    void start(double idleTimeout, const std::filesystem::path& executable = ORVANE_HELPER_PATH) {
+        pid = startDaemon(dir, idleTimeout, executable);
+        ASSERT_GT(pid, 0);
+    }
+    void TearDown() override {
+        if (pid > 0 && isRunning(pid)) {
+            ::kill(pid, SIGKILL);
+            waitForExit(pid, 5s);
+        }
+    }
+    std::optional<std::int64_t> replyValue(RawClient& client, wire::Operation operation) {
+        const auto bytes = client.receive(10s);
+        const auto decoded = bytes ? wire::decode(*bytes) : wire::Decoded{};
+        if (!decoded.message || decoded.message->operation != operation) {
+            return std::nullopt;
+        }
+        return decoded.message->value;
+    }
+
+    SimDir dir;
+    pid_t pid = -1;
+};
+
+TEST_F(DaemonLoadTest, AThousandClientsAtOnceAreAllAnsweredAndLeaveNothingBehind) {
+    constexpr int crowdSize = 1000;
+    if (!raiseDescriptorLimit(crowdSize + 200)) {
+        GTEST_SKIP() << "the descriptor limit cannot be raised to hold " << crowdSize << " clients";
+    }
+    start(0.5);
+    RawClient anchor(dir.socketPath()); // keeps the daemon from idling out while we count
+    ASSERT_EQ(anchor.protocolVersion(), 1);
+    const std::size_t before = openDescriptorCount(pid);
+
+    // Every client connects and asks before any of them hears back.
+    std::vector<std::unique_ptr<RawClient>> crowd;
+    for (int i = 0; i < crowdSize; ++i) {
+        crowd.push_back(std::make_unique<RawClient>(dir.socketPath()));
+        ASSERT_TRUE(crowd.back()->connected()) << i;
+        ASSERT_TRUE(crowd.back()->send(wire::encode({wire::Operation::protocolVersion, 0})));
+    }
+    for (int i = 0; i < crowdSize; ++i) {
+        ASSERT_EQ(replyValue(*crowd[i], wire::Operation::protocolVersion), 1) << i;
+    }
+    for (int i = 0; i < crowdSize; ++i) {
+        const wire::Message set{wire::Operation::setWiredLimit, 8192 + i % 6145};
+        ASSERT_TRUE(crowd[i]->send(wire::encode(set)));
+    }
+    for (int i = 0; i < crowdSize; ++i) {
+        ASSERT_EQ(replyValue(*crowd[i], wire::Operation::setWiredLimit), 0) << i;
+    }
+    EXPECT_EQ(openDescriptorCount(pid), before + crowdSize);
+
+    crowd.clear();
+    EXPECT_TRUE(eventually([&] { return openDescriptorCount(pid) == before; }))
+        << openDescriptorCount(pid) << " descriptors open, " << before << " before";
+    EXPECT_THAT(dir.logText(), Not(HasSubstr(anyError)));
+
+    // The idle period only starts once the last client has gone.
+    std::this_thread::sleep_for(1s);
+    EXPECT_TRUE(isRunning(pid));
+    anchor.close();
+    EXPECT_EQ(waitForExit(pid, 10s), 0);
+}
+
+TEST_F(DaemonLoadTest, ASilentClientAndAFloodingOneHoldNobodyElseUp) {
+    start(0.3);
+    RawClient silent(dir.socketPath());
+    ASSERT_TRUE(silent.connected());
+
+    // A client that sends as fast as it can and never reads a reply.
+    int sendError = 0;
+    std::thread flooder([&] {
+        int error = 0;
+        const sim::UniqueFd fd = sim::connectSeqpacket(dir.socketPath(), &error);
+        const wire::Packet set = wire::encode({wire::Operation::setWiredLimit, 8192});
+        for (int i = 0; fd && i < 5000; ++i) {
+            if (::send(fd.get(), set.data(), set.size(), MSG_NOSIGNAL) < 0) {
+                sendError = errno;
+                break;
+            }
+        }
+    });
+    for (int i = 0; i < 50; ++i) {
+        RawClient client(dir.socketPath());
+        ASSERT_EQ(client.protocolVersion(), 1) << i;
+        ASSERT_EQ(client.setWiredLimit(9216 + i), 0) << i;
+    }
+    flooder.join();
+    // Whether the flooder was cut off or had all its replies queued, it is gone now, and the
+    // silent client, still waiting, keeps the daemon alive past its idle period.
+    EXPECT_TRUE(sendError == 0 || sendError == EPIPE || sendError == ECONNRESET) << sendError;
+    std::this_thread::sleep_for(800ms);
+    EXPECT_TRUE(isRunning(pid));
+    EXPECT_FALSE(silent.closedByPeer(0ms));
+    EXPECT_EQ(silent.protocolVersion(), 1);
+    silent.close();
+    EXPECT_EQ(waitForExit(pid, 10s), 0);
+}
+
+TEST_F(DaemonLoadTest, ADaemonOutOfDescriptorsServesTheRestOnceSomeClose) {
+    TempDir bin;
+    start(10.0, daemonWrapper(bin, "ulimit -n 24"));
+    // Under UndefinedBehaviorSanitizer the first logged line checks the logger's type with a
+    // pipe of its own, which this test would deny it: one line beforehand settles that.
+    RawClient early(dir.socketPath());
+    ASSERT_EQ(early.setWiredLimit(1), EINVAL);
+    early.close();
+    constexpr std::size_t clients = 60;
+    std::vector<std::unique_ptr<RawClient>> waiting;
+    for (std::size_t i = 0; i < clients; ++i) {
+        waiting.push_back(std::make_unique<RawClient>(dir.socketPath()));
+        ASSERT_TRUE(waiting.back()->send(wire::encode({wire::Operation::protocolVersion, 0})));
+    }
+    // Each answered client leaves, handing its descriptor to one still waiting in the backlog.
+    std::size_t answered = 0;
+    const auto deadline = std::chrono::steady_clock::now() + 30s;
+    while (answered < clients && std::chrono::steady_clock::now() < deadline) {
+        std::vector<pollfd> ready;
+        for (const auto& client : waiting) {
+            ready.push_back({client ? client->fd() : -1, POLLIN, 0});
+        }
+        ASSERT_GE(::poll(ready.data(), ready.size(), 100), 0);
+        for (std::size_t i = 0; i < clients; ++i) {
+            if (ready[i].revents != 0) {
+                EXPECT_EQ(replyValue(*waiting[i], wire::Operation::protocolVersion), 1) << i;
+                waiting[i].reset();
+                ++answered;
+            }
+        }
+    }
+    EXPECT_EQ(answered, clients);
+    EXPECT_THAT(dir.logText(), HasSubstr("Accepting a connection failed: Too many open files"));
+    RawClient later(dir.socketPath());
+    EXPECT_EQ(later.protocolVersion(), 1);
+}
+
+} // namespace
+} // namespace orvane::test
