@@ -78,6 +78,9 @@ int main(int argc, char** argv) {
         }
     }
     std::signal(SIGPIPE, SIG_IGN);
+    // Started under a file-size limit, a write past it must fail with EFBIG, which goes back to
+    // the client, rather than end the daemon.
+    std::signal(SIGXFSZ, SIG_IGN);
 
     sim::StderrLog systemLog;
     const Logger helperLog(systemLog, "helper");
