@@ -37,7 +37,12 @@ int ensureSimDirectory() {
     }
     std::filesystem::create_directories(dir.parent_path(), ec);
     if (::mkdir(dir.c_str(), 0700) != 0) {
-        return errno == EEXIST ? 0 : errno;
+        const int error = errno;
+        // Made by someone else just now is fine; a file by that name is in the way.
+        if (error == EEXIST) {
+            return std::filesystem::is_directory(dir, ec) ? 0 : ENOTDIR;
+        }
+        return error;
     }
     return replaceText(dir / limitFileName, "0\n");
 }
@@ -76,12 +81,21 @@ std::optional<std::string> readText(const std::filesystem::path& path, int* erro
 
 int replaceText(const std::filesystem::path& path, const std::string& text) {
     static std::atomic<unsigned> counter{0};
-    const std::filesystem::path temporary =
-        path.parent_path() / ("." + path.filename().string() + "." + std::to_string(::getpid()) +
-                              "." + std::to_string(counter++));
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    // A writer killed before its rename leaves its temporary file behind, and a later process
+    // may get the same pid: step past names that are taken.
+    std::filesystem::path temporary;
+    int fd = -1;
+    for (int attempt = 0; fd < 0 && attempt < 64; ++attempt) {
+        temporary =
+            path.parent_path() / ("." + path.filename().string() + "." +
+                                  std::to_string(::getpid()) + "." + std::to_string(counter++));
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd < 0 && errno != EEXIST) {
+            return errno;
+        }
+    }
     if (fd < 0) {
-        return errno;
+        return EEXIST;
     }
     std::size_t written = 0;
     while (written < text.size()) {

@@ -64,5 +64,15 @@ TEST_F(DaemonFaultTest, ASimDirectoryGoneOrReplacedGivesItsErrnoAndTheValueSurvi
     EXPECT_THAT(dir.logText(), HasSubstr("Setting wired limit failed: Not a directory"));
 }
 
+TEST_F(DaemonFaultTest, ATemporaryFileLeftByAKilledWriterIsNoObstacle) {
+    start();
+    // A writer killed between creating its temporary file and renaming it leaves the file
+    // behind; a later process with the same pid must still be able to write.
+    dir.write(".iogpu.wired_limit_mb." + std::to_string(pid) + ".0", "9999\n");
+    RawClient client(dir.socketPath());
+    EXPECT_EQ(client.setWiredLimit(12288), 0);
+    EXPECT_EQ(dir.limit(), "12288\n");
+}
+
 } // namespace
 } // namespace orvane::test
