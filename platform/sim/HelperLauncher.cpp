@@ -1,5 +1,6 @@
 #include "platform/sim/HelperLauncher.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -69,7 +70,7 @@ void formatPid(char* out, pid_t pid) {
 }
 
 [[noreturn]] void execDaemon(const char* path, char* const* argv, char* const* envp, char* pidSlot,
-                             int listenerFd, int reportFd, int logFd) {
+                             int listenerFd, int reportFd, int logFd, int maxFd) {
     sigset_t none;
     sigemptyset(&none);
     sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -79,13 +80,20 @@ void formatPid(char* out, pid_t pid) {
         writeReport(reportFd, 'e', errno);
         _exit(127);
     }
-    const int devNull = ::open("/dev/null", O_RDWR);
+    const int devNull = ::open("/dev/null", O_RDWR | O_CLOEXEC);
     if (devNull >= 0) {
         ::dup2(devNull, STDIN_FILENO);
         ::dup2(devNull, STDOUT_FILENO);
     }
     if (logFd >= 0) {
         ::dup2(logFd, STDERR_FILENO);
+    }
+    // Whatever else the starter held open without close-on-exec (a pipeline's pipe, a lock) must
+    // not live on in the daemon until it exits. The status pipe stays usable until the exec.
+    if (::close_range(activatedFd + 1, ~0U, CLOSE_RANGE_CLOEXEC) != 0) {
+        for (int fd = activatedFd + 1; fd < maxFd; ++fd) {
+            ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        }
     }
     formatPid(pidSlot, ::getpid());
     ::execve(path, argv, envp);
@@ -127,6 +135,8 @@ Launch launchActivated(const std::filesystem::path& helperPath, int listenerFd,
     const std::string path = helperPath.string();
     std::string name = helperPath.filename().string();
     char* const argv[] = {name.data(), nullptr};
+    // Where to stop when the kernel cannot mark a whole range close-on-exec at once.
+    const int maxFd = static_cast<int>(std::clamp(::sysconf(_SC_OPEN_MAX), 256L, 65536L));
 
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) {
@@ -158,7 +168,7 @@ Launch launchActivated(const std::filesystem::path& helperPath, int listenerFd,
             _exit(0);
         }
         execDaemon(path.c_str(), argv, envp.data(), pidEntry + std::strlen("LISTEN_PID="),
-                   listenerFd, writeEnd.get(), log.get());
+                   listenerFd, writeEnd.get(), log.get(), maxFd);
     }
     writeEnd.reset();
     int status = 0;

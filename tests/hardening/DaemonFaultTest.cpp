@@ -74,5 +74,24 @@ TEST_F(DaemonFaultTest, ATemporaryFileLeftByAKilledWriterIsNoObstacle) {
     EXPECT_EQ(dir.limit(), "12288\n");
 }
 
+TEST_F(DaemonFaultTest, TheDaemonKeepsNoneOfItsStartersDescriptors) {
+    // What a shell's $(...) or a pipeline hands its command: a pipe that must close when the
+    // command is done, not when a daemon it started happens to exit.
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    const sim::UniqueFd readEnd(pipeFds[0]);
+    sim::UniqueFd writeEnd(pipeFds[1]);
+    start();
+    writeEnd.reset();
+    ASSERT_EQ(::fcntl(readEnd.get(), F_SETFL, O_NONBLOCK), 0);
+    char byte = 0;
+    EXPECT_EQ(::read(readEnd.get(), &byte, 1), 0) << "the daemon holds the starter's pipe";
+
+    // Its standard three, the listening socket, the event loop's epoll and wake-up descriptors.
+    RawClient client(dir.socketPath());
+    ASSERT_EQ(client.protocolVersion(), 1);
+    EXPECT_EQ(openDescriptorCount(pid), 7u);
+}
+
 } // namespace
 } // namespace orvane::test
