@@ -83,12 +83,12 @@ int replaceText(const std::filesystem::path& path, const std::string& text) {
     static std::atomic<unsigned> counter{0};
     // A writer killed before its rename leaves its temporary file behind, and a later process
     // may get the same pid: step past names that are taken.
+    std::string prefix = ".";
+    prefix.append(path.filename().string()).append(".").append(std::to_string(::getpid()));
     std::filesystem::path temporary;
     int fd = -1;
     for (int attempt = 0; fd < 0 && attempt < 64; ++attempt) {
-        temporary =
-            path.parent_path() / ("." + path.filename().string() + "." +
-                                  std::to_string(::getpid()) + "." + std::to_string(counter++));
+        temporary = path.parent_path() / (prefix + "." + std::to_string(counter++));
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
             return errno;
