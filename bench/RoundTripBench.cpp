@@ -5,6 +5,7 @@
 #include <benchmark/benchmark.h>
 #include <cerrno>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -14,6 +15,7 @@
 #include "platform/sim/Seqpacket.h"
 #include "platform/sim/helperlink/SimHelperTransport.h"
 #include "platform/sim/helperlink/SimServiceManager.h"
+#include "shared/WireFormat.h"
 
 namespace orvane::bench {
 namespace {
@@ -72,6 +74,45 @@ void warmHelperRoundTrip(benchmark::State& state) {
     stop(daemon);
 }
 BENCHMARK(warmHelperRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+// A crowd connects at once and every client asks the version, then sets a limit, before any of
+// them reads its answer: the time until the last one has both.
+void crowdAtOnce(benchmark::State& state) {
+    const SimRig rig;
+    const pid_t daemon = startDaemon(rig, ORVANE_HELPER_PATH);
+    const auto size = static_cast<std::size_t>(state.range(0));
+    const wire::Packet version = wire::encode({wire::Operation::protocolVersion, 0});
+    const wire::Packet set = wire::encode({wire::Operation::setWiredLimit, 12288});
+    const auto everyone = [&](const std::vector<sim::UniqueFd>& crowd, const wire::Packet& ask) {
+        for (const auto& fd : crowd) {
+            ::send(fd.get(), ask.data(), ask.size(), MSG_NOSIGNAL);
+        }
+        bool answered = true;
+        for (const auto& fd : crowd) {
+            wire::Packet reply{};
+            answered =
+                ::recv(fd.get(), reply.data(), reply.size(), 0) == wire::packetSize && answered;
+        }
+        return answered;
+    };
+    for (auto _ : state) {
+        std::vector<sim::UniqueFd> crowd;
+        int error = 0;
+        for (std::size_t i = 0; i < size; ++i) {
+            crowd.push_back(sim::connectSeqpacket(rig.socket(), &error));
+        }
+        if (!everyone(crowd, version) || !everyone(crowd, set)) {
+            state.SkipWithError("a client was not answered (descriptor limit?)");
+            break;
+        }
+        state.PauseTiming();
+        crowd.clear();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+    stop(daemon);
+}
+BENCHMARK(crowdAtOnce)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The whole of HelperManager::setLimit: the registration read, the connection's worker thread,
 // the version check, the limit and the completion back on the main queue.
@@ -134,6 +175,12 @@ BENCHMARK(coldHelperManagerSetLimit)->Unit(benchmark::kMillisecond)->UseRealTime
 int main(int argc, char** argv) {
     // Daemons leave their starter behind; as our children they can be collected.
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
+    // Room for a crowd of clients, and for the daemons started here, which inherit it.
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
