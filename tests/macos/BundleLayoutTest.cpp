@@ -14,23 +14,15 @@ namespace fs = std::filesystem;
 
 const fs::path contents = fs::path(ORVANE_BUNDLE_DIR) / "Contents";
 
-std::map<std::string, std::string> entriesOf(const fs::path& file) {
-    const PlistDocument document = readPropertyList(file);
-    if (!document.root) {
-        ADD_FAILURE() << file << ": " << document.error;
-        return {};
-    }
-    return describeEntries(*document.root);
-}
-
 TEST(BundleLayout, HoldsBothProgramsAndTheDaemonListWhereTheSystemLooks) {
     EXPECT_TRUE(fs::is_regular_file(contents / "MacOS/Orvane"));
     EXPECT_TRUE(fs::is_regular_file(contents / "MacOS/OrvaneHelper"));
 
     const fs::path launchd = contents / "Library/LaunchDaemons" / std::string(helperPlistName);
     EXPECT_TRUE(fs::is_regular_file(launchd));
-    EXPECT_EQ(entriesOf(launchd), entriesOf(ORVANE_HELPER_LAUNCHD_PLIST));
-    EXPECT_EQ(entriesOf(contents / "Info.plist"), entriesOf(ORVANE_APP_INFO_PLIST));
+    EXPECT_EQ(propertyListEntries(launchd), propertyListEntries(ORVANE_HELPER_LAUNCHD_PLIST));
+    EXPECT_EQ(propertyListEntries(contents / "Info.plist"),
+              propertyListEntries(ORVANE_APP_INFO_PLIST));
 }
 
 TEST(BundleLayout, HoldsTheResourcesAndSparkleWithItsSymlinks) {

@@ -17,20 +17,15 @@ namespace {
 
 using Entries = std::map<std::string, std::string>;
 
-PlistValue load(const std::filesystem::path& file) {
-    PlistDocument document = readPropertyList(file);
-    if (!document.root) {
-        ADD_FAILURE() << file << ": " << document.error;
-        return {};
-    }
-    EXPECT_EQ(document.root->kind, PlistValue::Kind::dict) << file;
-    return std::move(*document.root);
+std::string typed(std::string_view text) {
+    return "string:" + std::string(text);
 }
 
-std::string text(const PlistValue& dict, std::string_view key) {
-    const PlistValue* value = dict.find(key);
-    return value != nullptr && value->kind == PlistValue::Kind::string ? value->text
-                                                                       : std::string();
+// The text of a string entry, or nothing.
+std::string text(const Entries& entries, const std::string& key) {
+    const auto found = entries.find(key);
+    return found != entries.end() && found->second.starts_with("string:") ? found->second.substr(7)
+                                                                          : std::string();
 }
 
 std::string fileText(const std::filesystem::path& file) {
@@ -40,55 +35,37 @@ std::string fileText(const std::filesystem::path& file) {
     return contents.str();
 }
 
-std::string typed(std::string_view text) {
-    return "string:" + std::string(text);
-}
-
-// Both deliverables carry the updater's keys; only the application reads them.
-Entries withUpdateKeys(Entries entries) {
-    entries.insert({
+TEST(BundlePropertyLists, InformationListsHoldExactlyTheirKeys) {
+    // Both deliverables carry the updater's keys; only the application reads them.
+    const Entries common = {
+        {"CFBundleDevelopmentRegion", "string:en"},
+        {"CFBundleInfoDictionaryVersion", "string:6.0"},
+        {"CFBundleShortVersionString", typed(ORVANE_PROJECT_VERSION)},
+        {"CFBundleSupportedPlatforms", "[string:MacOSX]"},
+        {"CFBundleVersion", typed(ORVANE_PROJECT_VERSION)},
+        {"LSMinimumSystemVersion", "string:15.2"},
         {"SUEnableAutomaticChecks", "true"},
         {"SUFeedURL", typed(ORVANE_SPARKLE_FEED_URL)},
         {"SUPublicEDKey", typed(ORVANE_SPARKLE_PUBLIC_ED_KEY)},
         {"SURequireSignedFeed", "true"},
         {"SUScheduledCheckInterval", "integer:2592000"},
         {"SUVerifyUpdateBeforeExtraction", "true"},
-    });
-    return entries;
-}
+    };
+    Entries app = common;
+    app.insert({{"CFBundleExecutable", "string:Orvane"},
+                {"CFBundleIdentifier", typed(appBundleIdentifier)},
+                {"CFBundleName", "string:Orvane"},
+                {"CFBundlePackageType", "string:APPL"},
+                {"LSUIElement", "true"},
+                {"NSHighResolutionCapable", "true"},
+                {"NSPrincipalClass", "string:NSApplication"}});
+    EXPECT_EQ(propertyListEntries(ORVANE_APP_INFO_PLIST), app);
 
-TEST(BundlePropertyLists, ApplicationInfoHoldsExactlyItsKeys) {
-    const Entries expected = withUpdateKeys({
-        {"CFBundleDevelopmentRegion", "string:en"},
-        {"CFBundleExecutable", "string:Orvane"},
-        {"CFBundleIdentifier", typed(appBundleIdentifier)},
-        {"CFBundleInfoDictionaryVersion", "string:6.0"},
-        {"CFBundleName", "string:Orvane"},
-        {"CFBundlePackageType", "string:APPL"},
-        {"CFBundleShortVersionString", typed(ORVANE_PROJECT_VERSION)},
-        {"CFBundleSupportedPlatforms", "[string:MacOSX]"},
-        {"CFBundleVersion", typed(ORVANE_PROJECT_VERSION)},
-        {"LSMinimumSystemVersion", "string:15.2"},
-        {"LSUIElement", "true"},
-        {"NSHighResolutionCapable", "true"},
-        {"NSPrincipalClass", "string:NSApplication"},
-    });
-    EXPECT_EQ(describeEntries(load(ORVANE_APP_INFO_PLIST)), expected);
-}
-
-TEST(BundlePropertyLists, HelperEmbeddedInfoHoldsExactlyItsKeys) {
-    const Entries expected = withUpdateKeys({
-        {"CFBundleDevelopmentRegion", "string:en"},
-        {"CFBundleExecutable", "string:OrvaneHelper"},
-        {"CFBundleIdentifier", typed(helperMachServiceName)},
-        {"CFBundleInfoDictionaryVersion", "string:6.0"},
-        {"CFBundleName", "string:OrvaneHelper"},
-        {"CFBundleShortVersionString", typed(ORVANE_PROJECT_VERSION)},
-        {"CFBundleSupportedPlatforms", "[string:MacOSX]"},
-        {"CFBundleVersion", typed(ORVANE_PROJECT_VERSION)},
-        {"LSMinimumSystemVersion", "string:15.2"},
-    });
-    EXPECT_EQ(describeEntries(load(ORVANE_HELPER_INFO_PLIST)), expected);
+    Entries helper = common;
+    helper.insert({{"CFBundleExecutable", "string:OrvaneHelper"},
+                   {"CFBundleIdentifier", typed(helperMachServiceName)},
+                   {"CFBundleName", "string:OrvaneHelper"}});
+    EXPECT_EQ(propertyListEntries(ORVANE_HELPER_INFO_PLIST), helper);
 }
 
 // launchd starts the bundle's OrvaneHelper as a system daemon when a client looks up its Mach
@@ -97,15 +74,15 @@ TEST(BundlePropertyLists, LaunchdListStartsTheHelperOnDemand) {
     const std::filesystem::path file = ORVANE_HELPER_LAUNCHD_PLIST;
     EXPECT_EQ(file.filename().string(), helperPlistName);
 
-    const PlistValue launchd = load(file);
+    const Entries launchd = propertyListEntries(file);
     const Entries expected = {
         {"BundleProgram", "string:Contents/MacOS/OrvaneHelper"},
         {"Label", typed(helperMachServiceName)},
         {"MachServices", "{" + std::string(helperMachServiceName) + "=true}"},
     };
-    EXPECT_EQ(describeEntries(launchd), expected);
+    EXPECT_EQ(launchd, expected);
 
-    const PlistValue helper = load(ORVANE_HELPER_INFO_PLIST);
+    const Entries helper = propertyListEntries(ORVANE_HELPER_INFO_PLIST);
     EXPECT_EQ(text(launchd, "BundleProgram"),
               "Contents/MacOS/" + text(helper, "CFBundleExecutable"));
     EXPECT_EQ(text(launchd, "Label"), text(helper, "CFBundleIdentifier"));
@@ -113,7 +90,7 @@ TEST(BundlePropertyLists, LaunchdListStartsTheHelperOnDemand) {
 
 // Sparkle trusts nothing but the feed and archives signed with this key, fetched over TLS.
 TEST(BundlePropertyLists, UpdateKeysHaveTheFormSparkleNeeds) {
-    const PlistValue app = load(ORVANE_APP_INFO_PLIST);
+    const Entries app = propertyListEntries(ORVANE_APP_INFO_PLIST);
 
     const QUrl feed(QString::fromStdString(text(app, "SUFeedURL")), QUrl::StrictMode);
     EXPECT_TRUE(feed.isValid());
@@ -134,8 +111,10 @@ TEST(BundlePropertyLists, UpdateKeysHaveTheFormSparkleNeeds) {
 // a peer with the other's identifier and our team: the lists and the compiled requirements must
 // name the same identities, or the helper refuses the application (or the other way round).
 TEST(BundlePropertyLists, SigningIdentitiesMeetTheCompiledRequirements) {
-    const std::string appIdentifier = text(load(ORVANE_APP_INFO_PLIST), "CFBundleIdentifier");
-    const std::string helperIdentifier = text(load(ORVANE_HELPER_INFO_PLIST), "CFBundleIdentifier");
+    const std::string appIdentifier =
+        text(propertyListEntries(ORVANE_APP_INFO_PLIST), "CFBundleIdentifier");
+    const std::string helperIdentifier =
+        text(propertyListEntries(ORVANE_HELPER_INFO_PLIST), "CFBundleIdentifier");
 
     EXPECT_EQ(codeSigningRequirement(appIdentifier, developerTeamIdentifier),
               helperClientRequirement());

@@ -1,227 +1,130 @@
 #include "tests/macos/PropertyList.h"
 
-#include <algorithm>
-#include <fstream>
+#include <gtest/gtest.h>
 #include <regex>
-#include <sstream>
+#include <stdexcept>
 
-#include <QByteArray>
-#include <QString>
+#include <QFile>
 #include <QXmlStreamReader>
 
 namespace orvane::test {
-
 namespace {
 
-class Parser {
-public:
-    explicit Parser(std::string_view xml)
-        : reader_(QByteArray(xml.data(), static_cast<qsizetype>(xml.size()))) {}
+using Entries = std::map<std::string, std::string>;
 
-    PlistDocument parse() {
-        if (!nextChild() || reader_.name() != QLatin1String("plist")) {
-            return refused("the document has no plist element");
-        }
-        if (reader_.attributes().value(QLatin1String("version")) != QLatin1String("1.0")) {
-            return refused("the plist element is not version 1.0");
-        }
-        if (!nextChild()) {
-            return refused("the plist element holds no value");
-        }
-        std::optional<PlistValue> root = readValue();
-        if (!root) {
-            return refused("");
-        }
-        if (nextChild()) {
-            return refused("the plist element holds more than one value");
-        }
-        if (nextChild()) {
-            return refused("the document goes on after the plist element");
-        }
-        if (failed()) {
-            return refused("");
-        }
-        return {std::move(root), {}};
-    }
-
-private:
-    // Moves to the next child of the current element: true at its start, false at the current
-    // element's end (or the document's). Only whitespace and comments may come in between.
-    bool nextChild() {
-        while (!reader_.atEnd()) {
-            switch (reader_.readNext()) {
-            case QXmlStreamReader::StartElement:
-                return true;
-            case QXmlStreamReader::EndElement:
-            case QXmlStreamReader::EndDocument:
-                return false;
-            case QXmlStreamReader::Characters:
-                if (!reader_.isWhitespace()) {
-                    fail("text between elements: " + reader_.text().toString().toStdString());
-                    return false;
-                }
-                break;
-            default:
-                break;
-            }
-        }
-        return false;
-    }
-
-    std::optional<PlistValue> readValue() {
-        const QString name = reader_.name().toString();
-        PlistValue value;
-        if (name == QLatin1String("string")) {
-            value.kind = PlistValue::Kind::string;
-            value.text = readText();
-        } else if (name == QLatin1String("integer")) {
-            value.kind = PlistValue::Kind::integer;
-            value.text = readText();
-            if (!std::regex_match(value.text, std::regex("[+-]?[0-9]+"))) {
-                return fail("not an integer: " + value.text);
-            }
-        } else if (name == QLatin1String("real")) {
-            value.kind = PlistValue::Kind::real;
-            value.text = readText();
-            bool ok = false;
-            QString::fromStdString(value.text).toDouble(&ok);
-            if (!ok) {
-                return fail("not a real number: " + value.text);
-            }
-        } else if (name == QLatin1String("true") || name == QLatin1String("false")) {
-            value.kind = PlistValue::Kind::boolean;
-            if (!readText().empty()) {
-                return fail("a boolean element with content");
-            }
-            value.text = name.toStdString();
-        } else if (name == QLatin1String("array")) {
-            value.kind = PlistValue::Kind::array;
-            while (nextChild()) {
-                std::optional<PlistValue> item = readValue();
-                if (!item) {
-                    return std::nullopt;
-                }
-                value.items.push_back(std::move(*item));
-            }
-        } else if (name == QLatin1String("dict")) {
-            value.kind = PlistValue::Kind::dict;
-            while (nextChild()) {
-                if (reader_.name() != QLatin1String("key")) {
-                    return fail("a dictionary entry without its key");
-                }
-                std::string key = readText();
-                if (std::find(value.keys.begin(), value.keys.end(), key) != value.keys.end()) {
-                    return fail("the key " + key + " appears twice");
-                }
-                if (!nextChild()) {
-                    return fail("the key " + key + " has no value");
-                }
-                std::optional<PlistValue> entry = readValue();
-                if (!entry) {
-                    return std::nullopt;
-                }
-                value.keys.push_back(std::move(key));
-                value.values.push_back(std::move(*entry));
-            }
-        } else {
-            return fail("an element that is not a property-list value: " + name.toStdString());
-        }
-        if (failed()) {
-            return std::nullopt;
-        }
-        return value;
-    }
-
-    std::string readText() {
-        return reader_.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement).toStdString();
-    }
-
-    std::nullopt_t fail(std::string message) {
-        if (error_.empty()) {
-            error_ = std::move(message);
-        }
-        return std::nullopt;
-    }
-
-    bool failed() const { return !error_.empty() || reader_.hasError(); }
-
-    // The first problem found, with the XML reader's own account when it had one.
-    PlistDocument refused(std::string message) {
-        if (!message.empty()) {
-            fail(std::move(message));
-        }
-        if (reader_.hasError()) {
-            const std::string xml = reader_.errorString().toStdString();
-            error_ = error_.empty() ? xml : error_ + " (" + xml + ")";
-        }
-        return {std::nullopt, error_.empty() ? std::string("not a property list") : error_};
-    }
-
-    QXmlStreamReader reader_;
-    std::string error_;
+struct Refused : std::runtime_error {
+    using std::runtime_error::runtime_error;
 };
+
+// Moves to the next child of the current element: false at that element's end. Only whitespace,
+// comments and the document type may come in between.
+bool nextChild(QXmlStreamReader& xml) {
+    while (!xml.atEnd()) {
+        switch (xml.readNext()) {
+        case QXmlStreamReader::StartElement:
+            return true;
+        case QXmlStreamReader::EndElement:
+        case QXmlStreamReader::EndDocument:
+            return false;
+        case QXmlStreamReader::Characters:
+            if (!xml.isWhitespace()) {
+                throw Refused("text between elements");
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+std::string text(QXmlStreamReader& xml) {
+    return xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement).toStdString();
+}
+
+Entries dictionary(QXmlStreamReader& xml);
+
+std::string value(QXmlStreamReader& xml) {
+    const std::string name = xml.name().toString().toStdString();
+    if (name == "string") {
+        return "string:" + text(xml);
+    }
+    if (name == "integer") {
+        const std::string number = text(xml);
+        if (!std::regex_match(number, std::regex("[+-]?[0-9]+"))) {
+            throw Refused("not an integer: " + number);
+        }
+        return "integer:" + number;
+    }
+    if (name == "true" || name == "false") {
+        if (!text(xml).empty()) {
+            throw Refused("a boolean with content");
+        }
+        return name;
+    }
+    std::string items;
+    if (name == "array") {
+        while (nextChild(xml)) {
+            items += (items.empty() ? "" : ", ") + value(xml);
+        }
+        return "[" + items + "]";
+    }
+    if (name == "dict") {
+        for (const auto& [key, entry] : dictionary(xml)) {
+            items += (items.empty() ? "" : ", ") + key + "=" + entry;
+        }
+        return "{" + items + "}";
+    }
+    throw Refused("not a property-list value: " + name);
+}
+
+Entries dictionary(QXmlStreamReader& xml) {
+    Entries entries;
+    while (nextChild(xml)) {
+        if (xml.name() != QLatin1String("key")) {
+            throw Refused("a dictionary entry without its key");
+        }
+        const std::string key = text(xml);
+        if (!nextChild(xml)) {
+            throw Refused("the key " + key + " has no value");
+        }
+        if (!entries.emplace(key, value(xml)).second) {
+            throw Refused("the key " + key + " appears twice");
+        }
+    }
+    return entries;
+}
 
 } // namespace
 
-const PlistValue* PlistValue::find(std::string_view key) const {
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        if (keys[i] == key) {
-            return &values[i];
+Entries propertyListEntries(const std::filesystem::path& file) {
+    QFile in(QString::fromStdString(file.string()));
+    if (!in.open(QIODevice::ReadOnly)) {
+        ADD_FAILURE() << "cannot open " << file;
+        return {};
+    }
+    QXmlStreamReader xml(&in);
+    try {
+        if (!nextChild(xml) || xml.name() != QLatin1String("plist") ||
+            xml.attributes().value(QLatin1String("version")) != QLatin1String("1.0")) {
+            throw Refused("no plist element of version 1.0");
         }
-    }
-    return nullptr;
-}
-
-PlistDocument parsePropertyList(std::string_view xml) {
-    return Parser(xml).parse();
-}
-
-PlistDocument readPropertyList(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        return {std::nullopt, "cannot open " + file.string()};
-    }
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    return parsePropertyList(contents.str());
-}
-
-std::string describe(const PlistValue& value) {
-    switch (value.kind) {
-    case PlistValue::Kind::string:
-        return "string:" + value.text;
-    case PlistValue::Kind::integer:
-        return "integer:" + value.text;
-    case PlistValue::Kind::real:
-        return "real:" + value.text;
-    case PlistValue::Kind::boolean:
-        return value.text;
-    case PlistValue::Kind::array: {
-        std::string text = "[";
-        for (std::size_t i = 0; i < value.items.size(); ++i) {
-            text += (i == 0 ? "" : ", ") + describe(value.items[i]);
+        if (!nextChild(xml) || xml.name() != QLatin1String("dict")) {
+            throw Refused("the plist element holds no dictionary");
         }
-        return text + "]";
-    }
-    case PlistValue::Kind::dict: {
-        std::string text = "{";
-        bool first = true;
-        for (const auto& [key, entry] : describeEntries(value)) {
-            text += (first ? "" : ", ") + key + "=" + entry;
-            first = false;
+        Entries entries = dictionary(xml);
+        if (nextChild(xml)) {
+            throw Refused("the plist element holds more than one value");
         }
-        return text + "}";
+        nextChild(xml); // to the end of the document
+        if (xml.hasError()) {
+            throw Refused("");
+        }
+        return entries;
+    } catch (const Refused& refused) {
+        ADD_FAILURE() << file << ": " << refused.what() << " " << xml.errorString().toStdString();
+        return {};
     }
-    }
-    return {};
-}
-
-std::map<std::string, std::string> describeEntries(const PlistValue& dict) {
-    std::map<std::string, std::string> entries;
-    for (std::size_t i = 0; i < dict.keys.size(); ++i) {
-        entries.emplace(dict.keys[i], describe(dict.values[i]));
-    }
-    return entries;
 }
 
 } // namespace orvane::test
