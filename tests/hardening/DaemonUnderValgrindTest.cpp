@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "shared/WireFormat.h"
-#include "tests/hardening/Hardening.h"
+#include "tests/support/DaemonHarness.h"
 
 namespace orvane::test {
 namespace {

@@ -23,8 +23,8 @@
 #include "platform/sim/helperlink/SimHelperTransport.h"
 #include "platform/sim/helperlink/SimServiceManager.h"
 #include "platform/sim/limit/SimAdminRunner.h"
-#include "tests/hardening/Hardening.h"
 #include "tests/limit/LimitFakes.h"
+#include "tests/support/DaemonHarness.h"
 
 namespace orvane::test {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "platform/sim/Seqpacket.h"
 #include "shared/WireFormat.h"
-#include "tests/hardening/Hardening.h"
+#include "tests/support/DaemonHarness.h"
 
 namespace orvane::test {
 namespace {
@@ -22,30 +22,7 @@ using ::testing::Not;
 
 constexpr const char* anyError = "error com.halvern.Orvane";
 
-class DaemonLoadTest : public ::testing::Test {
-protected:
-    void start(double idleTimeout, const std::filesystem::path& executable = ORVANE_HELPER_PATH) {
-        pid = startDaemon(dir, idleTimeout, executable);
-        ASSERT_GT(pid, 0);
-    }
-    void TearDown() override {
-        if (pid > 0 && isRunning(pid)) {
-            ::kill(pid, SIGKILL);
-            waitForExit(pid, 5s);
-        }
-    }
-    std::optional<std::int64_t> replyValue(RawClient& client, wire::Operation operation) {
-        const auto bytes = client.receive(10s);
-        const auto decoded = bytes ? wire::decode(*bytes) : wire::Decoded{};
-        if (!decoded.message || decoded.message->operation != operation) {
-            return std::nullopt;
-        }
-        return decoded.message->value;
-    }
-
-    SimDir dir;
-    pid_t pid = -1;
-};
+using DaemonLoadTest = DaemonTest;
 
 TEST_F(DaemonLoadTest, AThousandClientsAtOnceAreAllAnsweredAndLeaveNothingBehind) {
     constexpr int crowdSize = 1000;
@@ -65,14 +42,14 @@ TEST_F(DaemonLoadTest, AThousandClientsAtOnceAreAllAnsweredAndLeaveNothingBehind
         ASSERT_TRUE(crowd.back()->send(wire::encode({wire::Operation::protocolVersion, 0})));
     }
     for (int i = 0; i < crowdSize; ++i) {
-        ASSERT_EQ(replyValue(*crowd[i], wire::Operation::protocolVersion), 1) << i;
+        ASSERT_EQ(crowd[i]->reply(wire::Operation::protocolVersion, 10s), 1) << i;
     }
     for (int i = 0; i < crowdSize; ++i) {
         const wire::Message set{wire::Operation::setWiredLimit, 8192 + i % 6145};
         ASSERT_TRUE(crowd[i]->send(wire::encode(set)));
     }
     for (int i = 0; i < crowdSize; ++i) {
-        ASSERT_EQ(replyValue(*crowd[i], wire::Operation::setWiredLimit), 0) << i;
+        ASSERT_EQ(crowd[i]->reply(wire::Operation::setWiredLimit, 10s), 0) << i;
     }
     EXPECT_EQ(openDescriptorCount(pid), before + crowdSize);
 
@@ -148,7 +125,7 @@ TEST_F(DaemonLoadTest, ADaemonOutOfDescriptorsServesTheRestOnceSomeClose) {
         ASSERT_GE(::poll(ready.data(), ready.size(), 100), 0);
         for (std::size_t i = 0; i < clients; ++i) {
             if (ready[i].revents != 0) {
-                EXPECT_EQ(replyValue(*waiting[i], wire::Operation::protocolVersion), 1) << i;
+                EXPECT_EQ(waiting[i]->reply(wire::Operation::protocolVersion, 10s), 1) << i;
                 waiting[i].reset();
                 ++answered;
             }

@@ -1,6 +1,7 @@
 #include "tests/support/DaemonHarness.h"
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -70,6 +71,48 @@ std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout) {
 bool isRunning(pid_t pid) {
     int status = 0;
     return ::waitpid(pid, &status, WNOHANG) == 0;
+}
+
+void DaemonTest::TearDown() {
+    if (pid > 0 && isRunning(pid)) {
+        ::kill(pid, SIGKILL);
+        waitForExit(pid, 5s);
+    }
+}
+
+std::filesystem::path daemonWrapper(const TempDir& folder, const std::string& prelude,
+                                    const std::string& runner) {
+    const std::string name = "OrvaneHelperWrapper";
+    folder.write(name,
+                 "#!/bin/sh\n" + prelude + "\nexec " + runner + " '" ORVANE_HELPER_PATH "'\n");
+    std::filesystem::permissions(folder / name, std::filesystem::perms::owner_all);
+    return folder / name;
+}
+
+bool eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    return true;
+}
+
+bool raiseDescriptorLimit(rlim_t needed) {
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        return false;
+    }
+    if (limit.rlim_cur >= needed) {
+        return true;
+    }
+    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < needed) {
+        return false;
+    }
+    limit.rlim_cur = needed;
+    return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
 }
 
 std::size_t openDescriptorCount(pid_t pid) {
@@ -154,31 +197,26 @@ bool RawClient::closedByPeer(std::chrono::milliseconds timeout) {
     return n == 0 || (n < 0 && errno == ECONNRESET);
 }
 
-namespace {
-
-std::optional<std::int64_t> roundTrip(RawClient& client, wire::Message request) {
-    if (!client.send(wire::encode(request))) {
-        return std::nullopt;
-    }
-    const auto reply = client.receive();
-    if (!reply) {
-        return std::nullopt;
-    }
-    const auto decoded = wire::decode(*reply);
-    if (!decoded.message || decoded.message->operation != request.operation) {
+std::optional<std::int64_t> RawClient::reply(wire::Operation operation,
+                                             std::chrono::milliseconds timeout) {
+    const auto bytes = receive(timeout);
+    const auto decoded = bytes ? wire::decode(*bytes) : wire::Decoded{};
+    if (!decoded.message || decoded.message->operation != operation) {
         return std::nullopt;
     }
     return decoded.message->value;
 }
 
-} // namespace
-
 std::optional<std::int64_t> RawClient::protocolVersion() {
-    return roundTrip(*this, {wire::Operation::protocolVersion, 0});
+    return send(wire::encode({wire::Operation::protocolVersion, 0}))
+               ? reply(wire::Operation::protocolVersion)
+               : std::nullopt;
 }
 
 std::optional<std::int64_t> RawClient::setWiredLimit(std::int64_t megabytes) {
-    return roundTrip(*this, {wire::Operation::setWiredLimit, megabytes});
+    return send(wire::encode({wire::Operation::setWiredLimit, megabytes}))
+               ? reply(wire::Operation::setWiredLimit)
+               : std::nullopt;
 }
 
 } // namespace orvane::test

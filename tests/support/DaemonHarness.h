@@ -2,13 +2,17 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <gtest/gtest.h>
 #include <optional>
 #include <span>
 #include <string>
+#include <sys/resource.h>
 #include <sys/types.h>
 #include <vector>
 
 #include "platform/sim/UniqueFd.h"
+#include "shared/WireFormat.h"
 #include "tests/support/TempDir.h"
 
 namespace orvane::test {
@@ -40,6 +44,33 @@ std::size_t openDescriptorCount(pid_t pid);
 // The live OrvaneHelper processes serving the sim directory, however they were started.
 std::vector<pid_t> daemonsServing(const SimDir& dir);
 
+// A shell script that prepares the process and then becomes the daemon: exec keeps the pid that
+// socket activation announced. prelude runs first ("ulimit -f 0"); runner goes before the
+// daemon's path on the exec line ("valgrind -q").
+std::filesystem::path daemonWrapper(const TempDir& folder, const std::string& prelude,
+                                    const std::string& runner = "");
+
+// Polls until done() holds, for at most the timeout.
+bool eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s);
+
+// Raises our soft descriptor limit (which daemons started from here inherit) to at least
+// needed, as far as the hard limit allows. False when the hard limit is too low.
+bool raiseDescriptorLimit(rlim_t needed);
+
+// One daemon on the test's own sim directory, killed at the end if it still runs.
+class DaemonTest : public ::testing::Test {
+protected:
+    void start(double idleTimeoutSeconds = 10.0,
+               const std::filesystem::path& executable = ORVANE_HELPER_PATH) {
+        pid = startDaemon(dir, idleTimeoutSeconds, executable);
+        ASSERT_GT(pid, 0);
+    }
+    void TearDown() override;
+
+    SimDir dir;
+    pid_t pid = -1;
+};
+
 // One connection to the daemon, speaking raw packets.
 class RawClient {
 public:
@@ -50,6 +81,9 @@ public:
     bool send(std::span<const std::uint8_t> bytes);
     // The next packet, or none when the daemon closed the connection or nothing came in time.
     std::optional<std::vector<std::uint8_t>> receive(std::chrono::milliseconds timeout = 5s);
+    // The value of the next packet when it is a well-formed reply to the operation.
+    std::optional<std::int64_t> reply(wire::Operation operation,
+                                      std::chrono::milliseconds timeout = 5s);
     // True when the daemon closed the connection (without sending anything first).
     bool closedByPeer(std::chrono::milliseconds timeout = 5s);
     void close() { fd_.reset(); }
