@@ -64,6 +64,22 @@ TEST(SimAdminRunner, AsksWithTheScriptsPromptAndWritesOnOkOnly) {
               "sysctl: unknown oid 'iogpu.wired_limit_mb'");
 }
 
+TEST(SimAdminRunner, AFileWhereTheSimDirectoryShouldBeIsReportedNotHidden) {
+    const test::TempDir parent;
+    const std::filesystem::path simDir = parent / "sim";
+    parent.write("sim", "a file, not a folder\n");
+    const std::string saved = std::getenv("ORVANE_SIM_DIR") ? std::getenv("ORVANE_SIM_DIR") : "";
+    ::setenv("ORVANE_SIM_DIR", simDir.c_str(), 1);
+    EXPECT_EQ(ensureSimDirectory(), ENOTDIR);
+    saved.empty() ? ::unsetenv("ORVANE_SIM_DIR") : ::setenv("ORVANE_SIM_DIR", saved.c_str(), 1);
+
+    // The password road, the only road left, says why in its own words.
+    SimAdminRunner admin(simDir, [](const std::string&) { return true; });
+    const AdminRunner::Outcome outcome = admin.run(passwordScriptSource(12288));
+    ASSERT_TRUE(outcome.error);
+    EXPECT_EQ(outcome.error->message, "sysctl: iogpu.wired_limit_mb: Not a directory");
+}
+
 TEST(XdgLoginItem, WritesAnEntryForThisProgramAndRemovesIt) {
     test::TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
