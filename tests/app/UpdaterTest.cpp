@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <map>
-#include <variant>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -10,6 +8,7 @@
 #include "platform/sim/update/SimUpdater.h"
 #include "platform/sim/update/UpdateResultWindow.h"
 #include "tests/support/FakeMainQueue.h"
+#include "tests/support/FakeServices.h"
 #include "tests/support/LocalHttpServer.h"
 
 namespace orvane::sim {
@@ -109,34 +108,6 @@ TEST(UpdateResultWindow, SaysWhatTheCheckFound) {
     EXPECT_TRUE(failed.second.endsWith("Connection refused"));
 }
 
-// Settings in memory, typed like the real thing.
-class MemoryDefaults final : public Defaults {
-public:
-    std::optional<double> doubleValue(std::string_view key) override { return get<double>(key); }
-    std::optional<bool> boolValue(std::string_view key) override { return get<bool>(key); }
-    std::optional<std::string> stringValue(std::string_view key) override {
-        return get<std::string>(key);
-    }
-    void setDouble(std::string_view key, double value) override {
-        values_[std::string(key)] = value;
-    }
-    void setBool(std::string_view key, bool value) override { values_[std::string(key)] = value; }
-    void setString(std::string_view key, std::string_view value) override {
-        values_[std::string(key)] = std::string(value);
-    }
-
-private:
-    template <typename T>
-    std::optional<T> get(std::string_view key) {
-        const auto found = values_.find(std::string(key));
-        if (found == values_.end() || !std::holds_alternative<T>(found->second)) {
-            return std::nullopt;
-        }
-        return std::get<T>(found->second);
-    }
-    std::map<std::string, std::variant<double, bool, std::string>> values_;
-};
-
 class SimUpdaterTest : public ::testing::Test {
 protected:
     SimUpdater makeUpdater(FeedChecker& checker) {
@@ -162,7 +133,7 @@ protected:
         }
     }
 
-    MemoryDefaults defaults;
+    test::FakeDefaults defaults;
     test::FakeMainQueue queue;
     std::vector<FeedChecker::Outcome> shown;
 };

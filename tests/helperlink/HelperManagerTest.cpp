@@ -5,9 +5,10 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "tests/helperlink/FakeHelperLink.h"
+#include "platform/ports/HelperTransport.h"
 #include "tests/support/FakeLog.h"
 #include "tests/support/FakeMainQueue.h"
+#include "tests/support/FakeServices.h"
 
 namespace orvane::test {
 namespace {
@@ -16,9 +17,84 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using State = HelperManager::State;
 using SetResult = HelperManager::SetResult;
+using Journal = std::vector<std::string>; // what the fakes were asked, in order
+
+// How a fake daemon answers, at once inside each call. An unset answer never comes: the test may
+// then deliver it through the stored handlers, from any thread and in any order.
+struct Script {
+    Script(std::optional<std::int64_t> version = {}, std::optional<std::int32_t> status = {},
+           std::optional<std::string> error = {}, bool proxyConforms = true)
+        : version(version)
+        , status(status)
+        , error(std::move(error))
+        , proxyConforms(proxyConforms) {}
+
+    std::optional<std::int64_t> version;
+    std::optional<std::int32_t> status;
+    std::optional<std::string> error; // comes instead of the version reply
+    bool proxyConforms;
+};
+
+class FakeConnection final : public HelperConnection {
+public:
+    FakeConnection(Journal& journal, Script script) : journal_(journal), script_(script) {}
+
+    ErrorHandler onError;
+    VersionReply versionReply;
+    StatusReply statusReply;
+
+    bool openProxy(ErrorHandler handler) override {
+        onError = std::move(handler);
+        return script_.proxyConforms;
+    }
+    void protocolVersion(VersionReply reply) override {
+        journal_.push_back("version");
+        versionReply = std::move(reply);
+        if (script_.error) {
+            onError(*script_.error);
+        } else if (script_.version) {
+            versionReply(*script_.version);
+        }
+    }
+    void setWiredLimit(std::int64_t megabytes, StatusReply reply) override {
+        journal_.push_back("setWiredLimit " + std::to_string(megabytes));
+        statusReply = std::move(reply);
+        if (script_.status) {
+            statusReply(*script_.status);
+        }
+    }
+    // Keeps the handlers, so that a test can deliver what was already under way.
+    void invalidate() override { journal_.push_back("invalidate"); }
+
+private:
+    Journal& journal_;
+    Script script_;
+};
+
+class ScriptedTransport final : public HelperTransport {
+public:
+    explicit ScriptedTransport(Journal& journal) : journal_(journal) {}
+
+    Script script;
+    bool refuse = false;
+    std::vector<std::shared_ptr<FakeConnection>> connections;
+
+    std::shared_ptr<HelperConnection> connect() override {
+        if (refuse) {
+            return nullptr;
+        }
+        connections.push_back(std::make_shared<FakeConnection>(journal_, script));
+        return connections.back();
+    }
+
+private:
+    Journal& journal_;
+};
 
 class HelperManagerTest : public ::testing::Test {
 protected:
+    HelperManagerTest() { service.journal = &journal; }
+
     // Starts a request whose completion notes its result and the thread it ran on.
     void setLimit(std::int64_t megabytes) {
         manager.setLimit(megabytes, [this](SetResult result) {
@@ -29,8 +105,8 @@ protected:
     }
 
     Journal journal;
-    FakeServiceManager service{journal};
-    FakeTransport transport{journal};
+    FakeServiceManager service;
+    ScriptedTransport transport{journal};
     FakeMainQueue queue;
     FakeLog log;
     HelperManager manager{service, transport, queue, log};
@@ -43,7 +119,7 @@ TEST_F(HelperManagerTest, MapsTheStatusReadAtEachCall) {
         {0, State::off}, {1, State::on},   {2, State::needsApproval}, {3, State::off},
         {4, State::off}, {-1, State::off}, {LONG_MAX, State::off}};
     for (const auto& [status, expected] : table) {
-        service.statusValue = status;
+        service.current = status;
         EXPECT_EQ(manager.state(), expected) << status;
     }
 }
@@ -53,8 +129,8 @@ TEST_F(HelperManagerTest, RegisteringOpensLoginItemsExactlyWhenTheStatusReadsTwo
         {0, 2, {}}, {0, 1, {}}, {2, 2, "Operation not permitted"}, {0, 0, "Invalid signature"}};
     for (const auto& [before, after, failure] : cases) {
         journal.clear();
-        service.statusValue = before;
-        service.statusAfterRegister = after;
+        service.current = before;
+        service.afterRegister = after;
         service.registerError = failure;
         manager.registerHelper();
         Journal expected = {"register", "status"};
@@ -72,39 +148,54 @@ TEST_F(HelperManagerTest, RegisteringOpensLoginItemsExactlyWhenTheStatusReadsTwo
                     error("helper", "Unregistering the helper failed: Not registered")));
 }
 
-TEST_F(HelperManagerTest, SendsTheLimitAfterTheVersionAndInvalidatesBeforeCompleting) {
-    transport.script = {1, 0};
-    setLimit(12288);
-    queue.drain();
-    EXPECT_THAT(journal, ElementsAre("version", "setWiredLimit 12288", "invalidate", "completion"));
-}
-
-TEST_F(HelperManagerTest, MapsEachOutcomeWithItsLogLine) {
-    const std::tuple<Script, SetResult, std::string> cases[] = {
-        {{1, 0}, SetResult::success, ""},
-        {{1, 22}, SetResult::rejected, ""},
-        {{1, 1}, SetResult::unavailable, "Helper failed to set the limit: Operation not permitted"},
-        {{2, 0}, SetResult::unavailable, "Helper protocol 2 doesn't match app protocol 1"},
+TEST_F(HelperManagerTest, SendsTheLimitOnlyAfterVersionOneAndInvalidatesBeforeCompleting) {
+    struct Case {
+        Script script;
+        bool refuse;
+        SetResult result;
+        std::string logged;
+    };
+    const Case cases[] = {
+        {{1, 0}, false, SetResult::success, ""},
+        {{1, 22}, false, SetResult::rejected, ""},
+        {{1, 1},
+         false,
+         SetResult::unavailable,
+         "Helper failed to set the limit: Operation not permitted"},
+        {{2, 0}, false, SetResult::unavailable, "Helper protocol 2 doesn't match app protocol 1"},
         {{{}, {}, "Connection invalid"},
+         false,
          SetResult::unavailable,
          "Helper connection failed: Connection invalid"},
-        {{{}, {}, {}, false}, SetResult::unavailable, ""},
+        {{{}, {}, {}, false}, false, SetResult::unavailable, ""},
+        {{}, true, SetResult::unavailable, ""}, // the transport gives no connection at all
     };
-    for (const auto& [script, expected, logged] : cases) {
-        FakeLog log;
-        HelperManager manager{service, transport, queue, log};
-        transport.script = script;
+    for (const Case& c : cases) {
+        transport.script = c.script;
+        transport.refuse = c.refuse;
         journal.clear();
-        std::vector<SetResult> seen;
-        manager.setLimit(8192, [&](SetResult result) { seen.push_back(result); });
+        results.clear();
+        const std::size_t logged = log.entries().size();
+        setLimit(8192);
         queue.drain();
 
-        EXPECT_THAT(seen, ElementsAre(expected)) << logged;
-        EXPECT_EQ(log.entries(),
-                  logged.empty() ? std::vector<LogEntry>() : std::vector{error("helper", logged)});
-        const bool limitSent = script.version == 1;
-        EXPECT_EQ(std::count(journal.begin(), journal.end(), "setWiredLimit 8192"), limitSent);
-        EXPECT_EQ(journal.back(), "invalidate");
+        Journal expected;
+        if (!c.refuse && c.script.proxyConforms) {
+            expected.push_back("version");
+        }
+        if (c.script.version == 1) {
+            expected.push_back("setWiredLimit 8192");
+        }
+        if (!c.refuse) {
+            expected.push_back("invalidate");
+        }
+        expected.push_back("completion");
+        EXPECT_EQ(journal, expected) << c.logged;
+        EXPECT_THAT(results, ElementsAre(c.result)) << c.logged;
+        const auto entries = log.entries();
+        EXPECT_EQ(std::vector(entries.begin() + static_cast<std::ptrdiff_t>(logged), entries.end()),
+                  c.logged.empty() ? std::vector<LogEntry>()
+                                   : std::vector{error("helper", c.logged)});
     }
 }
 
@@ -146,13 +237,6 @@ TEST_F(HelperManagerTest, CompletesOnTheMainQueueNeverBeforeReturningOncePerConn
     EXPECT_THAT(results, ElementsAre(SetResult::success, SetResult::success));
     EXPECT_THAT(threads, ElementsAre(std::this_thread::get_id(), std::this_thread::get_id()));
     EXPECT_NE(transport.connections.at(0), transport.connections.at(1));
-}
-
-TEST_F(HelperManagerTest, ATransportWithoutAConnectionGivesUnavailable) {
-    transport.refuse = true;
-    setLimit(8192);
-    queue.drain();
-    EXPECT_THAT(results, ElementsAre(SetResult::unavailable));
 }
 
 } // namespace

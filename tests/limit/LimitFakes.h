@@ -1,59 +1,16 @@
 #pragma once
 
-#include <map>
 #include <memory>
-#include <variant>
 
 #include "app/limit/ContentViewModel.h"
 #include "shared/HelperIdentity.h"
 #include "tests/support/FakeKernel.h"
 #include "tests/support/FakeLog.h"
 #include "tests/support/FakeMainQueue.h"
+#include "tests/support/FakeServices.h"
 
 // Port fakes for the popover's model, and a harness that opens one model on them.
 namespace orvane::test {
-
-class FakeDefaults final : public Defaults {
-public:
-    std::map<std::string, std::variant<double, bool, std::string>, std::less<>> values;
-
-    template <typename T>
-    std::optional<T> get(std::string_view key) {
-        const auto it = values.find(key);
-        return it != values.end() && std::holds_alternative<T>(it->second)
-                   ? std::optional<T>(std::get<T>(it->second))
-                   : std::nullopt;
-    }
-    std::optional<double> doubleValue(std::string_view key) override { return get<double>(key); }
-    std::optional<bool> boolValue(std::string_view key) override { return get<bool>(key); }
-    std::optional<std::string> stringValue(std::string_view k) override {
-        return get<std::string>(k);
-    }
-    void setDouble(std::string_view key, double v) override { values[std::string(key)] = v; }
-    void setBool(std::string_view key, bool v) override { values[std::string(key)] = v; }
-    void setString(std::string_view k, std::string_view v) override {
-        values[std::string(k)] = std::string(v);
-    }
-};
-
-// The service registry: status 0 off, 1 enabled, 2 awaiting approval; registering moves it to
-// afterRegister, unregistering to 0.
-class FakeServiceManager final : public ServiceManager {
-public:
-    long current = 0;
-    long afterRegister = 2;
-    int settingsOpened = 0;
-    long status() override { return current; }
-    std::optional<std::string> registerService() override {
-        current = afterRegister;
-        return std::nullopt;
-    }
-    std::optional<std::string> unregisterService() override {
-        current = 0;
-        return std::nullopt;
-    }
-    void openSystemSettingsLoginItems() override { ++settingsOpened; }
-};
 
 // A daemon that answers at once (reply 0 also writes the kernel); the manager still hands the
 // result over through the main queue.
