@@ -34,13 +34,7 @@ protected:
                     return item;
                 },
             .makeUpdater = [] { return std::make_unique<FakeUpdater>(); },
-            .makeModel =
-                [this] {
-                    return std::make_unique<ContentViewModel>(
-                        ContentServices{harness.manager, harness.kernel, harness.memory,
-                                        harness.defaults, harness.queue, harness.admin,
-                                        harness.loginItem, harness.log, AppDelegate::shared});
-                },
+            .makeModel = [this] { return harness.makeModel(AppDelegate::shared); },
             .makeAccessory = [this] { ++accessoryCalls; },
             .activate = [] {},
             .terminate = [this] { ++terminations; },

@@ -84,16 +84,6 @@ TEST_F(ApplyFlow, TheSwitchFollowsAnApprovalWithNoChangeHeld) {
     EXPECT_EQ(model->helperState(), HelperState::on);
 }
 
-TEST_F(ApplyFlow, SwitchingOffDropsTheHeldChangeAndTheCheckmarkReturns) {
-    waitForApproval(14.0);
-    model->setPasswordFree(false);
-    EXPECT_EQ(model->helperState(), HelperState::off);
-    EXPECT_EQ(model->statusArea(), Area::none);
-    queue.advance(1.0);
-    EXPECT_EQ(model->selectedVRAMGB(), 0.0);
-    EXPECT_THAT(transport.sent, IsEmpty());
-}
-
 TEST_F(ApplyFlow, TapsAndStaleAnswersAreRefusedWhileAChangeIsOpen) {
     model->selectPreset(10.0); // offered
     model->selectPreset(12.0);

@@ -84,9 +84,12 @@ struct ModelHarness {
     std::unique_ptr<ContentViewModel> model;
     int renders = 0;
 
+    std::unique_ptr<ContentViewModel> makeModel(StatusIcon* statusIcon) {
+        return std::make_unique<ContentViewModel>(ContentServices{
+            manager, kernel, memory, defaults, queue, admin, loginItem, log, statusIcon});
+    }
     ContentViewModel& open() {
-        model = std::make_unique<ContentViewModel>(ContentServices{
-            manager, kernel, memory, defaults, queue, admin, loginItem, log, &icon});
+        model = makeModel(&icon);
         model->setObserver([this] { ++renders; });
         model->onPopoverAppear();
         return *model;

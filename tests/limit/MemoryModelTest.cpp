@@ -49,6 +49,7 @@ TEST(MemoryModel, FiguresAndBarFollowTheLimitOnA16GBMachine) {
     for (const auto& [megabytes, reserved, allocated, reservedWidth] : std::initializer_list<Row>{
              {14336, "Reserved System RAM: 2 GB", "Allocated VRAM: 14 GB", 32.5},
              {10000, "Reserved System RAM: 7 GB", "Allocated VRAM: 9 GB", 113.75},
+             {10240, "Reserved System RAM: 6 GB", "Allocated VRAM: 10 GB", 97.5},
              {0, "Reserved System RAM: System Managed", "Allocated VRAM: System Managed", 260.0}}) {
         ModelHarness h;
         h.kernel.value = megabytes;
