@@ -5,9 +5,9 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/popover/ClickableRow.h"
 #include "app/popover/ContentView.h"
@@ -23,15 +23,6 @@
 
 namespace orvane::test {
 namespace {
-
-bool waitFor(const std::function<bool()>& done) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < 15000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return done();
-}
 
 sim::LoginItemsWindow* loginItemsWindow() {
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -82,13 +73,16 @@ TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
     EXPECT_FALSE(allow->isChecked());
 
     allow->click(); // the user allows OrvaneHelper
-    ASSERT_TRUE(waitFor([&] { return dir.limit() == "12288\n"; })) << dir.limit();
-    ASSERT_TRUE(waitFor([&] { return !visible("statusBusy") && !visible("statusApproval"); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dir.limit() == "12288\n"; }, 15000)) << dir.limit();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !visible("statusBusy") && !visible("statusApproval"); }, 15000));
     EXPECT_FALSE(visible("statusError"));
     EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), 12.0);
-    ASSERT_TRUE(waitFor([&] {
-        return view.findChild<QLabel*>("allocatedFigure")->text() == "Allocated VRAM: 12 GB";
-    }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return view.findChild<QLabel*>("allocatedFigure")->text() == "Allocated VRAM: 12 GB";
+        },
+        15000));
     EXPECT_TRUE(admin.sources.empty()); // no password was asked for
     settings->close();
 }

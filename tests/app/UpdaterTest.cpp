@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include <QTest>
 
 #include "platform/sim/update/AppcastFeed.h"
 #include "platform/sim/update/FeedChecker.h"
@@ -34,26 +33,18 @@ const QByteArray newer = appcast(R"(
     <item><sparkle:shortVersionString>2.10.0</sparkle:shortVersionString></item>
     <item><enclosure url="https://example.invalid/2.4.zip" sparkle:shortVersionString="2.4.0"/></item>)");
 
-FeedChecker::Outcome checkOnce(FeedChecker& checker) {
+FeedChecker::Outcome checkOnce(const QUrl& feed) {
+    FeedChecker checker(feed, "2.3.0");
     std::optional<FeedChecker::Outcome> result;
     checker.check([&](const FeedChecker::Outcome& outcome) { result = outcome; });
-    QElapsedTimer waited;
-    waited.start();
-    while (!result && waited.elapsed() < 20000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    EXPECT_TRUE(result) << "no answer from the feed";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 20000)) << "no answer";
     return result.value_or(FeedChecker::Outcome{});
 }
 
-TEST(AppcastFeed, FindsTheNewestReleaseWhereverItsVersionStands) {
-    EXPECT_EQ(parseAppcast(olderAndCurrent).newest->version, "2.3.0");
-    EXPECT_EQ(parseAppcast(newer).newest->version, "2.10.0");
+TEST(AppcastFeed, FindsTheNewestReleaseAndRefusesWhatIsNotAnAppcast) {
+    EXPECT_EQ(parseAppcast(olderAndCurrent).newest->version, "2.3.0"); // in the enclosure
     EXPECT_FALSE(parseAppcast(appcast("")).newest);
     EXPECT_TRUE(parseAppcast(appcast("")).error.isEmpty());
-}
-
-TEST(AppcastFeed, RefusesWhatIsNotAnAppcast) {
     for (const QByteArray& bad :
          {QByteArray(""), QByteArray("<html><body>404</body></html>"),
           QByteArray("<rss><channel><item>"), QByteArray("not xml at all")}) {
@@ -61,9 +52,7 @@ TEST(AppcastFeed, RefusesWhatIsNotAnAppcast) {
         EXPECT_FALSE(feed.error.isEmpty()) << bad.toStdString();
         EXPECT_FALSE(feed.newest);
     }
-}
-
-TEST(AppcastFeed, ComparesVersionsNumericallyPartByPart) {
+    // Numerically, part by part.
     EXPECT_GT(compareVersions("2.10.0", "2.9.9"), 0);
     EXPECT_EQ(compareVersions("2.3", "2.3.0"), 0);
     EXPECT_LT(compareVersions("2.3.0", "2.3.1"), 0);
@@ -72,28 +61,17 @@ TEST(AppcastFeed, ComparesVersionsNumericallyPartByPart) {
 }
 
 TEST(FeedChecker, TellsUpToDateNewerMalformedAndUnreachableApart) {
-    test::LocalHttpServer current(200, olderAndCurrent);
-    FeedChecker upToDate(current.url(), "2.3.0");
-    EXPECT_EQ(checkOnce(upToDate).kind, Kind::upToDate);
-
-    test::LocalHttpServer released(200, newer);
-    FeedChecker behind(released.url(), "2.3.0");
-    const auto found = checkOnce(behind);
+    test::LocalHttpServer current(200, olderAndCurrent), released(200, newer),
+        broken(200, "<rss><channel><item><title>half"), missing(404, "gone");
+    EXPECT_EQ(checkOnce(current.url()).kind, Kind::upToDate);
+    const auto found = checkOnce(released.url());
     EXPECT_EQ(found.kind, Kind::updateAvailable);
     EXPECT_EQ(found.version, "2.10.0");
-
-    test::LocalHttpServer broken(200, "<rss><channel><item><title>half");
-    FeedChecker malformed(broken.url(), "2.3.0");
-    const auto unreadable = checkOnce(malformed);
+    const auto unreadable = checkOnce(broken.url());
     EXPECT_EQ(unreadable.kind, Kind::failed);
     EXPECT_TRUE(unreadable.error.startsWith("The update feed could not be read"));
-
-    test::LocalHttpServer missing(404, "gone");
-    FeedChecker notFound(missing.url(), "2.3.0");
-    EXPECT_EQ(checkOnce(notFound).kind, Kind::failed);
-
-    FeedChecker offline(test::unreachableUrl(), "2.3.0");
-    const auto refused = checkOnce(offline);
+    EXPECT_EQ(checkOnce(missing.url()).kind, Kind::failed);
+    const auto refused = checkOnce(test::unreachableUrl());
     EXPECT_EQ(refused.kind, Kind::failed);
     EXPECT_FALSE(refused.error.isEmpty());
 }
@@ -116,23 +94,6 @@ protected:
             [this](const FeedChecker::Outcome& outcome) { shown.push_back(outcome); },
             [this] { return 1.0e9 + queue.now(); });
     }
-    // Serves network traffic until done() holds (or gives up after ten seconds).
-    static void waitFor(const std::function<bool()>& done) {
-        QElapsedTimer waited;
-        waited.start();
-        while (!done() && waited.elapsed() < 10000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-    }
-    // Serves network traffic for a moment, when nothing is expected to happen.
-    static void idle() {
-        QElapsedTimer waited;
-        waited.start();
-        while (waited.elapsed() < 300) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-    }
-
     test::FakeDefaults defaults;
     test::FakeMainQueue queue;
     std::vector<FeedChecker::Outcome> shown;
@@ -146,13 +107,12 @@ TEST_F(SimUpdaterTest, ChecksEveryThirtyDaysAndStaysQuietUntilSomethingIsNew) {
     EXPECT_FALSE(updater.automaticallyDownloadsUpdates());
     updater.start();
     queue.advance(2591999.0);
-    idle();
+    QTest::qWait(300); // time for a request that should not come
     EXPECT_EQ(server.requests(), 0);
     queue.advance(1.0);
-    waitFor([&] { return server.requests() == 1 && updater.checkScheduled(); });
-    EXPECT_EQ(server.requests(), 1);
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return server.requests() == 1 && updater.checkScheduled(); }, 10000));
     EXPECT_TRUE(shown.empty()); // up to date: nothing to say
-    EXPECT_TRUE(updater.checkScheduled());
 }
 
 TEST_F(SimUpdaterTest, ScheduledChecksStopWhenTurnedOffAndShowANewerVersion) {
@@ -163,12 +123,12 @@ TEST_F(SimUpdaterTest, ScheduledChecksStopWhenTurnedOffAndShowANewerVersion) {
     updater.setAutomaticallyChecksForUpdates(false);
     EXPECT_FALSE(updater.checkScheduled());
     queue.advance(3 * SimUpdater::scheduledCheckInterval);
-    idle();
+    QTest::qWait(300); // time for a request that should not come
     EXPECT_EQ(server.requests(), 0);
 
     updater.setAutomaticallyChecksForUpdates(true);
     queue.advance(SimUpdater::scheduledCheckInterval); // overdue already: checks at once
-    waitFor([&] { return !shown.empty(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, 10000));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].kind, Kind::updateAvailable);
 }
@@ -179,7 +139,7 @@ TEST_F(SimUpdaterTest, ACheckOnRequestAlwaysReportsEvenWithAutomaticChecksOff) {
     updater.setAutomaticallyChecksForUpdates(false);
     updater.setAutomaticallyDownloadsUpdates(false);
     updater.checkForUpdates();
-    waitFor([&] { return !shown.empty(); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, 10000));
     ASSERT_EQ(shown.size(), 1u);
     EXPECT_EQ(shown[0].kind, Kind::failed);
 }
