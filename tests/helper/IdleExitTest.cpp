@@ -32,46 +32,12 @@ TEST_F(IdleExitTest, ExitsWithStatusZeroTenSecondsAfterStartWithoutClients) {
     EXPECT_FALSE(idle.exitPending());
 }
 
-TEST_F(IdleExitTest, CountsFromTheLastCloseNotFromTheConnect) {
+TEST_F(IdleExitTest, CountsEachIdlePeriodAfreshFromTheLastClose) {
     idle.scheduleExit();
     queue.advance(3.0);
     idle.connectionOpened();
     queue.advance(30.0); // a long request keeps the daemon alive
-    EXPECT_THAT(exits, IsEmpty());
     idle.connectionClosed();
-    queue.advance(10.0);
-    EXPECT_THAT(exitTimes, ElementsAre(43.0));
-}
-
-TEST_F(IdleExitTest, ArmsOnlyWhenTheLastOfOverlappingConnectionsCloses) {
-    idle.scheduleExit();
-    idle.connectionOpened();
-    idle.connectionOpened();
-    queue.advance(1.0);
-    idle.connectionClosed();
-    EXPECT_EQ(idle.openConnections(), 1);
-    EXPECT_FALSE(idle.exitPending());
-    queue.advance(15.0);
-    idle.connectionClosed();
-    EXPECT_TRUE(idle.exitPending());
-    queue.advance(10.0);
-    EXPECT_THAT(exitTimes, ElementsAre(26.0));
-}
-
-TEST_F(IdleExitTest, ACloseWithoutAnOpenStaysAtZeroAndRearmsTheFullPeriod) {
-    idle.scheduleExit();
-    queue.advance(6.0);
-    idle.connectionClosed();
-    EXPECT_EQ(idle.openConnections(), 0);
-    queue.advance(6.0);
-    EXPECT_THAT(exits, IsEmpty());
-    queue.advance(4.0);
-    EXPECT_THAT(exitTimes, ElementsAre(16.0));
-    EXPECT_EQ(queue.pendingTimers(), 0u);
-}
-
-TEST_F(IdleExitTest, EveryIdlePeriodStartsAfresh) {
-    idle.scheduleExit();
     for (int i = 0; i < 3; ++i) {
         queue.advance(9.0);
         idle.connectionOpened();
@@ -80,7 +46,27 @@ TEST_F(IdleExitTest, EveryIdlePeriodStartsAfresh) {
     EXPECT_THAT(exits, IsEmpty());
     EXPECT_EQ(queue.pendingTimers(), 1u);
     queue.advance(10.0);
-    EXPECT_THAT(exitTimes, ElementsAre(37.0));
+    EXPECT_THAT(exitTimes, ElementsAre(70.0));
+}
+
+TEST_F(IdleExitTest, OverlappingConnectionsAndAStrayCloseNeverCountBelowZero) {
+    idle.scheduleExit();
+    queue.advance(6.0);
+    idle.connectionClosed(); // without an open: stays at 0 and re-arms the full period
+    EXPECT_EQ(idle.openConnections(), 0);
+    queue.advance(9.0);
+    EXPECT_THAT(exits, IsEmpty());
+    idle.connectionOpened();
+    idle.connectionOpened();
+    idle.connectionClosed();
+    EXPECT_EQ(idle.openConnections(), 1);
+    EXPECT_FALSE(idle.exitPending());
+    queue.advance(15.0);
+    idle.connectionClosed();
+    EXPECT_TRUE(idle.exitPending());
+    queue.advance(10.0);
+    EXPECT_THAT(exitTimes, ElementsAre(40.0));
+    EXPECT_EQ(queue.pendingTimers(), 0u);
 }
 
 } // namespace

@@ -9,14 +9,11 @@ namespace {
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double inf = std::numeric_limits<double>::infinity();
 
-TEST(RangeRule, ZeroIsTheSystemDefaultWhateverTheTotal) {
+TEST(RangeRule, ZeroIsTheSystemDefaultAndWhatIsNotANumberIsRefused) {
     EXPECT_EQ(validatedMegabytes(0.0, 16.0), 0);
     EXPECT_EQ(validatedMegabytes(-0.0, 16.0), 0);
     EXPECT_EQ(validatedMegabytes(0.0, nan), 0);
     EXPECT_EQ(validatedMegabytes(0.0, 1.0), 0);
-}
-
-TEST(RangeRule, RefusesValuesThatAreNotNumbers) {
     EXPECT_EQ(validatedMegabytes(nan, 32.0), std::nullopt);
     EXPECT_EQ(validatedMegabytes(inf, 32.0), std::nullopt);
     EXPECT_EQ(validatedMegabytes(-inf, 32.0), std::nullopt);
@@ -24,15 +21,12 @@ TEST(RangeRule, RefusesValuesThatAreNotNumbers) {
     EXPECT_EQ(validatedMegabytes(20.0, inf), std::nullopt);
 }
 
-TEST(RangeRule, BothBoundsAreInclusiveOn32Gigabytes) {
+TEST(RangeRule, BothBoundsAreInclusiveAndSmallMachinesLeaveAlmostNothing) {
     EXPECT_EQ(validatedMegabytes(16.0, 32.0), 16384);
     EXPECT_EQ(validatedMegabytes(30.0, 32.0), 30720);
     EXPECT_EQ(validatedMegabytes(15.999, 32.0), std::nullopt);
     EXPECT_EQ(validatedMegabytes(30.001, 32.0), std::nullopt);
     EXPECT_EQ(validatedMegabytes(-16.0, 32.0), std::nullopt);
-}
-
-TEST(RangeRule, SmallMachinesLeaveAlmostNothingToChoose) {
     EXPECT_EQ(validatedMegabytes(2.0, 4.0), 2048);
     EXPECT_EQ(validatedMegabytes(2.5, 4.0), std::nullopt);
     EXPECT_EQ(validatedMegabytes(1.9, 4.0), std::nullopt);
@@ -40,15 +34,12 @@ TEST(RangeRule, SmallMachinesLeaveAlmostNothingToChoose) {
     EXPECT_EQ(validatedMegabytes(1.0, 2.0), std::nullopt);
 }
 
-TEST(RangeRule, TruncatesTowardZeroAndKeepsOddMegabytes) {
+TEST(RangeRule, TruncatesTowardZeroKeepsOddMegabytesAndRefusesOverflow) {
     EXPECT_EQ(validatedMegabytes(13.0, 16.0), 13312);
     EXPECT_EQ(validatedMegabytes(10000.0 / 1024.0, 16.0), 10000);
     EXPECT_EQ(validatedMegabytes(12.00099, 16.0), 12289); // 12289.01... truncated
     EXPECT_EQ(validatedMegabytes(14.5, 20.5), 14848);
-}
-
-TEST(RangeRule, RefusesResultsBeyondSixtyFourBits) {
-    EXPECT_EQ(validatedMegabytes(1.0e300, 1.5e300), std::nullopt);
+    EXPECT_EQ(validatedMegabytes(1.0e300, 1.5e300), std::nullopt); // beyond 64 bits
 }
 
 } // namespace

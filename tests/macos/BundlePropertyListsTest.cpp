@@ -116,6 +116,12 @@ TEST(BundlePropertyLists, SigningIdentitiesMeetTheCompiledRequirements) {
     const std::string helperIdentifier =
         text(propertyListEntries(ORVANE_HELPER_INFO_PLIST), "CFBundleIdentifier");
 
+    EXPECT_EQ(helperClientRequirement(),
+              "anchor apple generic and identifier \"com.halvern.Orvane\" and certificate "
+              "leaf[subject.OU] = \"T4K9QX2M7B\"");
+    EXPECT_EQ(appHelperRequirement(),
+              "anchor apple generic and identifier \"com.halvern.Orvane.helper\" and certificate "
+              "leaf[subject.OU] = \"T4K9QX2M7B\"");
     EXPECT_EQ(codeSigningRequirement(appIdentifier, developerTeamIdentifier),
               helperClientRequirement());
     EXPECT_EQ(codeSigningRequirement(helperIdentifier, developerTeamIdentifier),
