@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <thread>
 
-#include "platform/ports/HelperTransport.h"
 #include "tests/support/FakeLog.h"
 #include "tests/support/FakeMainQueue.h"
 #include "tests/support/FakeServices.h"
@@ -17,83 +16,16 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using State = HelperManager::State;
 using SetResult = HelperManager::SetResult;
-using Journal = std::vector<std::string>; // what the fakes were asked, in order
 
-// How a fake daemon answers, at once inside each call. An unset answer never comes: the test may
-// then deliver it through the stored handlers, from any thread and in any order.
-struct Script {
-    Script(std::optional<std::int64_t> version = {}, std::optional<std::int32_t> status = {},
-           std::optional<std::string> error = {}, bool proxyConforms = true)
-        : version(version)
-        , status(status)
-        , error(std::move(error))
-        , proxyConforms(proxyConforms) {}
-
-    std::optional<std::int64_t> version;
-    std::optional<std::int32_t> status;
-    std::optional<std::string> error; // comes instead of the version reply
-    bool proxyConforms;
-};
-
-class FakeConnection final : public HelperConnection {
-public:
-    FakeConnection(Journal& journal, Script script) : journal_(journal), script_(script) {}
-
-    ErrorHandler onError;
-    VersionReply versionReply;
-    StatusReply statusReply;
-
-    bool openProxy(ErrorHandler handler) override {
-        onError = std::move(handler);
-        return script_.proxyConforms;
-    }
-    void protocolVersion(VersionReply reply) override {
-        journal_.push_back("version");
-        versionReply = std::move(reply);
-        if (script_.error) {
-            onError(*script_.error);
-        } else if (script_.version) {
-            versionReply(*script_.version);
-        }
-    }
-    void setWiredLimit(std::int64_t megabytes, StatusReply reply) override {
-        journal_.push_back("setWiredLimit " + std::to_string(megabytes));
-        statusReply = std::move(reply);
-        if (script_.status) {
-            statusReply(*script_.status);
-        }
-    }
-    // Keeps the handlers, so that a test can deliver what was already under way.
-    void invalidate() override { journal_.push_back("invalidate"); }
-
-private:
-    Journal& journal_;
-    Script script_;
-};
-
-class ScriptedTransport final : public HelperTransport {
-public:
-    explicit ScriptedTransport(Journal& journal) : journal_(journal) {}
-
-    Script script;
-    bool refuse = false;
-    std::vector<std::shared_ptr<FakeConnection>> connections;
-
-    std::shared_ptr<HelperConnection> connect() override {
-        if (refuse) {
-            return nullptr;
-        }
-        connections.push_back(std::make_shared<FakeConnection>(journal_, script));
-        return connections.back();
-    }
-
-private:
-    Journal& journal_;
-};
+const Script silent{.version = {}, .status = {}}; // nothing answers unless told
 
 class HelperManagerTest : public ::testing::Test {
 protected:
-    HelperManagerTest() { service.journal = &journal; }
+    HelperManagerTest() {
+        service.journal = &journal;
+        transport.journal = &journal;
+        transport.script = silent;
+    }
 
     // Starts a request whose completion notes its result and the thread it ran on.
     void setLimit(std::int64_t megabytes) {
@@ -106,7 +38,7 @@ protected:
 
     Journal journal;
     FakeServiceManager service;
-    ScriptedTransport transport{journal};
+    FakeTransport transport;
     FakeMainQueue queue;
     FakeLog log;
     HelperManager manager{service, transport, queue, log};
@@ -168,7 +100,7 @@ TEST_F(HelperManagerTest, SendsTheLimitOnlyAfterVersionOneAndInvalidatesBeforeCo
          SetResult::unavailable,
          "Helper connection failed: Connection invalid"},
         {{{}, {}, {}, false}, false, SetResult::unavailable, ""},
-        {{}, true, SetResult::unavailable, ""}, // the transport gives no connection at all
+        {silent, true, SetResult::unavailable, ""}, // the transport gives no connection
     };
     for (const Case& c : cases) {
         transport.script = c.script;
@@ -224,7 +156,7 @@ TEST_F(HelperManagerTest, CompletesOnTheMainQueueNeverBeforeReturningOncePerConn
     setLimit(8192);
     EXPECT_THAT(results, IsEmpty());
 
-    transport.script = {};
+    transport.script = silent;
     setLimit(9216); // answered from the connection's own thread
     auto connection = transport.connections.at(1);
     std::thread([&] {

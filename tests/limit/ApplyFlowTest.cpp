@@ -102,7 +102,7 @@ TEST_F(ApplyFlow, TapsAndStaleAnswersAreRefusedWhileAChangeIsOpen) {
 
 TEST_F(ApplyFlow, HelperResultsSetTheRightSentence) {
     service.current = 1;
-    transport.writes = false; // the helper says yes but the variable keeps its value
+    transport.kernel = nullptr; // the helper says yes but the variable keeps its value
     model->setCustomAllocation(13.0);
     model->applyCustomAllocation();
     EXPECT_EQ(model->busyMessage(), "Applying…");
@@ -122,7 +122,7 @@ TEST_F(ApplyFlow, HelperResultsSetTheRightSentence) {
 
 TEST_F(ApplyFlow, AnUnavailableHelperFallsSilentlyToThePasswordRoad) {
     service.current = 1;
-    transport.reachable = false;
+    transport.script.proxyConforms = false;
     model->selectPreset(0.0);
     queue.drain();
     EXPECT_EQ(model->busyMessage(), waitingText);

@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "app/limit/ContentViewModel.h"
-#include "shared/HelperIdentity.h"
 #include "tests/support/FakeKernel.h"
 #include "tests/support/FakeLog.h"
 #include "tests/support/FakeMainQueue.h"
@@ -11,34 +10,6 @@
 
 // Port fakes for the popover's model, and a harness that opens one model on them.
 namespace orvane::test {
-
-// A daemon that answers at once (reply 0 also writes the kernel); the manager still hands the
-// result over through the main queue.
-class FakeTransport final : public HelperTransport {
-public:
-    explicit FakeTransport(FakeKernel& k) : kernel(k) {}
-    FakeKernel& kernel;
-    bool reachable = true;
-    bool writes = true;
-    std::vector<std::int64_t> sent;
-    std::shared_ptr<HelperConnection> connect() override {
-        return std::make_shared<Connection>(*this);
-    }
-
-private:
-    struct Connection final : HelperConnection {
-        explicit Connection(FakeTransport& t) : transport(t) {}
-        FakeTransport& transport;
-        bool openProxy(ErrorHandler) override { return transport.reachable; }
-        void protocolVersion(VersionReply answer) override { answer(helperProtocolVersion); }
-        void setWiredLimit(std::int64_t megabytes, StatusReply answer) override {
-            transport.sent.push_back(megabytes);
-            transport.kernel.value = transport.writes ? megabytes : transport.kernel.value;
-            answer(0);
-        }
-        void invalidate() override {}
-    };
-};
 
 class FakeAdminRunner final : public AdminRunner {
 public:
@@ -75,7 +46,7 @@ struct ModelHarness {
     FakeMemory memory{gigabytes(16)};
     FakeDefaults defaults;
     FakeServiceManager service;
-    FakeTransport transport{kernel};
+    FakeTransport transport;
     FakeAdminRunner admin;
     FakeLoginItem loginItem;
     FakeLog log;
@@ -83,6 +54,8 @@ struct ModelHarness {
     HelperManager manager{service, transport, queue, log};
     std::unique_ptr<ContentViewModel> model;
     int renders = 0;
+
+    ModelHarness() { transport.kernel = &kernel; }
 
     std::unique_ptr<ContentViewModel> makeModel(StatusIcon* statusIcon) {
         return std::make_unique<ContentViewModel>(ContentServices{

@@ -1,13 +1,17 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "platform/ports/Defaults.h"
+#include "platform/ports/HelperTransport.h"
 #include "platform/ports/ServiceManager.h"
+#include "shared/HelperIdentity.h"
+#include "tests/support/FakeKernel.h"
 
 namespace orvane::test {
 
@@ -35,6 +39,8 @@ public:
     }
 };
 
+using Journal = std::vector<std::string>; // what the fakes were asked, in order
+
 // The service registry: status 0 off, 1 enabled, 2 awaiting approval; registering moves it to
 // afterRegister, unregistering to 0. What it is asked goes into the journal, when it has one.
 class FakeServiceManager final : public ServiceManager {
@@ -44,7 +50,7 @@ public:
     int settingsOpened = 0;
     std::optional<std::string> registerError;
     std::optional<std::string> unregisterError;
-    std::vector<std::string>* journal = nullptr;
+    Journal* journal = nullptr;
 
     long status() override {
         note("status");
@@ -68,6 +74,82 @@ private:
     void note(const char* what) {
         if (journal) {
             journal->push_back(what);
+        }
+    }
+};
+
+// How the fake daemon answers, at once inside each call. An unset answer never comes: the test
+// may then deliver it through the connection's stored handlers, from any thread, in any order.
+struct Script {
+    std::optional<std::int64_t> version = helperProtocolVersion;
+    std::optional<std::int32_t> status = 0;
+    std::optional<std::string> error = std::nullopt; // comes instead of the version reply
+    bool proxyConforms = true;
+};
+
+// Connections to a fake daemon. A set-limit answered with 0 also writes the kernel, if any.
+class FakeTransport final : public HelperTransport {
+public:
+    struct Connection final : HelperConnection {
+        Connection(FakeTransport& t, Script s) : transport(t), script(std::move(s)) {}
+        FakeTransport& transport;
+        Script script;
+        ErrorHandler onError;
+        VersionReply versionReply;
+        StatusReply statusReply;
+
+        bool openProxy(ErrorHandler handler) override {
+            onError = std::move(handler);
+            return script.proxyConforms;
+        }
+        void protocolVersion(VersionReply reply) override {
+            transport.note("version");
+            versionReply = std::move(reply);
+            if (script.error) {
+                onError(*script.error);
+            } else if (script.version) {
+                versionReply(*script.version);
+            }
+        }
+        void setWiredLimit(std::int64_t megabytes, StatusReply reply) override {
+            transport.note("setWiredLimit " + std::to_string(megabytes));
+            transport.sent.push_back(megabytes);
+            statusReply = std::move(reply);
+            if (script.status == 0 && transport.kernel) {
+                transport.kernel->value = megabytes;
+            }
+            if (script.status) {
+                statusReply(*script.status);
+            }
+        }
+        // Keeps the handlers, so that a test can deliver what was already under way.
+        void invalidate() override { transport.note("invalidate"); }
+    };
+
+    Script script;
+    bool refuse = false;          // no connection at all
+    FakeKernel* kernel = nullptr; // written by a successful set-limit
+    Journal* journal = nullptr;
+    std::vector<std::int64_t> sent;
+    std::vector<std::shared_ptr<Connection>> connections;
+
+    // The handlers of requests still under way hold their connections: let go of them.
+    ~FakeTransport() override {
+        for (const auto& connection : connections) {
+            connection->onError = {};
+            connection->versionReply = {};
+            connection->statusReply = {};
+        }
+    }
+    std::shared_ptr<HelperConnection> connect() override {
+        if (refuse) {
+            return nullptr;
+        }
+        return connections.emplace_back(std::make_shared<Connection>(*this, script));
+    }
+    void note(std::string what) {
+        if (journal) {
+            journal->push_back(std::move(what));
         }
     }
 };
