@@ -147,13 +147,5 @@ TEST_F(ApplyFlow, ANewPopoverStartsIdleAndLateBlocksOfTheOldOneDoNothing) {
     EXPECT_EQ(queue.pendingTimers(), 0u);
 }
 
-TEST_F(ApplyFlow, AFailedLaunchAtLoginIsOnlyLogged) {
-    loginItem.error = "Operation not permitted";
-    model->setLaunchAtLogin(true);
-    EXPECT_TRUE(model->launchAtLogin());
-    EXPECT_EQ(log.entries().back(),
-              error("app", "Launch at login failed: Operation not permitted"));
-}
-
 } // namespace
 } // namespace orvane::test

@@ -97,7 +97,7 @@ TEST(MemoryModel, BelowEightGigabytesOnlyTheWarningAndNoRead) {
     EXPECT_TRUE(h.open().hasEnoughMemory());
 }
 
-TEST(MemoryModel, StartsFromTheServicesAndSetsTheSliderToHalfOnce) {
+TEST(MemoryModel, StartsFromTheServicesSetsTheSliderToHalfOnceAndOnlyLogsALoginItemFailure) {
     ModelHarness h;
     h.memory.set(gigabytes(36));
     h.service.current = 2;
@@ -111,6 +111,11 @@ TEST(MemoryModel, StartsFromTheServicesAndSetsTheSliderToHalfOnce) {
     model.onPopoverAppear();
     EXPECT_EQ(model.customAllocation(), 34.0);
     EXPECT_FALSE(model.launchAtLogin());
+    h.loginItem.error = "Operation not permitted"; // a failure is only logged
+    model.setLaunchAtLogin(true);
+    EXPECT_TRUE(model.launchAtLogin());
+    EXPECT_EQ(h.log.entries().back(),
+              error("app", "Launch at login failed: Operation not permitted"));
 }
 
 TEST(MemoryModel, EachScheduledRefreshRunsOneSecondLater) {

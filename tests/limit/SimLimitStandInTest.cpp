@@ -31,24 +31,14 @@ TEST(QtDefaults, TextLeftByAnEarlierRunReadsAsTheAskedTypeOrNotAtAll) {
               std::string::npos);
 }
 
-TEST(SimAdminRunner, AsksWithTheScriptsPromptAndWritesOnOkOnly) {
+// Asking, cancelling, writing and a missing variable are run through the command line's tests.
+TEST(SimAdminRunner, RunsOnlyTheSysctlOfAScriptItCanRead) {
     test::TempDir dir;
     dir.write(limitFileName, "0\n");
-    std::vector<std::string> prompts;
-    SimAdminRunner runner(dir.path(), [&](const std::string& prompt) {
-        prompts.push_back(prompt);
-        return prompts.size() > 1; // Cancel, then OK
-    });
-    const auto cancelled = runner.run(passwordScriptSource(8192));
-    EXPECT_EQ(cancelled.error->number, -128);
-    EXPECT_EQ(cancelled.error->message, "User canceled.");
-    EXPECT_EQ(dir.read(limitFileName), "0\n");
-    EXPECT_FALSE(runner.run(passwordScriptSource(13312)).error);
-    EXPECT_EQ(dir.read(limitFileName), "13312\n");
-    EXPECT_EQ(prompts.at(1), "Orvane needs administrator access to change the GPU memory limit.");
-
+    int prompts = 0;
+    SimAdminRunner runner(dir.path(), [&](const std::string&) { return ++prompts > 0; });
     EXPECT_FALSE(runner.run(passwordScriptSource(8192) + "; rm -rf ~").compiled);
-    EXPECT_EQ(prompts.size(), 2u); // no password asked for text it cannot read
+    EXPECT_EQ(prompts, 0); // no password asked for text it cannot read
     const auto message = [&](const std::string& command) {
         return runner
             .run("do shell script \"" + command +
@@ -59,9 +49,7 @@ TEST(SimAdminRunner, AsksWithTheScriptsPromptAndWritesOnOkOnly) {
               "The stand-in runs only /usr/sbin/sysctl -w iogpu.wired_limit_mb=<number>.");
     EXPECT_EQ(message("/usr/sbin/sysctl -w iogpu.wired_limit_mb=4294967296"),
               "sysctl: iogpu.wired_limit_mb: Numerical result out of range");
-    std::filesystem::remove(dir / limitFileName);
-    EXPECT_EQ(message("/usr/sbin/sysctl -w iogpu.wired_limit_mb=0"),
-              "sysctl: unknown oid 'iogpu.wired_limit_mb'");
+    EXPECT_EQ(dir.read(limitFileName), "0\n");
 }
 
 TEST(SimAdminRunner, AFileWhereTheSimDirectoryShouldBeIsReportedNotHidden) {

@@ -1,8 +1,9 @@
 #include "tests/support/DaemonHarness.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -54,18 +55,13 @@ pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds,
 }
 
 std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        int status = 0;
-        const pid_t result = ::waitpid(pid, &status, WNOHANG);
-        if (result == pid) {
-            return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-        }
-        if (result < 0 || std::chrono::steady_clock::now() >= deadline) {
-            return std::nullopt;
-        }
-        std::this_thread::sleep_for(10ms);
+    int status = 0;
+    pid_t result = 0;
+    eventually([&] { return (result = ::waitpid(pid, &status, WNOHANG)) != 0; }, timeout);
+    if (result != pid) {
+        return std::nullopt;
     }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
 bool isRunning(pid_t pid) {
@@ -102,40 +98,25 @@ bool eventually(const std::function<bool()>& done, std::chrono::milliseconds tim
 
 bool raiseDescriptorLimit(rlim_t needed) {
     rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 ||
+        (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < needed)) {
         return false;
     }
-    if (limit.rlim_cur >= needed) {
-        return true;
-    }
-    if (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < needed) {
-        return false;
-    }
-    limit.rlim_cur = needed;
+    limit.rlim_cur = std::max(limit.rlim_cur, needed);
     return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
 }
 
 std::size_t openDescriptorCount(pid_t pid) {
-    const auto dir = std::filesystem::path("/proc") / std::to_string(pid) / "fd";
     std::error_code ec;
-    std::size_t count = 0;
-    for (auto it = std::filesystem::directory_iterator(dir, ec);
-         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        ++count;
-    }
-    return count;
+    const std::filesystem::directory_iterator fds("/proc/" + std::to_string(pid) + "/fd", ec);
+    return ec ? 0 : static_cast<std::size_t>(std::distance(fds, {}));
 }
 
 namespace {
 
 std::string fileText(const std::filesystem::path& path) {
-    std::string text;
-    const sim::UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    char buffer[4096];
-    for (ssize_t n = 0; fd && (n = ::read(fd.get(), buffer, sizeof buffer)) > 0;) {
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return text;
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace
@@ -175,11 +156,10 @@ bool RawClient::send(std::span<const std::uint8_t> bytes) {
 
 std::optional<std::vector<std::uint8_t>> RawClient::receive(std::chrono::milliseconds timeout) {
     pollfd ready{fd_.get(), POLLIN, 0};
-    if (::poll(&ready, 1, static_cast<int>(timeout.count())) != 1) {
-        return std::nullopt;
-    }
     std::vector<std::uint8_t> buffer(64);
-    const ssize_t n = ::recv(fd_.get(), buffer.data(), buffer.size(), 0);
+    const ssize_t n = ::poll(&ready, 1, static_cast<int>(timeout.count())) == 1
+                          ? ::recv(fd_.get(), buffer.data(), buffer.size(), 0)
+                          : -1;
     if (n <= 0) {
         return std::nullopt;
     }

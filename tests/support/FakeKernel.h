@@ -24,12 +24,9 @@ public:
         }
         raw = {};
         raw.length = answerLength;
-        if (answerLength == 4) {
-            const auto narrow = static_cast<std::int32_t>(value);
-            std::memcpy(raw.bytes.data(), &narrow, sizeof narrow);
-        } else {
-            std::memcpy(raw.bytes.data(), &value, sizeof value);
-        }
+        const auto narrow = static_cast<std::int32_t>(value);
+        std::memcpy(raw.bytes.data(),
+                    answerLength == 4 ? static_cast<const void*>(&narrow) : &value, answerLength);
         return 0;
     }
 

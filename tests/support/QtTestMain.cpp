@@ -1,7 +1,8 @@
 // Test entry for anything that builds widgets: an offscreen Qt application around GoogleTest.
 
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include <QApplication>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
