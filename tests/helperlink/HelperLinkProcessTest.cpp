@@ -1,5 +1,5 @@
 // The application's side of the helper link against the real daemon in a temporary sim
-// directory, started on demand: and against daemons that die, fail, cannot start or speak another
+// directory, started on demand, and against daemons that die, cannot start or speak another
 // protocol, leftovers of earlier runs, and other applications racing it.
 
 #include <atomic>
@@ -10,7 +10,6 @@
 #include <latch>
 #include <sys/file.h>
 #include <sys/prctl.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -18,16 +17,12 @@
 #include <unistd.h>
 
 #include "app/helperlink/HelperManager.h"
-#include "app/limit/ContentViewModel.h"
-#include "app/limit/LimitTexts.h"
 #include "platform/sim/Seqpacket.h"
-#include "platform/sim/SimKernelLimit.h"
-#include "platform/sim/SimPhysicalMemory.h"
 #include "platform/sim/helperlink/SimHelperTransport.h"
 #include "platform/sim/helperlink/SimServiceManager.h"
-#include "platform/sim/limit/SimAdminRunner.h"
-#include "tests/limit/LimitFakes.h"
 #include "tests/support/DaemonHarness.h"
+#include "tests/support/FakeLog.h"
+#include "tests/support/FakeMainQueue.h"
 
 namespace orvane::test {
 namespace {
@@ -114,29 +109,6 @@ private:
     std::thread thread_;
 };
 
-// While it lives, no file of ours may grow: every write to one fails with EFBIG. Daemons started
-// meanwhile inherit both the limit and the ignored signal.
-class NoFileGrowth {
-public:
-    NoFileGrowth() {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit none = saved_;
-        none.rlim_cur = 0;
-        ::setrlimit(RLIMIT_FSIZE, &none);
-    }
-    ~NoFileGrowth() {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-    NoFileGrowth(const NoFileGrowth&) = delete;
-    NoFileGrowth& operator=(const NoFileGrowth&) = delete;
-
-private:
-    rlimit saved_{};
-    void (*previous_)(int) = nullptr;
-};
-
 class HelperLinkProcessTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -212,43 +184,6 @@ TEST_F(HelperLinkProcessTest, ADaemonKilledAfterWritingButBeforeReplyingIsNoSucc
     EXPECT_THAT(app.log.entries(),
                 ElementsAre(error("helper", "Helper connection failed: The helper closed the "
                                             "connection before it replied.")));
-}
-
-TEST_F(HelperLinkProcessTest, AFailingKernelWriteReachesTheUserAsOneSentenceAndTheValueStays) {
-    dir.write("iogpu.wired_limit_mb", "10240\n");
-    FakeMainQueue queue;
-    FakeLog log;
-    sim::SimServiceManager service(dir.path());
-    sim::SimHelperTransport transport(dir.path(), ORVANE_HELPER_PATH);
-    HelperManager manager(service, transport, queue, log);
-    sim::SimKernelLimit kernel(dir.path());
-    sim::SimPhysicalMemory memory(dir.path());
-    FakeDefaults defaults;
-    FakeLoginItem loginItem;
-    int prompts = 0;
-    sim::SimAdminRunner admin(dir.path(), [&prompts](const std::string&) { return ++prompts; });
-    ContentViewModel model(
-        ContentServices{manager, kernel, memory, defaults, queue, admin, loginItem, log, nullptr});
-    model.onPopoverAppear();
-    {
-        const NoFileGrowth full;
-        model.applyVRAM(12.0);
-        ASSERT_TRUE(model.busyMessage());
-        // The helper fails, so the password road takes over, and fails the same way.
-        ASSERT_TRUE(eventually(
-            [&] {
-                queue.drain();
-                return model.busyMessage() != std::string(texts::applying);
-            },
-            60s));
-        queue.advance(0.05);
-    }
-    EXPECT_EQ(model.vramError(), "sysctl: iogpu.wired_limit_mb: File too large");
-    EXPECT_FALSE(model.busyMessage());
-    EXPECT_EQ(prompts, 1);
-    EXPECT_EQ(dir.limit(), "10240\n");
-    EXPECT_THAT(log.entries(),
-                Contains(error("helper", "Helper failed to set the limit: File too large")));
 }
 
 TEST_F(HelperLinkProcessTest, LeftoversOfEarlierRunsDoNotStopTheNextStart) {
