@@ -22,7 +22,10 @@ protected:
         resources.write("terms_of_use.txt", "Use it kindly.");
     }
 
-    AppDelegate& launch() {
+    AppDelegate& launch(bool agreed = false) {
+        if (agreed) {
+            harness.defaults.setString("agreedTermsVersion", "2026-10-22");
+        }
         delegate = std::make_unique<AppDelegate>(ShellServices{
             .defaults = harness.defaults,
             .bundle = bundle,
@@ -76,8 +79,7 @@ TEST_F(ShellTest, OnlyTheExactTermsVersionSkipsTheTermsWindow) {
 }
 
 TEST_F(ShellTest, TheIconAndDotFollowTheLastKnownLimit) {
-    harness.defaults.setString("agreedTermsVersion", "2026-10-22");
-    launch();
+    launch(true);
     struct Case {
         std::optional<double> stored;
         bool active;
@@ -97,8 +99,7 @@ TEST_F(ShellTest, TheIconAndDotFollowTheLastKnownLimit) {
 }
 
 TEST_F(ShellTest, EveryOpeningGetsAFreshPopover) {
-    harness.defaults.setString("agreedTermsVersion", "2026-10-22");
-    launch();
+    launch(true);
     ASSERT_TRUE(statusItem->action);
     statusItem->action(); // open
     ContentView* first = delegate->contentView();
@@ -117,9 +118,8 @@ TEST_F(ShellTest, EveryOpeningGetsAFreshPopover) {
 }
 
 TEST_F(ShellTest, WithoutATrayThePopoverOpensAsAWindow) {
-    harness.defaults.setString("agreedTermsVersion", "2026-10-22");
     trayAvailable = false;
-    launch();
+    launch(true);
     EXPECT_TRUE(delegate->popover().isShown());
     EXPECT_TRUE(statusItem->image.empty());
     EXPECT_FALSE(statusItem->action);
