@@ -16,45 +16,25 @@ struct Refused : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Moves to the next child of the current element: false at that element's end. Only whitespace,
-// comments and the document type may come in between.
-bool nextChild(QXmlStreamReader& xml) {
-    while (!xml.atEnd()) {
-        switch (xml.readNext()) {
-        case QXmlStreamReader::StartElement:
-            return true;
-        case QXmlStreamReader::EndElement:
-        case QXmlStreamReader::EndDocument:
-            return false;
-        case QXmlStreamReader::Characters:
-            if (!xml.isWhitespace()) {
-                throw Refused("text between elements");
-            }
-            break;
-        default:
-            break;
-        }
-    }
-    return false;
-}
-
 std::string text(QXmlStreamReader& xml) {
     return xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement).toStdString();
 }
 
 Entries dictionary(QXmlStreamReader& xml);
 
+// The value whose start the reader is on, rendered with its type.
 std::string value(QXmlStreamReader& xml) {
     const std::string name = xml.name().toString().toStdString();
+    std::string items;
     if (name == "string") {
         return "string:" + text(xml);
     }
     if (name == "integer") {
-        const std::string number = text(xml);
-        if (!std::regex_match(number, std::regex("[+-]?[0-9]+"))) {
-            throw Refused("not an integer: " + number);
+        items = text(xml);
+        if (!std::regex_match(items, std::regex("[+-]?[0-9]+"))) {
+            throw Refused("not an integer: " + items);
         }
-        return "integer:" + number;
+        return "integer:" + items;
     }
     if (name == "true" || name == "false") {
         if (!text(xml).empty()) {
@@ -62,9 +42,8 @@ std::string value(QXmlStreamReader& xml) {
         }
         return name;
     }
-    std::string items;
     if (name == "array") {
-        while (nextChild(xml)) {
+        while (xml.readNextStartElement()) {
             items += (items.empty() ? "" : ", ") + value(xml);
         }
         return "[" + items + "]";
@@ -80,12 +59,12 @@ std::string value(QXmlStreamReader& xml) {
 
 Entries dictionary(QXmlStreamReader& xml) {
     Entries entries;
-    while (nextChild(xml)) {
+    while (xml.readNextStartElement()) {
         if (xml.name() != QLatin1String("key")) {
             throw Refused("a dictionary entry without its key");
         }
         const std::string key = text(xml);
-        if (!nextChild(xml)) {
+        if (!xml.readNextStartElement()) {
             throw Refused("the key " + key + " has no value");
         }
         if (!entries.emplace(key, value(xml)).second) {
@@ -105,18 +84,18 @@ Entries propertyListEntries(const std::filesystem::path& file) {
     }
     QXmlStreamReader xml(&in);
     try {
-        if (!nextChild(xml) || xml.name() != QLatin1String("plist") ||
-            xml.attributes().value(QLatin1String("version")) != QLatin1String("1.0")) {
-            throw Refused("no plist element of version 1.0");
-        }
-        if (!nextChild(xml) || xml.name() != QLatin1String("dict")) {
-            throw Refused("the plist element holds no dictionary");
+        if (!xml.readNextStartElement() || xml.name() != QLatin1String("plist") ||
+            xml.attributes().value(QLatin1String("version")) != QLatin1String("1.0") ||
+            !xml.readNextStartElement() || xml.name() != QLatin1String("dict")) {
+            throw Refused("no dictionary in a plist element of version 1.0");
         }
         Entries entries = dictionary(xml);
-        if (nextChild(xml)) {
+        if (xml.readNextStartElement()) {
             throw Refused("the plist element holds more than one value");
         }
-        nextChild(xml); // to the end of the document
+        while (!xml.atEnd()) {
+            xml.readNext();
+        }
         if (xml.hasError()) {
             throw Refused("");
         }
