@@ -104,11 +104,14 @@ TEST_F(ShellTest, EveryOpeningGetsAFreshPopover) {
     statusItem->action(); // open
     ContentView* first = delegate->contentView();
     ASSERT_TRUE(delegate->popover().isShown());
+    EXPECT_EQ(harness.queue.pendingTimers(), 2u); // the one-second refresh and the approval timer
     first->model().toggleMoreSettings();
     first->model().setCustomAllocation(12.0);
-    statusItem->action(); // close: the content stays until the next opening
+    statusItem->action(); // close: the content stays until the next opening, its timers stop
     EXPECT_FALSE(delegate->popover().isShown());
     EXPECT_EQ(delegate->contentView(), first);
+    harness.queue.advance(1.0);
+    EXPECT_EQ(harness.queue.pendingTimers(), 0u);
 
     statusItem->action(); // open again
     ContentView* second = delegate->contentView();
