@@ -17,34 +17,27 @@ int curveCount(const QPainterPath& path) {
     return curves;
 }
 
-TEST(RoundedShapes, RoundOnlyTheirOwnSideOfTheFullBar) {
+TEST(RoundedShapes, RoundOnlyTheirOwnSideAndShrinkTheRadiusForNarrowAndEmptyRectangles) {
     const QRectF bar(0, 0, 260, 25);
     EXPECT_EQ(effectiveRadius(5, bar), 5);
     const QPainterPath left = LeftRoundedShape{5}.path(bar);
     const QPainterPath right = RightRoundedShape{5}.path(bar);
     EXPECT_EQ(left.boundingRect(), bar);
     EXPECT_EQ(right.boundingRect(), bar);
-
     // Just inside each corner: cut away where rounded, filled where square.
-    EXPECT_FALSE(left.contains(QPointF(0.5, 0.5)));
-    EXPECT_FALSE(left.contains(QPointF(0.5, 24.5)));
-    EXPECT_TRUE(left.contains(QPointF(259.5, 0.5)));
-    EXPECT_TRUE(left.contains(QPointF(259.5, 24.5)));
-    EXPECT_TRUE(right.contains(QPointF(0.5, 0.5)));
-    EXPECT_TRUE(right.contains(QPointF(0.5, 24.5)));
-    EXPECT_FALSE(right.contains(QPointF(259.5, 0.5)));
-    EXPECT_FALSE(right.contains(QPointF(259.5, 24.5)));
+    for (const QPointF corner : {QPointF(0.5, 0.5), QPointF(0.5, 24.5)}) {
+        EXPECT_FALSE(left.contains(corner));
+        EXPECT_TRUE(right.contains(corner));
+        EXPECT_TRUE(left.contains(corner + QPointF(259, 0)));
+        EXPECT_FALSE(right.contains(corner + QPointF(259, 0)));
+    }
     // The arcs join the edges: the middle of each rounded corner's arc lies on the outline.
     EXPECT_TRUE(left.contains(QPointF(5 - 5 * 0.7071 + 0.2, 5 - 5 * 0.7071 + 0.2)));
-}
 
-TEST(RoundedShapes, ShrinkTheRadiusForNarrowAndEmptyRectangles) {
     const QRectF narrow(0, 0, 6, 25);
     EXPECT_EQ(effectiveRadius(5, narrow), 3);
-    const QPainterPath left = LeftRoundedShape{5}.path(narrow);
-    EXPECT_EQ(left.boundingRect(), narrow);
-    EXPECT_GT(curveCount(left), 0);
-
+    EXPECT_EQ(LeftRoundedShape{5}.path(narrow).boundingRect(), narrow);
+    EXPECT_GT(curveCount(LeftRoundedShape{5}.path(narrow)), 0);
     for (const QRectF& empty : {QRectF(10, 0, 0, 25), QRectF(0, 0, 260, 0), QRectF()}) {
         EXPECT_EQ(effectiveRadius(5, empty), 0);
         EXPECT_EQ(curveCount(LeftRoundedShape{5}.path(empty)), 0);

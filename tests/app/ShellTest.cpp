@@ -128,7 +128,7 @@ TEST_F(ShellTest, WithoutATrayThePopoverOpensAsAWindow) {
     EXPECT_FALSE(statusItem->action);
 }
 
-TEST_F(ShellTest, AgreeingStoresTheVersionThenInstallsTheStatusItem) {
+TEST_F(ShellTest, AgreeingStoresTheVersionThenInstallsTheStatusItemDecliningQuits) {
     launch();
     TermsWindow* terms = delegate->termsWindow();
     ASSERT_TRUE(terms);
@@ -145,9 +145,10 @@ TEST_F(ShellTest, AgreeingStoresTheVersionThenInstallsTheStatusItem) {
     EXPECT_EQ(harness.defaults.boolValue("userAgreedToTerms"), true);
     EXPECT_TRUE(statusItem);
     EXPECT_EQ(terminations, 0);
-}
 
-TEST_F(ShellTest, DecliningOrClosingQuitsWithoutStoringAnything) {
+    // Declining or closing quits without storing anything.
+    harness.defaults.values.clear();
+    statusItem = nullptr;
     launch();
     delegate->termsWindow()->findChild<QPushButton*>("doNotAgree")->click();
     EXPECT_EQ(terminations, 1);

@@ -53,7 +53,7 @@ protected:
     SimDir dir;
 };
 
-TEST_F(CliTest, StatusShowsThePopoversFiguresAndPresets) {
+TEST_F(CliTest, StatusShowsThePopoversFiguresAndPresetsAlsoInJson) {
     dir.write("iogpu.wired_limit_mb", "14336\n");
     const Outcome run = orvane({"status"});
     EXPECT_EQ(run.status, 0);
@@ -69,14 +69,14 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresAndPresets) {
                        "\n"
                        "Password-free changes: off\n");
     EXPECT_EQ(run.err, "");
-}
 
-TEST_F(CliTest, StatusJsonCarriesMegabytesAndGigabytes) {
+    dir.write("iogpu.wired_limit_mb", "0\n");
     dir.write("hw.memsize", "38654705664\n"); // 36 GB
     allowHelper();
-    const Outcome run = orvane({"status", "--json"});
-    ASSERT_EQ(run.status, 0);
-    const QJsonObject status = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+    const Outcome json = orvane({"status", "--json"});
+    ASSERT_EQ(json.status, 0);
+    const QJsonObject status =
+        QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
     EXPECT_EQ(status["totalMB"].toInteger(), 36864);
     EXPECT_EQ(status["totalGB"].toDouble(), 36.0);
     EXPECT_EQ(status["limitMB"].toInteger(), 0);

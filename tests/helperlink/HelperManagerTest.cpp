@@ -46,7 +46,7 @@ protected:
     std::vector<std::thread::id> threads;
 };
 
-TEST_F(HelperManagerTest, MapsTheStatusReadAtEachCall) {
+TEST_F(HelperManagerTest, MapsTheStatusAndOpensLoginItemsExactlyWhenItReadsTwoAfterRegistering) {
     const std::pair<long, State> table[] = {
         {0, State::off}, {1, State::on},   {2, State::needsApproval}, {3, State::off},
         {4, State::off}, {-1, State::off}, {LONG_MAX, State::off}};
@@ -54,9 +54,7 @@ TEST_F(HelperManagerTest, MapsTheStatusReadAtEachCall) {
         service.current = status;
         EXPECT_EQ(manager.state(), expected) << status;
     }
-}
 
-TEST_F(HelperManagerTest, RegisteringOpensLoginItemsExactlyWhenTheStatusReadsTwoAfterwards) {
     const std::tuple<long, long, std::optional<std::string>> cases[] = {
         {0, 2, {}}, {0, 1, {}}, {2, 2, "Operation not permitted"}, {0, 0, "Invalid signature"}};
     for (const auto& [before, after, failure] : cases) {

@@ -7,7 +7,7 @@
 namespace orvane::sim {
 namespace {
 
-TEST(SimServiceManager, FollowsRegistrationApprovalAndUnregistration) {
+TEST(SimServiceManager, FollowsRegistrationApprovalAndUnregistrationAndDescribesAFailedWrite) {
     test::TempDir dir;
     SimServiceManager service(dir.path());
     EXPECT_EQ(service.registerService(), std::nullopt);
@@ -29,15 +29,12 @@ TEST(SimServiceManager, FollowsRegistrationApprovalAndUnregistration) {
     dir.write("helper.approved", "");
     EXPECT_EQ(service.registerService(), std::nullopt);
     EXPECT_EQ(service.status(), 1);
-}
 
-TEST(SimServiceManager, DescribesAFailedWrite) {
-    test::TempDir dir;
-    SimServiceManager service(dir / "gone");
-    EXPECT_EQ(service.registerService(), "Could not save the helper's registration in " +
+    SimServiceManager nowhere(dir / "gone");
+    EXPECT_EQ(nowhere.registerService(), "Could not save the helper's registration in " +
                                              (dir / "gone").string() +
                                              ": No such file or directory.");
-    EXPECT_EQ(service.status(), 0);
+    EXPECT_EQ(nowhere.status(), 0);
 }
 
 } // namespace

@@ -63,7 +63,7 @@ TEST(MemoryModel, FiguresAndBarFollowTheLimitOnA16GBMachine) {
     }
 }
 
-TEST(MemoryModel, PresetsFollowTheTierAndAreTruncated) {
+TEST(MemoryModel, PresetsFollowTheTierAreTruncatedAndInFunModeTakeTheTiersName) {
     EXPECT_THAT(vramOptions(7.9), IsEmpty());
     EXPECT_THAT(vramOptions(8.0), ElementsAre(0, 5, 6));
     EXPECT_THAT(vramOptions(16.0), ElementsAre(0, 10, 12, 14));
@@ -71,9 +71,7 @@ TEST(MemoryModel, PresetsFollowTheTierAndAreTruncated) {
     EXPECT_THAT(vramOptions(20.5), ElementsAre(0, 14, 16, 18));
     EXPECT_THAT(vramOptions(36.0), ElementsAre(0, 26, 30, 32, 34));
     EXPECT_THAT(vramOptions(128.0), ElementsAre(0, 118, 120, 122, 124, 126));
-}
 
-TEST(MemoryModel, LabelsNameTheSizeAndInFunModeTheTiersName) {
     EXPECT_EQ(optionLabel(0, 0, 16.0, true), "Allocate Default VRAM");
     EXPECT_EQ(optionLabel(10, 1, 16.0, false), "Allocate 10 GB VRAM");
     EXPECT_EQ(optionLabel(10, 1, 16.0, true), "Allocate 10 GB VRAM: Way More");

@@ -68,7 +68,7 @@ TEST(SimAdminRunner, AFileWhereTheSimDirectoryShouldBeIsReportedNotHidden) {
     EXPECT_EQ(outcome.error->message, "sysctl: iogpu.wired_limit_mb: Not a directory");
 }
 
-TEST(XdgLoginItem, WritesAnEntryForThisProgramAndRemovesIt) {
+TEST(XdgLoginItem, WritesAnEntryForThisProgramAndRemovesItAndRefusesLineBreaks) {
     test::TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
     XdgLoginItem item;
@@ -81,15 +81,13 @@ TEST(XdgLoginItem, WritesAnEntryForThisProgramAndRemovesIt) {
     EXPECT_FALSE(item.isEnabled());
     EXPECT_EQ(item.setEnabled(false), std::nullopt);
     EXPECT_FALSE(std::filesystem::exists(dir / "autostart/com.halvern.Orvane.desktop"));
-}
 
-TEST(XdgLoginItem, QuotesOddProgramPathsAndRefusesLineBreaks) {
-    const auto entry = XdgLoginItem::desktopEntry("/opt/my apps/$O\"rv%ane");
-    EXPECT_NE(entry->find("\nExec=\"/opt/my apps/\\\\$O\\\\\"rv%%ane\"\n"), std::string::npos);
-    test::TempDir dir;
-    XdgLoginItem item(dir / "autostart/x.desktop", "/tmp/evil\nExec=/bin/sh");
-    EXPECT_NE(item.setEnabled(true), std::nullopt);
-    EXPECT_FALSE(item.isEnabled());
+    // Odd program paths are quoted; line breaks are refused.
+    const auto odd = XdgLoginItem::desktopEntry("/opt/my apps/$O\"rv%ane");
+    EXPECT_NE(odd->find("\nExec=\"/opt/my apps/\\\\$O\\\\\"rv%%ane\"\n"), std::string::npos);
+    XdgLoginItem evil(dir / "autostart/x.desktop", "/tmp/evil\nExec=/bin/sh");
+    EXPECT_NE(evil.setEnabled(true), std::nullopt);
+    EXPECT_FALSE(evil.isEnabled());
 }
 
 } // namespace
