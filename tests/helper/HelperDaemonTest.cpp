@@ -41,17 +41,13 @@ TEST_F(HelperDaemonTest, AnswersTheVersionAndWritesOnlyAnAllowedLimit) {
 TEST_F(HelperDaemonTest, DropsOnlyTheConnectionThatSentABadPacketAndKeepsNoDescriptor) {
     start();
     const wire::Packet good = wire::encode({wire::Operation::protocolVersion, 0});
-    std::vector<std::vector<std::uint8_t>> badPackets;
-    badPackets.emplace_back(good.begin(), good.end() - 1); // short
-    badPackets.emplace_back(good.begin(), good.end());     // long
-    badPackets.back().push_back(0);
-    badPackets.emplace_back(good.begin(), good.end()); // wrong magic
-    badPackets.back()[0] = 'X';
-    badPackets.emplace_back(good.begin(), good.end()); // unknown operation
-    badPackets.back()[4] = 9;
-    badPackets.emplace_back(good.begin(), good.end()); // non-zero padding
-    badPackets.back()[6] = 1;
-    badPackets.emplace_back(); // empty
+    std::vector<std::vector<std::uint8_t>> badPackets(6, {good.begin(), good.end()});
+    badPackets[0].pop_back();   // short
+    badPackets[1].push_back(0); // long
+    badPackets[2][0] = 'X';     // wrong magic
+    badPackets[3][4] = 9;       // unknown operation
+    badPackets[4][6] = 1;       // non-zero padding
+    badPackets[5].clear();      // empty
 
     RawClient bystander(dir.socketPath());
     ASSERT_EQ(bystander.protocolVersion(), 1);
