@@ -16,6 +16,7 @@
 
 #include "app/helperlink/HelperManager.h"
 #include "app/shell/AppDelegate.h"
+#include "app/shell/ApplicationModel.h"
 #include "app/shell/ShellTexts.h"
 #include "bench/ProcStatus.h"
 #include "platform/AppPlatform.h"
@@ -43,20 +44,6 @@ public:
 private:
     std::function<void()> action_;
 };
-
-std::unique_ptr<ContentViewModel> makeModel() {
-    return std::make_unique<ContentViewModel>(ContentServices{
-        HelperManager::shared(),
-        platform::kernelLimit(),
-        platform::physicalMemory(),
-        platform::defaults(),
-        platform::mainQueue(),
-        platform::adminRunner(),
-        platform::loginItem(),
-        platform::systemLog(),
-        AppDelegate::shared,
-    });
-}
 
 struct Sample {
     long residentKB;
@@ -121,7 +108,7 @@ int main(int argc, char** argv) {
                     return made;
                 },
             .makeUpdater = platform::makeUpdater,
-            .makeModel = makeModel,
+            .makeModel = makeApplicationModel,
             .makeAccessory = platform::makeAccessory,
             .activate = platform::activateApplication,
             .terminate = platform::terminate,

@@ -11,6 +11,7 @@
 #include "app/cli/CommandLine.h"
 #include "app/helperlink/HelperManager.h"
 #include "app/shell/AppDelegate.h"
+#include "app/shell/ApplicationModel.h"
 #include "platform/AppPlatform.h"
 
 using namespace orvane;
@@ -21,20 +22,6 @@ void describeApplication() {
     QCoreApplication::setApplicationName("Orvane");
     QCoreApplication::setOrganizationDomain("com.halvern.Orvane");
     QCoreApplication::setApplicationVersion(ORVANE_VERSION);
-}
-
-std::unique_ptr<ContentViewModel> makeModel() {
-    return std::make_unique<ContentViewModel>(ContentServices{
-        HelperManager::shared(),
-        platform::kernelLimit(),
-        platform::physicalMemory(),
-        platform::defaults(),
-        platform::mainQueue(),
-        platform::adminRunner(),
-        platform::loginItem(),
-        platform::systemLog(),
-        AppDelegate::shared,
-    });
 }
 
 int runApplication(int argc, char** argv) {
@@ -49,7 +36,7 @@ int runApplication(int argc, char** argv) {
         .bundle = platform::bundle(),
         .makeStatusItem = platform::makeStatusItem,
         .makeUpdater = platform::makeUpdater,
-        .makeModel = makeModel,
+        .makeModel = makeApplicationModel,
         .makeAccessory = platform::makeAccessory,
         .activate = platform::activateApplication,
         .terminate = platform::terminate,
