@@ -7,8 +7,11 @@ packages=(
   # toolchain and build
   build-essential cmake ninja-build pkg-config git
   clang clang-format clang-tidy libclang-rt-dev
+  # the Mac compile check: upstream clang and libc++, as a Mac's toolchain has them
+  clang-19 libc++-19-dev python3
   # tests and measurement
   googletest libgtest-dev libgmock-dev libbenchmark-dev valgrind
+  locales # the definitions a test builds a decimal-comma locale from
   # the application (Qt 6 Widgets)
   qt6-base-dev libgl-dev
 )

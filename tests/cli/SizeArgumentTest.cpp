@@ -1,6 +1,11 @@
 #include "app/cli/SizeArgument.h"
 
+#include <clocale>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <string>
+
+#include "tests/support/TempDir.h"
 
 namespace orvane::cli {
 namespace {
@@ -8,8 +13,22 @@ namespace {
 // Each accepted form is run through the command line's process tests; these are the edges.
 TEST(SizeArgument, ReadsOnlyAWholeFiniteNumberAndTellsNegativeNumbersFromOptions) {
     EXPECT_EQ(parseSizeGigabytes("100mb"), 100.0 / 1024.0);
-    for (const char* bad : {"", "abc", "nan", "NaN", "inf", "-inf", "1e400", "24 ", " 24", "24G",
-                            "24 GB", "GB", "MB", "0x18", "24.5.1", "24GBGB", "+24", "Default"}) {
+    const std::pair<const char*, double> accepted[] = {{".5", 0.5},
+                                                       {"5.", 5.0},
+                                                       {"-0", 0.0},
+                                                       {"1E1gb", 10.0},
+                                                       {"1e+1", 10.0},
+                                                       {"00024.50", 24.5},
+                                                       {"0e99999", 0.0},
+                                                       {"4.9e-324", 4.9e-324},
+                                                       {"1e-2MB", 0.01 / 1024.0}};
+    for (const auto& [text, value] : accepted) {
+        EXPECT_EQ(parseSizeGigabytes(text), value) << "'" << text << "'";
+    }
+    for (const char* bad :
+         {"",    "abc", "nan",   "NaN", "inf", "-inf", "1e400",  "2.4e-324", "1e-400", "24 ",
+          " 24", "24G", "24 GB", "GB",  "MB",  "0x18", "24.5.1", "24GBGB",   "+24",    "Default",
+          ".",   "-",   "-.",    "1e",  "1e+", "e5",   "24,5",   "--5"}) {
         EXPECT_EQ(parseSizeGigabytes(bad), std::nullopt) << "'" << bad << "'";
     }
     EXPECT_TRUE(looksNegative("-5"));
@@ -17,6 +36,36 @@ TEST(SizeArgument, ReadsOnlyAWholeFiniteNumberAndTellsNegativeNumbersFromOptions
     EXPECT_FALSE(looksNegative("-v"));
     EXPECT_FALSE(looksNegative("--no-password"));
     EXPECT_FALSE(looksNegative("-"));
+}
+
+// The application runs in the user's locale, where the decimal separator may be a comma; a size
+// is always written with a point.
+TEST(SizeArgument, ReadsThePointWhateverTheLocale) {
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const test::TempDir dir;
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) {
+#if defined(__linux__)
+        // A locale of our own whose only change is the comma, built where none is installed.
+        dir.write("comma",
+                  "LC_CTYPE\ncopy \"POSIX\"\nEND LC_CTYPE\nLC_NUMERIC\n"
+                  "decimal_point \",\"\nthousands_sep \"\"\ngrouping -1\nEND LC_NUMERIC\n");
+        const std::string build = "localedef -c -i " + (dir / "comma").string() +
+                                  " -f ANSI_X3.4-1968 " + (dir / "xx_XX").string() +
+                                  " >/dev/null 2>&1";
+        [[maybe_unused]] const int built = std::system(build.c_str());
+        ::setenv("LOCPATH", dir.path().c_str(), 1);
+        std::setlocale(LC_NUMERIC, "xx_XX");
+        ::unsetenv("LOCPATH");
+#endif
+    }
+    if (std::strtod("24.5", nullptr) != 24.0) {
+        std::setlocale(LC_NUMERIC, before.c_str());
+        GTEST_SKIP() << "no locale with a decimal comma could be made";
+    }
+    EXPECT_EQ(parseSizeGigabytes("24.5"), 24.5);
+    EXPECT_EQ(parseSizeGigabytes("24576.5MB"), 24576.5 / 1024.0);
+    EXPECT_EQ(parseSizeGigabytes("24,5"), std::nullopt);
+    std::setlocale(LC_NUMERIC, before.c_str());
 }
 
 } // namespace

@@ -79,29 +79,38 @@ TEST_F(HelperManagerTest, MapsTheStatusAndOpensLoginItemsExactlyWhenItReadsTwoAf
 }
 
 TEST_F(HelperManagerTest, SendsTheLimitOnlyAfterVersionOneAndInvalidatesBeforeCompleting) {
+    // The script's parts, not a Script: GCC 12 at -O1 and above misreads the destructor of an
+    // engaged optional string inside an array of aggregates as a read of uninitialised memory.
     struct Case {
-        Script script;
+        std::optional<std::int64_t> version;
+        std::optional<std::int32_t> status;
+        const char* error; // the connection fails instead of answering the version
+        bool proxyConforms;
         bool refuse;
         SetResult result;
-        std::string logged;
+        const char* logged;
     };
     const Case cases[] = {
-        {{1, 0}, false, SetResult::success, ""},
-        {{1, 22}, false, SetResult::rejected, ""},
-        {{1, 1},
-         false,
-         SetResult::unavailable,
+        {1, 0, nullptr, true, false, SetResult::success, ""},
+        {1, 22, nullptr, true, false, SetResult::rejected, ""},
+        {1, 1, nullptr, true, false, SetResult::unavailable,
          "Helper failed to set the limit: Operation not permitted"},
-        {{2, 0}, false, SetResult::unavailable, "Helper protocol 2 doesn't match app protocol 1"},
-        {{{}, {}, "Connection invalid"},
+        {2, 0, nullptr, true, false, SetResult::unavailable,
+         "Helper protocol 2 doesn't match app protocol 1"},
+        {{},
+         {},
+         "Connection invalid",
+         true,
          false,
          SetResult::unavailable,
          "Helper connection failed: Connection invalid"},
-        {{{}, {}, {}, false}, false, SetResult::unavailable, ""},
-        {silent, true, SetResult::unavailable, ""}, // the transport gives no connection
+        {{}, {}, nullptr, false, false, SetResult::unavailable, ""},
+        {{}, {}, nullptr, true, true, SetResult::unavailable, ""}, // no connection at all
     };
     for (const Case& c : cases) {
-        transport.script = c.script;
+        transport.script = {c.version, c.status,
+                            c.error ? std::optional<std::string>(c.error) : std::nullopt,
+                            c.proxyConforms};
         transport.refuse = c.refuse;
         journal.clear();
         results.clear();
@@ -110,10 +119,10 @@ TEST_F(HelperManagerTest, SendsTheLimitOnlyAfterVersionOneAndInvalidatesBeforeCo
         queue.drain();
 
         Journal expected;
-        if (!c.refuse && c.script.proxyConforms) {
+        if (!c.refuse && c.proxyConforms) {
             expected.push_back("version");
         }
-        if (c.script.version == 1) {
+        if (c.version == 1) {
             expected.push_back("setWiredLimit 8192");
         }
         if (!c.refuse) {
@@ -124,8 +133,8 @@ TEST_F(HelperManagerTest, SendsTheLimitOnlyAfterVersionOneAndInvalidatesBeforeCo
         EXPECT_THAT(results, ElementsAre(c.result)) << c.logged;
         const auto entries = log.entries();
         EXPECT_EQ(std::vector(entries.begin() + static_cast<std::ptrdiff_t>(logged), entries.end()),
-                  c.logged.empty() ? std::vector<LogEntry>()
-                                   : std::vector{error("helper", c.logged)});
+                  *c.logged == '\0' ? std::vector<LogEntry>()
+                                    : std::vector{error("helper", c.logged)});
     }
 }
 
