@@ -28,10 +28,12 @@ AdminRunner::ScriptError readError(NSDictionary* info) {
 AdminRunner::Outcome AppleScriptRunner::run(const std::string& source) {
     @autoreleasepool {
         NSAppleScript* script = [[NSAppleScript alloc] initWithSource:toNSString(source)];
-        if (script == nil) {
+        NSDictionary* errorInfo = nil;
+        // initWithSource: only keeps the text; compiling first tells a script that cannot be made
+        // from one that failed when run, which executing alone would report alike.
+        if (script == nil || ![script compileAndReturnError:&errorInfo]) {
             return {.compiled = false, .error = std::nullopt};
         }
-        NSDictionary* errorInfo = nil;
         // The result descriptor carries nothing we need; success is the absence of error info.
         [script executeAndReturnError:&errorInfo];
         if (errorInfo == nil) {

@@ -9,6 +9,9 @@ namespace orvane::macos {
 
 namespace {
 
+// A repeating timer runs at most this often: an interval of zero would keep the queue spinning.
+constexpr std::int64_t shortestIntervalNanoseconds = 1'000'000;
+
 std::int64_t nanoseconds(double seconds) {
     if (!(seconds > 0.0)) {
         return 0;
@@ -59,7 +62,7 @@ MainQueue::TimerId DispatchMainQueue::start(double seconds, bool repeating, Task
     dispatch_source_t timer =
         dispatch_source_create(DISPATCH_SOURCE_TYPE_TIMER, 0, 0, dispatch_get_main_queue());
     const std::uint64_t interval =
-        repeating ? static_cast<std::uint64_t>(std::max<std::int64_t>(delay, 1))
+        repeating ? static_cast<std::uint64_t>(std::max(delay, shortestIntervalNanoseconds))
                   : DISPATCH_TIME_FOREVER;
     dispatch_source_set_timer(timer, dispatch_time(DISPATCH_TIME_NOW, delay), interval, 0);
     dispatch_source_set_event_handler(timer, ^{
