@@ -6,6 +6,7 @@
 #include "platform/sim/update/FeedChecker.h"
 #include "platform/sim/update/SimUpdater.h"
 #include "platform/sim/update/UpdateResultWindow.h"
+#include "platform/sim/update/VersionOrder.h"
 #include "tests/support/FakeMainQueue.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/LocalHttpServer.h"
@@ -52,12 +53,30 @@ TEST(AppcastFeed, FindsTheNewestReleaseAndRefusesWhatIsNotAnAppcast) {
         EXPECT_FALSE(feed.error.isEmpty()) << bad.toStdString();
         EXPECT_FALSE(feed.newest);
     }
-    // Numerically, part by part.
-    EXPECT_GT(compareVersions("2.10.0", "2.9.9"), 0);
-    EXPECT_EQ(compareVersions("2.3", "2.3.0"), 0);
-    EXPECT_LT(compareVersions("2.3.0", "2.3.1"), 0);
-    EXPECT_LT(compareVersions("2.3.0", "10"), 0);
-    EXPECT_GT(compareVersions("2.3.0b", "2.3.0a"), 0);
+}
+
+TEST(VersionOrder, ComparesAsSparkleDoes) {
+    const struct {
+        const char* left;
+        const char* right;
+        int order;
+    } cases[] = {
+        // Numerically, part by part; missing numbers count as 0.
+        {"2.10.0", "2.9.9", 1},
+        {"2.3", "2.3.0", 0},
+        {"2.3.0", "2.3.1", -1},
+        {"2.3.0", "10", -1},
+        {"15.2", "15.10", -1},
+        // A trailing word is a pre-release; from a dash on, nothing counts.
+        {"2.3.0b", "2.3.0a", 1},
+        {"1.0b1", "1.0", -1},
+        {"1.0", "1.0a", 1},
+        {"2.0-rc1", "2.0", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(compareVersions(c.left, c.right), c.order) << c.left << " vs " << c.right;
+        EXPECT_EQ(compareVersions(c.right, c.left), -c.order) << c.right << " vs " << c.left;
+    }
 }
 
 TEST(FeedChecker, TellsUpToDateNewerMalformedAndUnreachableApart) {

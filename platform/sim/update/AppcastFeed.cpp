@@ -1,9 +1,8 @@
 #include "platform/sim/update/AppcastFeed.h"
 
-#include <algorithm>
-
-#include <QStringList>
 #include <QXmlStreamReader>
+
+#include "platform/sim/update/VersionOrder.h"
 
 namespace orvane::sim {
 
@@ -67,28 +66,6 @@ ParsedFeed parseAppcast(const QByteArray& bytes) {
         return {std::nullopt, "The update feed could not be read: " + xml.errorString()};
     }
     return feed;
-}
-
-int compareVersions(const QString& left, const QString& right) {
-    const QStringList a = left.split('.');
-    const QStringList b = right.split('.');
-    const qsizetype parts = std::max(a.size(), b.size());
-    for (qsizetype i = 0; i < parts; ++i) {
-        const QString x = i < a.size() ? a[i] : QStringLiteral("0");
-        const QString y = i < b.size() ? b[i] : QStringLiteral("0");
-        bool xNumber = false;
-        bool yNumber = false;
-        const qulonglong xValue = x.toULongLong(&xNumber);
-        const qulonglong yValue = y.toULongLong(&yNumber);
-        if (xNumber && yNumber) {
-            if (xValue != yValue) {
-                return xValue < yValue ? -1 : 1;
-            }
-        } else if (const int order = x.compare(y); order != 0) {
-            return order < 0 ? -1 : 1;
-        }
-    }
-    return 0;
 }
 
 } // namespace orvane::sim

@@ -19,8 +19,4 @@ struct ParsedFeed {
 
 ParsedFeed parseAppcast(const QByteArray& xml);
 
-// Compares dotted version strings part by part, numerically where both parts are numbers
-// ("2.10" is newer than "2.9"); a missing part counts as 0. Negative, 0 or positive.
-int compareVersions(const QString& left, const QString& right);
-
 } // namespace orvane::sim

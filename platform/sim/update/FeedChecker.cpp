@@ -6,6 +6,7 @@
 #include <QNetworkRequest>
 
 #include "platform/sim/update/AppcastFeed.h"
+#include "platform/sim/update/VersionOrder.h"
 
 namespace orvane::sim {
 
