@@ -10,6 +10,7 @@ namespace orvane::sim {
 
 inline constexpr const char* limitFileName = "iogpu.wired_limit_mb";
 inline constexpr const char* memsizeFileName = "hw.memsize";
+inline constexpr const char* osVersionFileName = "kern.osproductversion";
 inline constexpr const char* statusFileName = "helper.status";
 inline constexpr const char* approvedFileName = "helper.approved";
 inline constexpr const char* socketFileName = "com.halvern.Orvane.helper.sock";

@@ -5,10 +5,13 @@
 #include "platform/sim/update/AppcastFeed.h"
 #include "platform/sim/update/FeedChecker.h"
 #include "platform/sim/update/SimUpdater.h"
+#include "platform/sim/update/UpdateChoice.h"
 #include "platform/sim/update/UpdateResultWindow.h"
+#include "platform/sim/update/VersionOrder.h"
 #include "tests/support/FakeMainQueue.h"
 #include "tests/support/FakeServices.h"
 #include "tests/support/LocalHttpServer.h"
+#include "tests/support/TempDir.h"
 
 namespace orvane::sim {
 namespace {
@@ -22,42 +25,140 @@ QByteArray appcast(const QByteArray& items) {
            items + "</channel></rss>";
 }
 
+// A release in the feed: its version, more elements, and a download unless told otherwise.
+QByteArray release(const char* version, const QByteArray& more = {},
+                   const QByteArray& enclosure = R"(<enclosure url="a.zip"/>)") {
+    return QByteArray("<item><sparkle:version>") + version + "</sparkle:version>" + enclosure +
+           more + "</item>";
+}
+
+QByteArray with(const char* name, const QByteArray& value) {
+    return QByteArray("<sparkle:") + name + ">" + value + "</sparkle:" + name + ">";
+}
+
 const QByteArray olderAndCurrent = appcast(R"(
-    <item><title>2.2.1</title><sparkle:version>221</sparkle:version>
-      <sparkle:shortVersionString>2.2.1</sparkle:shortVersionString></item>
+    <item><title>2.2.1</title><sparkle:version>2.2.1</sparkle:version>
+      <enclosure url="https://example.invalid/2.2.1.zip"/></item>
     <item><title>2.3.0</title>
-      <enclosure url="https://example.invalid/2.3.0.zip" sparkle:version="230"
+      <enclosure url="https://example.invalid/2.3.0.zip" sparkle:version="2.3.0"
                  sparkle:shortVersionString="2.3.0" length="1" type="application/zip"/></item>)");
 
 const QByteArray newer = appcast(R"(
-    <item><sparkle:shortVersionString>2.10.0</sparkle:shortVersionString></item>
-    <item><enclosure url="https://example.invalid/2.4.zip" sparkle:shortVersionString="2.4.0"/></item>)");
+    <item><sparkle:version>2.10.0</sparkle:version>
+      <enclosure url="https://example.invalid/2.10.0.zip"/></item>
+    <item><enclosure url="https://example.invalid/2.4.zip" sparkle:version="2.4.0"/></item>)");
 
-FeedChecker::Outcome checkOnce(const QUrl& feed) {
-    FeedChecker checker(feed, "2.3.0");
+FeedChecker::Outcome checkOnce(const QUrl& feed, const std::filesystem::path& simDir) {
+    FeedChecker checker(feed, "2.3.0", simDir);
     std::optional<FeedChecker::Outcome> result;
     checker.check([&](const FeedChecker::Outcome& outcome) { result = outcome; });
     EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 20000)) << "no answer";
     return result.value_or(FeedChecker::Outcome{});
 }
 
-TEST(AppcastFeed, FindsTheNewestReleaseAndRefusesWhatIsNotAnAppcast) {
-    EXPECT_EQ(parseAppcast(olderAndCurrent).newest->version, "2.3.0"); // in the enclosure
-    EXPECT_FALSE(parseAppcast(appcast("")).newest);
+FeedChecker::Outcome checkOnce(const QUrl& feed) {
+    const test::TempDir sim;
+    return checkOnce(feed, sim.path());
+}
+
+TEST(AppcastFeed, ReadsTheItemsAndRefusesWhatSparkleWouldRefuse) {
+    const ParsedFeed feed = parseAppcast(olderAndCurrent);
+    ASSERT_EQ(feed.items.size(), 2u);
+    EXPECT_EQ(feed.items[1].version, "2.3.0"); // in the enclosure
+    EXPECT_TRUE(parseAppcast(appcast("")).items.empty());
     EXPECT_TRUE(parseAppcast(appcast("")).error.isEmpty());
-    for (const QByteArray& bad :
-         {QByteArray(""), QByteArray("<html><body>404</body></html>"),
-          QByteArray("<rss><channel><item>"), QByteArray("not xml at all")}) {
-        const ParsedFeed feed = parseAppcast(bad);
-        EXPECT_FALSE(feed.error.isEmpty()) << bad.toStdString();
-        EXPECT_FALSE(feed.newest);
+    for (const QByteArray& bad : {
+             QByteArray(""),
+             QByteArray("<html><body>404</body></html>"),
+             QByteArray("<rss><channel><item>"),
+             QByteArray("not xml at all"),
+             // An item Sparkle cannot use makes it refuse the whole feed.
+             appcast(R"(<item><enclosure url="https://example.invalid/new.zip"/></item>)"),
+             appcast(release("2.4.0", {}, {})),
+             appcast(release("2.4.0", "<link>mailto:x</link>", {})),
+             appcast(
+                 release("2.4.0", {}, R"(<enclosure url="a.zip" sparkle:installationType="x"/>)")),
+         }) {
+        const ParsedFeed refused = parseAppcast(bad);
+        EXPECT_FALSE(refused.error.isEmpty()) << bad.toStdString();
+        EXPECT_TRUE(refused.items.empty());
     }
-    // Numerically, part by part.
-    EXPECT_GT(compareVersions("2.10.0", "2.9.9"), 0);
-    EXPECT_EQ(compareVersions("2.3", "2.3.0"), 0);
-    EXPECT_LT(compareVersions("2.3.0", "2.3.1"), 0);
-    EXPECT_LT(compareVersions("2.3.0", "10"), 0);
-    EXPECT_GT(compareVersions("2.3.0b", "2.3.0a"), 0);
+}
+
+TEST(VersionOrder, ComparesAsSparkleDoes) {
+    const struct {
+        const char* left;
+        const char* right;
+        int order;
+    } cases[] = {
+        // Numerically, part by part; missing numbers count as 0.
+        {"2.10.0", "2.9.9", 1},
+        {"2.3", "2.3.0", 0},
+        {"2.3.0", "2.3.1", -1},
+        {"2.3.0", "10", -1},
+        {"15.2", "15.10", -1},
+        // A trailing word is a pre-release; from a dash on, nothing counts.
+        {"2.3.0b", "2.3.0a", 1},
+        {"1.0b1", "1.0", -1},
+        {"1.0", "1.0a", 1},
+        {"2.0-rc1", "2.0", 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(compareVersions(c.left, c.right), c.order) << c.left << " vs " << c.right;
+        EXPECT_EQ(compareVersions(c.right, c.left), -c.order) << c.right << " vs " << c.left;
+    }
+}
+
+TEST(UpdateChoice, OffersTheReleaseSparkleWouldOfferThisMachine) {
+    // Running 2.3.0 on macOS 15.2 unless a case says otherwise. "" means no update.
+    const QByteArray link = "<link>https://x.invalid/notes</link>";
+    const struct {
+        const char* rule;
+        QByteArray items;
+        const char* offered;
+        bool informational = false;
+        const char* system = "15.2";
+    } cases[] = {
+        {"newest", release("2.4.0") + release("2.5.0") + release("2.3.0"), "2.5.0"},
+        {"shown by its short version",
+         release("2.4.0", {}, R"(<enclosure url="a.zip" sparkle:shortVersionString="2.4 Aster"/>)"),
+         "2.4 Aster"},
+        {"ordered by its version, not its name",
+         release("2.2.0", with("shortVersionString", "9.0")), ""},
+        {"version from the file name", R"(<item><enclosure url="x/Orvane_2.4.0.zip"/></item>)",
+         "2.4.0"},
+        {"no channel", release("2.4.0") + release("2.9.0", with("channel", "nightly")), "2.4.0"},
+        {"macOS only",
+         release("2.4.0", {}, R"(<enclosure url="a.zip" sparkle:os="macos"/>)") +
+             release("2.9.0", {}, R"(<enclosure url="a.msi" sparkle:os="windows"/>)"),
+         "2.4.0"},
+        {"system too old", release("2.9.0", with("minimumSystemVersion", "17.0.0")), ""},
+        {"system new enough", release("2.9.0", with("minimumSystemVersion", "17.0.0")), "2.9.0",
+         false, "17.0"},
+        {"system too new", release("2.9.0", with("maximumSystemVersion", "2.0.0")), ""},
+        {"system at the maximum", release("2.9.0", with("maximumSystemVersion", "15.2.0")),
+         "2.9.0"},
+        {"delta alone",
+         release("2.9.0", {}, R"(<enclosure url="a.delta" sparkle:deltaFrom="2.3"/>)"), ""},
+        {"not from this version", release("2.9.0", with("minimumUpdateVersion", "2.5.0")), ""},
+        {"minor release before a major upgrade",
+         release("3.0.0", with("minimumAutoupdateVersion", "3.0.0")) + release("2.4.0"), "2.4.0"},
+        {"major upgrade alone", release("3.0.0", with("minimumAutoupdateVersion", "3.0.0")),
+         "3.0.0"},
+        {"informational", release("2.4.0", link + with("informationalUpdate", {})), "2.4.0", true},
+        {"informational below 2.4",
+         release("2.4.0", with("informationalUpdate", with("belowVersion", "2.4"))), "2.4.0", true},
+        {"informational for another version",
+         release("2.4.0", with("informationalUpdate", with("version", "2.2.0"))), "2.4.0"},
+        {"no enclosure", release("2.4.0", link, {}), "2.4.0", true},
+    };
+    for (const auto& c : cases) {
+        const ParsedFeed feed = parseAppcast(appcast(c.items));
+        ASSERT_TRUE(feed.error.isEmpty()) << c.rule << ": " << feed.error.toStdString();
+        const auto update = chooseUpdate(feed.items, {"2.3.0", c.system});
+        EXPECT_EQ(update ? update->version : QString(), c.offered) << c.rule;
+        EXPECT_EQ(update && update->informational, c.informational) << c.rule;
+    }
 }
 
 TEST(FeedChecker, TellsUpToDateNewerMalformedAndUnreachableApart) {
@@ -76,6 +177,23 @@ TEST(FeedChecker, TellsUpToDateNewerMalformedAndUnreachableApart) {
     EXPECT_FALSE(refused.error.isEmpty());
 }
 
+TEST(FeedChecker, TakesTheSystemVersionFromTheSimDirectory) {
+    test::LocalHttpServer server(200, appcast(R"(
+        <item><sparkle:version>2.5.0</sparkle:version><enclosure url="https://x.invalid/a.zip"/>
+          <sparkle:minimumSystemVersion>26.0</sparkle:minimumSystemVersion></item>
+        <item><sparkle:version>2.4.0</sparkle:version><link>https://x.invalid/2.4</link></item>)"));
+    const test::TempDir sim;
+    for (const char* content : {"", "26.0\n", "Tahoe"}) {
+        if (*content) {
+            sim.write(osVersionFileName, content);
+        }
+        const bool tahoe = std::string_view(content) == "26.0\n";
+        const auto outcome = checkOnce(server.url(), sim.path());
+        EXPECT_EQ(outcome.kind, tahoe ? Kind::updateAvailable : Kind::informational) << content;
+        EXPECT_EQ(outcome.version, tahoe ? "2.5.0" : "2.4.0") << content;
+    }
+}
+
 TEST(UpdateResultWindow, SaysWhatTheCheckFound) {
     EXPECT_EQ(UpdateResultWindow::texts({Kind::upToDate, {}, {}}, "2.3.0").first,
               "You're up to date!");
@@ -84,6 +202,8 @@ TEST(UpdateResultWindow, SaysWhatTheCheckFound) {
     const auto failed =
         UpdateResultWindow::texts({Kind::failed, {}, "Connection refused"}, "2.3.0");
     EXPECT_TRUE(failed.second.endsWith("Connection refused"));
+    EXPECT_EQ(UpdateResultWindow::texts({Kind::informational, "2.4.0", {}}, "2.3.0").second,
+              "Version 2.4.0 is available: see the release notes");
 }
 
 class SimUpdaterTest : public ::testing::Test {
@@ -94,6 +214,7 @@ protected:
             [this](const FeedChecker::Outcome& outcome) { shown.push_back(outcome); },
             [this] { return 1.0e9 + queue.now(); });
     }
+    test::TempDir sim;
     test::FakeDefaults defaults;
     test::FakeMainQueue queue;
     std::vector<FeedChecker::Outcome> shown;
@@ -101,7 +222,7 @@ protected:
 
 TEST_F(SimUpdaterTest, ChecksEveryThirtyDaysQuietlyButAlwaysReportsACheckOnRequest) {
     test::LocalHttpServer server(200, olderAndCurrent);
-    FeedChecker checker(server.url(), "2.3.0");
+    FeedChecker checker(server.url(), "2.3.0", sim.path());
     SimUpdater updater = makeUpdater(checker);
     EXPECT_TRUE(updater.automaticallyChecksForUpdates());
     EXPECT_FALSE(updater.automaticallyDownloadsUpdates());
@@ -123,7 +244,7 @@ TEST_F(SimUpdaterTest, ChecksEveryThirtyDaysQuietlyButAlwaysReportsACheckOnReque
 
 TEST_F(SimUpdaterTest, ScheduledChecksStopWhenTurnedOffAndShowANewerVersion) {
     test::LocalHttpServer server(200, newer);
-    FeedChecker checker(server.url(), "2.3.0");
+    FeedChecker checker(server.url(), "2.3.0", sim.path());
     SimUpdater updater = makeUpdater(checker);
     updater.start();
     updater.setAutomaticallyChecksForUpdates(false);

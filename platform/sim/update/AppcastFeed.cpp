@@ -1,8 +1,10 @@
 #include "platform/sim/update/AppcastFeed.h"
 
-#include <algorithm>
+#include <utility>
 
-#include <QStringList>
+#include <QRegularExpression>
+#include <QSet>
+#include <QUrl>
 #include <QXmlStreamReader>
 
 namespace orvane::sim {
@@ -11,41 +13,151 @@ namespace {
 
 constexpr auto sparkleNamespace = "http://www.andymatuschak.org/xml-namespaces/sparkle";
 
-// One <item>: the version may stand in elements of its own or on the enclosure.
-FeedEntry readItem(QXmlStreamReader& xml) {
-    QString shortVersion;
-    QString buildVersion;
+// Sparkle's fields: its own namespace by name, everything else by the name as written.
+QString keyOf(const QXmlStreamReader& xml) {
+    if (xml.namespaceUri() == QLatin1String(sparkleNamespace)) {
+        return "sparkle:" + xml.name().toString();
+    }
+    return xml.qualifiedName().toString();
+}
+
+QString textOf(QXmlStreamReader& xml) {
+    return xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
+}
+
+// A web page for the release: absolute on the web, or relative to the feed (which is).
+bool usableLink(const QString& link) {
+    const QUrl url(link, QUrl::StrictMode);
+    return !link.isEmpty() && url.isValid() &&
+           (url.isRelative() || url.scheme() == "https" || url.scheme() == "http");
+}
+
+// Old feeds name the version only in the file: "Orvane_2.4.0.zip".
+QString versionFromFileName(const QString& url) {
+    const qsizetype underscore = url.lastIndexOf('_');
+    if (underscore < 0) {
+        return {};
+    }
+    QString last = url.mid(underscore + 1);
+    const qsizetype dot = last.lastIndexOf('.');
+    if (dot > last.lastIndexOf('/') + 1) {
+        last.truncate(dot);
+    }
+    return last;
+}
+
+AppcastItem::Informational readInformational(QXmlStreamReader& xml) {
+    AppcastItem::Informational notice;
     while (xml.readNextStartElement()) {
-        const bool sparkle = xml.namespaceUri() == QLatin1String(sparkleNamespace);
-        if (sparkle && xml.name() == QLatin1String("shortVersionString")) {
-            shortVersion = xml.readElementText().trimmed();
-        } else if (sparkle && xml.name() == QLatin1String("version")) {
-            buildVersion = xml.readElementText().trimmed();
-        } else if (xml.name() == QLatin1String("enclosure")) {
-            const auto attributes = xml.attributes();
-            if (shortVersion.isEmpty()) {
-                shortVersion =
-                    attributes.value(sparkleNamespace, "shortVersionString").toString().trimmed();
-            }
-            if (buildVersion.isEmpty()) {
-                buildVersion = attributes.value(sparkleNamespace, "version").toString().trimmed();
-            }
-            xml.skipCurrentElement();
+        const QString key = keyOf(xml);
+        if (key == "sparkle:version") {
+            notice.versions << textOf(xml);
+        } else if (key == "sparkle:belowVersion") {
+            notice.below << textOf(xml);
         } else {
             xml.skipCurrentElement();
         }
     }
-    return {shortVersion.isEmpty() ? buildVersion : shortVersion};
+    return notice;
+}
+
+// One <item>, and what makes it unusable (Sparkle then refuses the whole feed). Like Sparkle,
+// the first of each element counts.
+std::pair<AppcastItem, QString> readItem(QXmlStreamReader& xml) {
+    AppcastItem item;
+    QString version, shortVersion, link, channel, url, enclosureVersion, enclosureShortVersion;
+    std::optional<QString> installationType;
+    const std::pair<const char*, QString*> texts[] = {
+        {"sparkle:version", &version},
+        {"sparkle:shortVersionString", &shortVersion},
+        {"link", &link},
+        {"sparkle:channel", &channel},
+        {"sparkle:minimumSystemVersion", &item.minimumSystemVersion},
+        {"sparkle:maximumSystemVersion", &item.maximumSystemVersion},
+        {"sparkle:minimumAutoupdateVersion", &item.minimumAutoupdateVersion},
+        {"sparkle:minimumUpdateVersion", &item.minimumUpdateVersion},
+    };
+    auto fieldFor = [&texts](const QString& key) -> QString* {
+        for (const auto& [name, field] : texts) {
+            if (key == QLatin1String(name)) {
+                return field;
+            }
+        }
+        return nullptr;
+    };
+    QSet<QString> seen;
+    while (xml.readNextStartElement()) {
+        const QString key = keyOf(xml);
+        if (seen.contains(key)) {
+            xml.skipCurrentElement();
+            continue;
+        }
+        seen.insert(key);
+        if (key == "enclosure") {
+            const auto attributes = xml.attributes();
+            url = attributes.value("url").toString().trimmed();
+            enclosureVersion = attributes.value(sparkleNamespace, "version").toString().trimmed();
+            enclosureShortVersion =
+                attributes.value(sparkleNamespace, "shortVersionString").toString().trimmed();
+            if (attributes.hasAttribute(sparkleNamespace, "os")) {
+                item.os = attributes.value(sparkleNamespace, "os").toString();
+            }
+            if (attributes.hasAttribute(sparkleNamespace, "installationType")) {
+                installationType =
+                    attributes.value(sparkleNamespace, "installationType").toString();
+            }
+            item.delta = attributes.hasAttribute(sparkleNamespace, "deltaFrom");
+            xml.skipCurrentElement();
+        } else if (key == "sparkle:informationalUpdate") {
+            item.informational = readInformational(xml);
+        } else if (QString* field = fieldFor(key)) {
+            *field = textOf(xml);
+        } else {
+            xml.skipCurrentElement();
+        }
+    }
+
+    // A channel with an empty or unusable name is the default channel.
+    static const QRegularExpression channelName(R"(^[\p{L}\p{M}\p{N}._-]+$)");
+    item.channel = channelName.match(channel).hasMatch() ? channel : QString();
+    item.download = !url.isEmpty();
+    for (const QString& candidate : {enclosureVersion, version, versionFromFileName(url)}) {
+        if (item.version.isEmpty()) {
+            item.version = candidate;
+        }
+    }
+    for (const QString& candidate : {enclosureShortVersion, shortVersion, item.version}) {
+        if (item.displayVersion.isEmpty()) {
+            item.displayVersion = candidate;
+        }
+    }
+
+    if (item.version.isEmpty()) {
+        return {item, "The update feed lists a release without a version."};
+    }
+    if (!item.download && !usableLink(link)) {
+        return {item, QString("The update feed lists version %1 with neither a download nor a "
+                              "web page.")
+                          .arg(item.displayVersion)};
+    }
+    if (installationType && *installationType != "application" && *installationType != "package" &&
+        *installationType != "interactive-package") {
+        return {item, QString("The update feed lists version %1 with an unknown installation "
+                              "type.")
+                          .arg(item.displayVersion)};
+    }
+    return {item, {}};
 }
 
 } // namespace
 
 ParsedFeed parseAppcast(const QByteArray& bytes) {
     QXmlStreamReader xml(bytes);
-    ParsedFeed feed;
     if (!xml.readNextStartElement() || xml.name() != QLatin1String("rss")) {
-        return {std::nullopt, "The update feed is not an appcast."};
+        return {{}, "The update feed is not an appcast."};
     }
+    ParsedFeed feed;
+    QString problem;
     while (xml.readNextStartElement()) {
         if (xml.name() != QLatin1String("channel")) {
             xml.skipCurrentElement();
@@ -56,39 +168,20 @@ ParsedFeed parseAppcast(const QByteArray& bytes) {
                 xml.skipCurrentElement();
                 continue;
             }
-            const FeedEntry entry = readItem(xml);
-            if (!entry.version.isEmpty() &&
-                (!feed.newest || compareVersions(entry.version, feed.newest->version) > 0)) {
-                feed.newest = entry;
+            auto [item, itemProblem] = readItem(xml);
+            if (problem.isEmpty()) {
+                problem = itemProblem;
             }
+            feed.items.push_back(std::move(item));
         }
     }
     if (xml.hasError()) {
-        return {std::nullopt, "The update feed could not be read: " + xml.errorString()};
+        return {{}, "The update feed could not be read: " + xml.errorString()};
+    }
+    if (!problem.isEmpty()) {
+        return {{}, problem};
     }
     return feed;
-}
-
-int compareVersions(const QString& left, const QString& right) {
-    const QStringList a = left.split('.');
-    const QStringList b = right.split('.');
-    const qsizetype parts = std::max(a.size(), b.size());
-    for (qsizetype i = 0; i < parts; ++i) {
-        const QString x = i < a.size() ? a[i] : QStringLiteral("0");
-        const QString y = i < b.size() ? b[i] : QStringLiteral("0");
-        bool xNumber = false;
-        bool yNumber = false;
-        const qulonglong xValue = x.toULongLong(&xNumber);
-        const qulonglong yValue = y.toULongLong(&yNumber);
-        if (xNumber && yNumber) {
-            if (xValue != yValue) {
-                return xValue < yValue ? -1 : 1;
-            }
-        } else if (const int order = x.compare(y); order != 0) {
-            return order < 0 ? -1 : 1;
-        }
-    }
-    return 0;
 }
 
 } // namespace orvane::sim

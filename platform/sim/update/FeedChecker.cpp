@@ -6,6 +6,8 @@
 #include <QNetworkRequest>
 
 #include "platform/sim/update/AppcastFeed.h"
+#include "platform/sim/update/SimSystemVersion.h"
+#include "platform/sim/update/UpdateChoice.h"
 
 namespace orvane::sim {
 
@@ -15,10 +17,12 @@ constexpr int transferTimeoutMs = 30000;
 
 } // namespace
 
-FeedChecker::FeedChecker(QUrl feed, QString currentVersion, QObject* parent)
+FeedChecker::FeedChecker(QUrl feed, QString currentVersion, std::filesystem::path simDir,
+                         QObject* parent)
     : QObject(parent)
     , feed_(std::move(feed))
-    , currentVersion_(std::move(currentVersion)) {}
+    , currentVersion_(std::move(currentVersion))
+    , simDir_(std::move(simDir)) {}
 
 void FeedChecker::check(std::function<void(const Outcome&)> done) {
     using Kind = Outcome::Kind;
@@ -54,10 +58,15 @@ void FeedChecker::check(std::function<void(const Outcome&)> done) {
         const ParsedFeed feed = parseAppcast(reply->readAll());
         if (!feed.error.isEmpty()) {
             done({Kind::failed, {}, feed.error});
-        } else if (feed.newest && compareVersions(feed.newest->version, currentVersion_) > 0) {
-            done({Kind::updateAvailable, feed.newest->version, {}});
-        } else {
+            return;
+        }
+        const auto update = chooseUpdate(feed.items, {currentVersion_, simSystemVersion(simDir_)});
+        if (!update) {
             done({Kind::upToDate, {}, {}});
+        } else {
+            done({update->informational ? Kind::informational : Kind::updateAvailable,
+                  update->version,
+                  {}});
         }
     });
 }

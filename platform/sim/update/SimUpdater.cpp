@@ -62,7 +62,8 @@ void SimUpdater::runScheduledCheck() {
     defaults_.setDouble(lastCheckKey, now_());
     checker_.check([this](const FeedChecker::Outcome& outcome) {
         checking_ = false;
-        if (outcome.kind == FeedChecker::Outcome::Kind::updateAvailable) {
+        using Kind = FeedChecker::Outcome::Kind;
+        if (outcome.kind == Kind::updateAvailable || outcome.kind == Kind::informational) {
             present_(outcome);
         }
         schedule();

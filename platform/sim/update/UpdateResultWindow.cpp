@@ -19,6 +19,9 @@ std::pair<QString, QString> UpdateResultWindow::texts(const FeedChecker::Outcome
                 QString("Orvane %1 is available; you have %2. Update it with your package "
                         "manager or from the Orvane web site.")
                     .arg(outcome.version, currentVersion)};
+    case FeedChecker::Outcome::Kind::informational:
+        return {"A new version of Orvane is available!",
+                QString("Version %1 is available: see the release notes").arg(outcome.version)};
     case FeedChecker::Outcome::Kind::failed:
         break;
     }
