@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/cli/CommandLine.h"
+
 namespace orvane::cli {
 namespace {
 
@@ -17,6 +19,31 @@ TEST(SizeArgument, ReadsOnlyAWholeFiniteNumberAndTellsNegativeNumbersFromOptions
     EXPECT_FALSE(looksNegative("-v"));
     EXPECT_FALSE(looksNegative("--no-password"));
     EXPECT_FALSE(looksNegative("-"));
+}
+
+// Qt's options and those a Mac passes at launch start the application; the command line's own
+// words and options, and any other word, start the command line.
+TEST(CommandLine, OnlyItsOwnWordsAndOptionsMakeTheCommandLine) {
+    const QStringList application[] = {
+        {"Orvane"},
+        {"Orvane", "-platform", "offscreen"},
+        {"Orvane", "-style=fusion"},
+        {"Orvane", "-NSDocumentRevisionsDebugMode", "YES"},
+        {"Orvane", "-AppleLanguages", "(en)"},
+        {"Orvane", "-psn_0_12345"},
+    };
+    for (const QStringList& arguments : application) {
+        EXPECT_FALSE(isCommandLine(arguments)) << arguments.join(' ').toStdString();
+    }
+    const QStringList commandLine[] = {
+        {"orvane", "status"},    {"orvane", "set", "24"},     {"orvane", "stauts"},
+        {"orvane", "-h"},        {"orvane", "--help"},        {"orvane", "-help"},
+        {"orvane", "--version"}, {"orvane", "-v", "status"},  {"orvane", "--verbose"},
+        {"orvane", "--json"},    {"orvane", "--no-password"}, {"orvane", "--help=x"},
+    };
+    for (const QStringList& arguments : commandLine) {
+        EXPECT_TRUE(isCommandLine(arguments)) << arguments.join(' ').toStdString();
+    }
 }
 
 } // namespace
