@@ -1,10 +1,12 @@
-// The first change of a new user, clicked through the popover and the stand-in System Settings
-// window, carried out by the real daemon in a temporary sim directory.
+// The real pieces of the Linux platform together: the first change of a new user, clicked through
+// the popover and the stand-in System Settings window, carried out by the real daemon in a
+// temporary sim directory; the Qt main queue.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -85,6 +87,30 @@ TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
         15000));
     EXPECT_TRUE(admin.sources.empty()); // no password was asked for
     settings->close();
+}
+
+// A modal dialog's event loop runs no deferred deletes: a cancelled timer must be stopped at once.
+TEST(QtMainQueue, ACancelledTimerStaysQuietInANestedEventLoop) {
+    QtMainQueue queue;
+    int cancelledRuns = 0;
+    bool laterRan = false;
+    QEventLoop outer;
+    queue.post([&] {
+        const auto repeating = queue.every(0.001, [&] { ++cancelledRuns; });
+        const auto once = queue.after(0.0, [&] { ++cancelledRuns; });
+        queue.cancel(repeating);
+        queue.cancel(once);
+        QEventLoop nested;
+        queue.after(0.05, [&] {
+            laterRan = true;
+            nested.quit();
+        });
+        nested.exec();
+        outer.quit();
+    });
+    outer.exec();
+    EXPECT_TRUE(laterRan);
+    EXPECT_EQ(cancelledRuns, 0);
 }
 
 } // namespace
