@@ -1,6 +1,6 @@
 // The real pieces of the Linux platform together: the first change of a new user, clicked through
 // the popover and the stand-in System Settings window, carried out by the real daemon in a
-// temporary sim directory; the Qt main queue.
+// temporary sim directory; the Qt main queue; the password dialog's own process.
 
 #include <gtest/gtest.h>
 
@@ -18,6 +18,7 @@
 #include "platform/sim/SimPhysicalMemory.h"
 #include "platform/sim/helperlink/SimHelperTransport.h"
 #include "platform/sim/helperlink/SimServiceManager.h"
+#include "platform/sim/limit/PasswordDialogProcess.h"
 #include "platform/sim/shell/LoginItemsWindow.h"
 #include "tests/app/ShellFakes.h"
 #include "tests/limit/LimitFakes.h"
@@ -111,6 +112,45 @@ TEST(QtMainQueue, ACancelledTimerStaysQuietInANestedEventLoop) {
     outer.exec();
     EXPECT_TRUE(laterRan);
     EXPECT_EQ(cancelledRuns, 0);
+}
+
+// The application waits for its password dialog, a process of its own, as a Mac's application
+// waits for the system's: nothing queued runs meanwhile, and every end of the dialog is told.
+TEST(PasswordDialogProcess, BlocksTheMainThreadUntilTheDialogEndsHoweverItEnds) {
+    QtMainQueue queue;
+    bool queuedRan = false;
+    queue.post([&] { queuedRan = true; });
+    queue.after(0.0, [&] { queuedRan = true; });
+    const std::string shown = "The password dialog could not be shown.";
+    struct Row {
+        std::filesystem::path program;
+        std::vector<std::string> environment;
+        double deadline;
+        bool ok;
+        std::optional<std::string> failure;
+    };
+    const Row rows[] = {
+        {ORVANE_PASSWORD_DIALOG_PATH, {"ORVANE_PASSWORD_DIALOG_ANSWER=ok"}, 300, true, {}},
+        {ORVANE_PASSWORD_DIALOG_PATH, {"ORVANE_PASSWORD_DIALOG_ANSWER=cancel"}, 300, false, {}},
+        // Nobody answers: killed at the deadline.
+        {ORVANE_PASSWORD_DIALOG_PATH,
+         {},
+         0.5,
+         false,
+         "The password dialog was not answered in time."},
+        // No display to show it on: the dialog dies.
+        {ORVANE_PASSWORD_DIALOG_PATH, {"QT_QPA_PLATFORM=none"}, 300, false, shown},
+        {"/nonexistent/OrvanePasswordDialog", {}, 300, false, shown},
+    };
+    for (const Row& row : rows) {
+        const auto answer =
+            sim::PasswordDialogProcess(row.program, row.environment, row.deadline).ask("Prompt.");
+        EXPECT_EQ(answer.ok, row.ok) << row.environment.size();
+        EXPECT_EQ(answer.failure, row.failure);
+    }
+    EXPECT_FALSE(queuedRan);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(queuedRan);
 }
 
 } // namespace
