@@ -87,6 +87,10 @@ TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
         },
         15000));
     EXPECT_TRUE(admin.sources.empty()); // no password was asked for
+
+    settings->showMinimized();
+    registry.openSystemSettingsLoginItems(); // "Open System Settings" again
+    EXPECT_FALSE(settings->isMinimized());
     settings->close();
 }
 
