@@ -125,7 +125,6 @@ TEST(PasswordDialogProcess, BlocksTheMainThreadUntilTheDialogEndsHoweverItEnds) 
     bool queuedRan = false;
     queue.post([&] { queuedRan = true; });
     queue.after(0.0, [&] { queuedRan = true; });
-    const std::string shown = "The password dialog could not be shown.";
     struct Row {
         std::filesystem::path program;
         std::vector<std::string> environment;
@@ -133,23 +132,21 @@ TEST(PasswordDialogProcess, BlocksTheMainThreadUntilTheDialogEndsHoweverItEnds) 
         bool ok;
         std::optional<std::string> failure;
     };
+    const std::filesystem::path dialog = ORVANE_PASSWORD_DIALOG_PATH;
+    const std::string late = "The password dialog was not answered in time.";
+    const std::string ended = "The password dialog ended without an answer.";
+    const std::string notShown = "The password dialog could not be shown.";
     const Row rows[] = {
-        {ORVANE_PASSWORD_DIALOG_PATH, {"ORVANE_PASSWORD_DIALOG_ANSWER=ok"}, 300, true, {}},
-        {ORVANE_PASSWORD_DIALOG_PATH, {"ORVANE_PASSWORD_DIALOG_ANSWER=cancel"}, 300, false, {}},
-        // Nobody answers: killed at the deadline.
-        {ORVANE_PASSWORD_DIALOG_PATH,
-         {},
-         0.5,
-         false,
-         "The password dialog was not answered in time."},
-        // No display to show it on: the dialog dies.
-        {ORVANE_PASSWORD_DIALOG_PATH, {"QT_QPA_PLATFORM=none"}, 300, false, shown},
-        {"/nonexistent/OrvanePasswordDialog", {}, 300, false, shown},
+        {dialog, {"ORVANE_PASSWORD_DIALOG_ANSWER=ok"}, 300, true, {}},
+        {dialog, {"ORVANE_PASSWORD_DIALOG_ANSWER=cancel"}, 300, false, {}},
+        {dialog, {}, 0.5, false, late},                        // nobody answers: killed
+        {dialog, {"QT_QPA_PLATFORM=none"}, 300, false, ended}, // no display: the dialog dies
+        {"/nonexistent/OrvanePasswordDialog", {}, 300, false, notShown},
     };
     for (const Row& row : rows) {
         const auto answer =
             sim::PasswordDialogProcess(row.program, row.environment, row.deadline).ask("Prompt.");
-        EXPECT_EQ(answer.ok, row.ok) << row.environment.size();
+        EXPECT_EQ(answer.ok, row.ok) << row.failure.value_or("answered");
         EXPECT_EQ(answer.failure, row.failure);
     }
     EXPECT_FALSE(queuedRan);

@@ -14,6 +14,7 @@ namespace {
 constexpr int killGraceMilliseconds = 5000;
 constexpr const char* passwordDialogNotShown = "The password dialog could not be shown.";
 constexpr const char* passwordDialogNotAnswered = "The password dialog was not answered in time.";
+constexpr const char* passwordDialogEnded = "The password dialog ended without an answer.";
 
 } // namespace
 
@@ -42,7 +43,7 @@ SimAdminRunner::PasswordAnswer PasswordDialogProcess::ask(const std::string& pro
     }
     environment.insert(passwordPromptVariable, QString::fromStdString(prompt));
     dialog.setProcessEnvironment(environment);
-    dialog.setProcessChannelMode(QProcess::ForwardedChannels);
+    dialog.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     dialog.setStandardInputFile(QProcess::nullDevice());
     // The dialog must not outlive an application that was killed while waiting for it.
     dialog.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
@@ -57,17 +58,11 @@ SimAdminRunner::PasswordAnswer PasswordDialogProcess::ask(const std::string& pro
         dialog.waitForFinished(killGraceMilliseconds);
         return SimAdminRunner::PasswordAnswer::failed(passwordDialogNotAnswered);
     }
-    if (dialog.exitStatus() == QProcess::NormalExit) {
-        switch (dialog.exitCode()) {
-        case passwordDialogOk:
-            return true;
-        case passwordDialogCancel:
-            return false;
-        default:
-            break;
-        }
+    const QByteArray answer = dialog.readAllStandardOutput().trimmed();
+    if (answer == passwordDialogOk || answer == passwordDialogCancel) {
+        return answer == passwordDialogOk;
     }
-    return SimAdminRunner::PasswordAnswer::failed(passwordDialogNotShown);
+    return SimAdminRunner::PasswordAnswer::failed(passwordDialogEnded);
 }
 
 } // namespace orvane::sim

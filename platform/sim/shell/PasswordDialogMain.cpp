@@ -1,5 +1,7 @@
 // OrvanePasswordDialog: the stand-in for the system's administrator password dialog, a process of
-// its own as the Mac's is. The prompt comes in the environment; the exit status is the answer.
+// its own as the Mac's is. The prompt comes in the environment; the answer goes to stdout.
+
+#include <cstdio>
 
 #include <QApplication>
 #include <QTimer>
@@ -13,9 +15,13 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Orvane");
     PasswordPrompt dialog(qEnvironmentVariable(passwordPromptVariable));
     const QString canned = qEnvironmentVariable(passwordAnswerVariable);
-    if (canned == "ok" || canned == "cancel") {
-        QTimer::singleShot(
-            0, &dialog, [&dialog, ok = canned == "ok"] { ok ? dialog.accept() : dialog.reject(); });
+    if (canned == passwordDialogOk || canned == passwordDialogCancel) {
+        QTimer::singleShot(0, &dialog, [&dialog, ok = canned == passwordDialogOk] {
+            ok ? dialog.accept() : dialog.reject();
+        });
     }
-    return dialog.exec() == QDialog::Accepted ? passwordDialogOk : passwordDialogCancel;
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    std::printf("%s\n", ok ? passwordDialogOk : passwordDialogCancel);
+    std::fflush(stdout);
+    return 0;
 }
