@@ -68,7 +68,27 @@ double readLimitGB(CliContext& context) {
 } // namespace
 
 bool isCommandLine(const QStringList& arguments) {
-    return arguments.size() > 1;
+    if (arguments.size() < 2) {
+        return false;
+    }
+    // A word is a command, or a mistyped one that deserves its error. Options that are not the
+    // command line's own belong to the application: Qt's (-platform offscreen) and those the
+    // system or a debugger pass at launch (-NSDocumentRevisionsDebugMode YES).
+    const QString& first = arguments.at(1);
+    if (!first.startsWith('-')) {
+        return true;
+    }
+    QString name = first.mid(first.startsWith("--") ? 2 : 1);
+    if (const qsizetype value = name.indexOf('='); value >= 0) {
+        name.truncate(value);
+    }
+    for (const QCommandLineOption* option :
+         {&verboseOption, &helpOption, &versionOption, &jsonOption, &noPasswordOption}) {
+        if (option->names().contains(name)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 int runCommandLine(const QStringList& arguments,

@@ -9,7 +9,8 @@
 
 namespace orvane::cli {
 
-// The words that make the executable a command-line tool instead of the menu-bar application.
+// Whether the arguments make the executable a command-line tool instead of the menu-bar
+// application: a command (or any word) first, or one of the command line's own options.
 bool isCommandLine(const QStringList& arguments);
 
 // Runs one command. arguments[0] is the program's name. The context is built once the command is

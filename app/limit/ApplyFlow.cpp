@@ -32,8 +32,8 @@ void ContentViewModel::applyVRAM(double gigabytes) {
 void ContentViewModel::sendToHelper(std::int64_t megabytes) {
     state_->fields.busyMessage = std::string(texts::applying);
     state_->services.helperManager.setLimit(
-        megabytes, whileAlive([this, megabytes](HelperManager::SetResult result) {
-            handleHelperResult(result, megabytes);
+        megabytes, later([megabytes](ContentViewModel& view, HelperManager::SetResult result) {
+            view.handleHelperResult(result, megabytes);
         }));
 }
 
@@ -60,33 +60,32 @@ void ContentViewModel::handleHelperResult(HelperManager::SetResult result, std::
 }
 
 void ContentViewModel::turnOnHelper(std::optional<std::int64_t> pendingMB) {
-    const Change change(*this);
-    auto& f = state_->fields;
+    // Registering opens a window of the system's. Should that let anything end this instance, the
+    // road goes on through a copy that shares its state.
+    ContentViewModel view(Copy{}, state_);
+    const Change change(view);
+    auto& f = view.state_->fields;
     // A "Turn On" for an offer that is no longer open (a second click on its way) must not send the
     // change twice.
     if (pendingMB && f.helperOfferMB != pendingMB) {
         return;
     }
-    setHelperOfferShown(true);
+    view.setHelperOfferShown(true);
     f.helperOfferMB.reset();
-    const std::weak_ptr<int> alive = state_->alive;
-    state_->services.helperManager.registerHelper();
-    if (alive.expired()) {
-        return; // the System Settings stand-in may run an event loop that replaced this instance
-    }
-    f.helperState = state_->services.helperManager.state();
+    view.state_->services.helperManager.registerHelper();
+    f.helperState = view.state_->services.helperManager.state();
     if (!pendingMB) {
         return;
     }
     switch (f.helperState) {
     case HelperManager::State::off:
-        applyWithPassword(*pendingMB);
+        view.applyWithPassword(*pendingMB);
         break;
     case HelperManager::State::needsApproval:
         f.waitingForApprovalMB = pendingMB;
         break;
     case HelperManager::State::on:
-        sendToHelper(*pendingMB);
+        view.sendToHelper(*pendingMB);
         break;
     }
 }

@@ -7,14 +7,23 @@
 namespace orvane {
 
 ContentViewModel::ContentViewModel(ContentServices services)
-    : state_(std::make_unique<State>(services)) {
+    : state_(std::make_shared<State>(services)) {
     auto& f = state_->fields;
     f.totalRAMGB = static_cast<double>(services.memory.bytes()) / gb;
     f.helperState = services.helperManager.state();
     f.launchAtLogin = services.loginItem.isEnabled();
 }
 
+ContentViewModel::ContentViewModel(Copy, std::shared_ptr<State> state)
+    : state_(std::move(state))
+    , copy_(true) {}
+
 ContentViewModel::~ContentViewModel() {
+    if (copy_) {
+        return;
+    }
+    // No view shows this state any more; the ticks belong to an open popover.
+    state_->observer = nullptr;
     stopApprovalTimer();
 }
 
@@ -82,7 +91,8 @@ void ContentViewModel::refreshVRAM() {
 }
 
 void ContentViewModel::scheduleRefresh() {
-    state_->services.mainQueue.after(1.0, whileAlive([this] { refreshVRAM(); }));
+    state_->services.mainQueue.after(1.0,
+                                     later([](ContentViewModel& view) { view.refreshVRAM(); }));
 }
 
 void ContentViewModel::onPopoverAppear() {
@@ -187,8 +197,8 @@ void ContentViewModel::startApprovalTimer() {
     if (state_->approvalTimer) {
         return;
     }
-    state_->approvalTimer =
-        state_->services.mainQueue.every(1.0, whileAlive([this] { onApprovalTick(); }));
+    state_->approvalTimer = state_->services.mainQueue.every(
+        1.0, later([](ContentViewModel& view) { view.onApprovalTick(); }));
 }
 
 void ContentViewModel::stopApprovalTimer() {

@@ -44,7 +44,8 @@ struct ContentServices {
 // The state and behaviour behind one opening of the popover (the root view ContentView): the
 // memory figures, the presets, the custom allocation and every road a change can take. A new
 // instance per opening. Main thread only. The view reads the state and calls the actions; after
-// every change of state the observer runs, and the view renders afresh.
+// every change of state the observer runs, and the view renders afresh. A change under way when
+// the instance ends finishes its road all the same (see later()).
 class ContentViewModel {
 public:
     static constexpr double gb = 1073741824.0;
@@ -128,17 +129,25 @@ private:
     struct State;
     class Change;
 
-    // Wraps a block that runs later (a delayed block, a tick, a helper completion) so that it does
-    // nothing once this instance is gone, and tells the observer about what it changed.
+    // A copy of a view's model for a block that runs later: it shares the state, and its end
+    // ends nothing.
+    struct Copy {};
+    ContentViewModel(Copy, std::shared_ptr<State> state);
+
+    // Wraps a block that runs later (a delayed block, a tick, a helper completion). The block
+    // gets a copy of this model, so its road goes on when the popover has been closed and opened
+    // anew meanwhile: the password fallback, the read-back, the refresh and the icon still
+    // happen. Its writes then land in the old state, which no view shows any more.
     template <typename Body>
-    auto whileAlive(Body body);
+    auto later(Body body);
 
     void sendToHelper(std::int64_t megabytes);
     void finishPasswordRoad(std::int64_t megabytes);
     void updateStatusIcon();
     void setHelperOfferShown(bool shown);
 
-    std::unique_ptr<State> state_;
+    std::shared_ptr<State> state_;
+    bool copy_ = false;
 };
 
 } // namespace orvane

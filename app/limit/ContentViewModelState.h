@@ -20,8 +20,7 @@ struct ContentViewModel::State {
     Logger vramLog;
     Logger appLog;
 
-    // Blocks that outlive this instance hold only a weak copy: expired means "gone, do nothing".
-    std::shared_ptr<int> alive = std::make_shared<int>(0);
+    // The view that renders this state; none once the view's model is gone.
     std::function<void()> observer;
     int changeDepth = 0;
     std::optional<MainQueue::TimerId> approvalTimer;
@@ -58,18 +57,18 @@ struct ContentViewModel::State {
 // from how it began, the observer runs, once, as the very last thing.
 class ContentViewModel::Change {
 public:
-    explicit Change(ContentViewModel& model) : state_(*model.state_), alive_(model.state_->alive) {
-        if (state_.changeDepth++ == 0) {
-            before_ = state_.snapshot();
+    explicit Change(const ContentViewModel& model) : state_(model.state_) {
+        if (state_->changeDepth++ == 0) {
+            before_ = state_->snapshot();
         }
     }
     ~Change() {
-        if (alive_.expired() || --state_.changeDepth > 0) {
+        if (--state_->changeDepth > 0) {
             return;
         }
-        if (before_ != state_.snapshot() && state_.observer) {
-            // A copy: the observer may replace itself, or even end this instance.
-            const auto observer = state_.observer;
+        if (before_ != state_->snapshot() && state_->observer) {
+            // A copy: the observer may replace itself, or even end the view's model.
+            const auto observer = state_->observer;
             observer();
         }
     }
@@ -77,21 +76,17 @@ public:
     Change& operator=(const Change&) = delete;
 
 private:
-    State& state_;
-    std::weak_ptr<int> alive_;
+    std::shared_ptr<State> state_; // kept while the entry runs, whatever happens to the model
     std::optional<decltype(std::declval<const State&>().snapshot())> before_;
 };
 
 template <typename Body>
-auto ContentViewModel::whileAlive(Body body) {
-    return
-        [this, alive = std::weak_ptr<int>(state_->alive), body = std::move(body)](auto&&... args) {
-            if (alive.expired()) {
-                return;
-            }
-            const Change change(*this);
-            body(std::forward<decltype(args)>(args)...);
-        };
+auto ContentViewModel::later(Body body) {
+    return [state = state_, body = std::move(body)](auto&&... args) {
+        ContentViewModel view(Copy{}, state);
+        const Change change(view);
+        body(view, std::forward<decltype(args)>(args)...);
+    };
 }
 
 } // namespace orvane

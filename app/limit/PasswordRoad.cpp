@@ -16,15 +16,11 @@ void ContentViewModel::applyWithPassword(std::int64_t megabytes) {
     state_->fields.busyMessage = std::string(texts::waitingForAdministrator);
     // The short delay lets the popover show the busy text before the password dialog blocks it.
     state_->services.mainQueue.after(
-        0.05, whileAlive([this, megabytes] { finishPasswordRoad(megabytes); }));
+        0.05, later([megabytes](ContentViewModel& view) { view.finishPasswordRoad(megabytes); }));
 }
 
 void ContentViewModel::finishPasswordRoad(std::int64_t megabytes) {
-    const std::weak_ptr<int> alive = state_->alive;
     auto error = runPasswordScript(megabytes);
-    if (alive.expired()) {
-        return;
-    }
     auto& f = state_->fields;
     f.vramError = std::move(error);
     f.busyMessage.reset();
@@ -33,14 +29,9 @@ void ContentViewModel::finishPasswordRoad(std::int64_t megabytes) {
 }
 
 std::optional<std::string> ContentViewModel::runPasswordScript(std::int64_t megabytes) {
-    const std::weak_ptr<int> alive = state_->alive;
-    const Logger vramLog = state_->vramLog;
+    // Blocks until the password dialog is answered; nothing else runs meanwhile.
     const AdminRunner::Outcome outcome =
         state_->services.adminRunner.run(passwordScriptSource(megabytes));
-    // While the password dialog was up an event loop may have run and replaced this instance.
-    if (alive.expired()) {
-        return std::nullopt;
-    }
     if (!outcome.compiled) {
         return std::string(texts::couldNotChangeLimit);
     }
@@ -54,7 +45,7 @@ std::optional<std::string> ContentViewModel::runPasswordScript(std::int64_t mega
     if (error.number == userCancelled) {
         return std::nullopt;
     }
-    vramLog.error(texts::scriptFailedLog, {error.description});
+    state_->vramLog.error(texts::scriptFailedLog, {error.description});
     // An empty message would leave an invisible error line: the failure would look like success.
     if (error.message && !error.message->empty()) {
         return *error.message;

@@ -49,21 +49,22 @@ void ContentViewModel::usePasswordInstead(std::int64_t megabytes) {
 }
 
 void ContentViewModel::setPasswordFree(bool on) {
-    const Change change(*this);
-    auto& f = state_->fields;
+    ContentViewModel view(Copy{}, state_); // turning on registers: see turnOnHelper()
+    const Change change(view);
+    auto& f = view.state_->fields;
     // Either way a held-back change may be dropped; the refresh then moves the checkmark back to
     // the limit actually in force instead of leaving it on a change that never happens.
     const bool dropsChange = on ? f.helperOfferMB.has_value() : f.waitingForApprovalMB.has_value();
     if (on) {
-        turnOnHelper(std::nullopt);
+        view.turnOnHelper(std::nullopt);
     } else {
-        auto& manager = state_->services.helperManager;
+        auto& manager = view.state_->services.helperManager;
         manager.unregister();
         f.waitingForApprovalMB.reset();
         f.helperState = manager.state();
     }
     if (dropsChange) {
-        scheduleRefresh();
+        view.scheduleRefresh();
     }
 }
 

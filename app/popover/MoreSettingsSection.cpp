@@ -1,5 +1,7 @@
 #include "app/popover/MoreSettingsSection.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QPropertyAnimation>
@@ -111,6 +113,15 @@ MoreSettingsSection::MoreSettingsSection(ContentViewModel& model, Host host, QWi
     version->setObjectName("versionLine");
     version->setPalette(secondary);
     expandedLayout_->addWidget(version);
+
+    // Switches and plain buttons are rows of one height, so that the rows stand evenly spaced.
+    const int rowHeight = std::max(launchAtLogin_->sizeHint().height(), check->sizeHint().height());
+    for (QWidget* row : std::initializer_list<QWidget*>{approvalSettings_, check, change}) {
+        row->setFixedHeight(rowHeight);
+    }
+    for (QCheckBox* row : {launchAtLogin_, passwordFree_, funMode_}) {
+        row->setFixedHeight(rowHeight);
+    }
 
     render();
 }

@@ -1,7 +1,9 @@
 #include "app/shell/TermsWindow.h"
 
+#include <algorithm>
+
 #include <QButtonGroup>
-#include <QCloseEvent>
+#include <QEvent>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -10,6 +12,7 @@
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStringDecoder>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/popover/Typography.h"
@@ -45,6 +48,7 @@ std::optional<QString> readUtf8File(const std::filesystem::path& path) {
 
 TermsWindow::TermsWindow(Bundle& bundle, std::function<void()> onAgree,
                          std::function<void()> onDecline, QWidget* parent)
+    // Titled and closable: no minimise or maximise button.
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint)
     , bundle_(bundle)
@@ -52,14 +56,10 @@ TermsWindow::TermsWindow(Bundle& bundle, std::function<void()> onAgree,
     , onDecline_(std::move(onDecline)) {
     setObjectName("termsWindow");
     setWindowTitle(shell_text::termsTitle);
-    // 500 × 440 to begin with; taller only if the content needs it, never narrower or wider.
-    setFixedWidth(windowWidth);
-    resize(windowWidth, windowHeight);
 
     auto* stack = new QVBoxLayout(this);
     stack->setContentsMargins(padding, padding, padding, padding);
     stack->setSpacing(0);
-    stack->setSizeConstraint(QLayout::SetMinimumSize);
 
     auto* welcome = typography::label(shell_text::welcome, Style::title2, true);
     stack->addWidget(welcome);
@@ -116,6 +116,10 @@ TermsWindow::TermsWindow(Bundle& bundle, std::function<void()> onAgree,
     buttons->addWidget(agreeButton);
     stack->addLayout(buttons);
     stack->addStretch(1);
+
+    // Titled and closable only: neither resizable nor maximisable, 500 × 440 unless the content
+    // needs more height.
+    setFixedSize(windowWidth, std::max(windowHeight, stack->minimumSize().height()));
 
     connect(decline, &QPushButton::clicked, this, &TermsWindow::decline);
     connect(agreeButton, &QPushButton::clicked, this, &TermsWindow::agree);
@@ -177,12 +181,17 @@ void TermsWindow::showEvent(QShowEvent* event) {
     }
 }
 
-void TermsWindow::closeEvent(QCloseEvent* event) {
-    // Closing the window without an answer would leave a process with no window, no icon and no
-    // menu that nothing can reach: treat it as not agreeing, which stores nothing.
-    QWidget::closeEvent(event);
-    if (!answered_) {
-        decline();
+void TermsWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The window has no minimise button, but a window manager can minimise it all the same; with
+    // no Dock icon and no status item nothing could bring it back.
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) {
+        QTimer::singleShot(0, this, [this] {
+            setWindowState(windowState() & ~Qt::WindowMinimized);
+            show();
+            raise();
+            activateWindow();
+        });
     }
 }
 

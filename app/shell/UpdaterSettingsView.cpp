@@ -3,6 +3,8 @@
 #include <QCheckBox>
 #include <QVBoxLayout>
 
+#include "app/popover/Typography.h"
+
 namespace orvane {
 
 UpdaterSettingsView::UpdaterSettingsView(Updater& updater, QWidget* parent)
@@ -20,6 +22,10 @@ UpdaterSettingsView::UpdaterSettingsView(Updater& updater, QWidget* parent)
     checks_->setChecked(automaticallyChecksForUpdates_);
     downloads_ = new QCheckBox("Automatically download updates");
     downloads_->setObjectName("automaticallyDownloads");
+    // In the popover's body style, as the switches around them.
+    for (QCheckBox* box : {checks_, downloads_}) {
+        box->setFont(typography::font(typography::Style::body));
+    }
     downloads_->setChecked(automaticallyDownloadsUpdates_);
     downloads_->setEnabled(automaticallyChecksForUpdates_);
     layout->addWidget(checks_);

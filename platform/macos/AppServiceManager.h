@@ -15,6 +15,7 @@ public:
     long status() override;
     std::optional<std::string> registerService() override;
     std::optional<std::string> unregisterService() override;
+    void unregisterServiceThen(Done done) override;
     void openSystemSettingsLoginItems() override;
 
 private:

@@ -1,6 +1,7 @@
 #include "platform/macos/AppServiceManager.h"
 
 #import <ServiceManagement/ServiceManagement.h>
+#include <memory>
 
 #include "platform/macos/Strings.h"
 #include "shared/HelperIdentity.h"
@@ -29,6 +30,13 @@ std::optional<std::string> AppServiceManager::unregisterService() {
         return std::nullopt;
     }
     return errorText(error);
+}
+
+void AppServiceManager::unregisterServiceThen(Done done) {
+    auto pending = std::make_shared<Done>(std::move(done));
+    [service_ unregisterWithCompletionHandler:^(NSError* _Nullable error) {
+        (*pending)(error == nil ? std::nullopt : std::optional<std::string>(errorText(error)));
+    }];
 }
 
 void AppServiceManager::openSystemSettingsLoginItems() {

@@ -42,9 +42,16 @@ MainQueue::TimerId QtMainQueue::every(double seconds, Task task) {
 void QtMainQueue::cancel(TimerId id) {
     const auto found = timers_.find(id);
     if (found != timers_.end()) {
-        found->second->deleteLater();
+        retire(found->second);
         timers_.erase(found);
     }
+}
+
+void QtMainQueue::retire(QTimer* timer) {
+    // Stopped at once: a nested event loop (a modal dialog) does not run deferred deletes, and
+    // the timer must not fire in it. Deleted later, as it may be the one whose task is running.
+    timer->stop();
+    timer->deleteLater();
 }
 
 MainQueue::TimerId QtMainQueue::start(double seconds, bool repeating, Task task) {
@@ -58,7 +65,7 @@ MainQueue::TimerId QtMainQueue::start(double seconds, bool repeating, Task task)
             // Forget the timer before the task runs, so that the task may start new ones freely.
             const auto found = timers_.find(id);
             if (found != timers_.end()) {
-                found->second->deleteLater();
+                retire(found->second);
                 timers_.erase(found);
             }
         }

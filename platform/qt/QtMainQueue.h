@@ -24,6 +24,7 @@ public:
 
 private:
     TimerId start(double seconds, bool repeating, Task task);
+    static void retire(QTimer* timer);
 
     QObject context_; // lives on the main thread; posted tasks run in its thread
     std::map<TimerId, QTimer*> timers_;

@@ -1,6 +1,8 @@
 #include "platform/sim/SimKernelLimit.h"
 
+#include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <sys/stat.h>
@@ -9,11 +11,27 @@
 
 namespace orvane::sim {
 
+namespace {
+
+// A sim directory made by hand may lack the variable; say so once, with the way to create it.
+int noteIfAbsent(int error, const std::filesystem::path& file) {
+    static std::atomic_flag said = ATOMIC_FLAG_INIT;
+    if (error == ENOENT && !said.test_and_set()) {
+        std::fprintf(stderr,
+                     "Orvane: the sim directory has no %s, so the stand-in has no limit variable "
+                     "and every change fails with \"unknown oid\". To create it: echo 0 > '%s'\n",
+                     limitFileName, file.c_str());
+    }
+    return error;
+}
+
+} // namespace
+
 int SimKernelLimit::read(RawValue& value) {
     int error = 0;
     const auto text = readText(directory_ / limitFileName, &error);
     if (!text) {
-        return error;
+        return noteIfAbsent(error, directory_ / limitFileName);
     }
     const auto number = parseInteger(*text);
     if (!number) {
@@ -38,7 +56,7 @@ int SimKernelLimit::write(std::int32_t megabytes) {
     const std::filesystem::path file = directory_ / limitFileName;
     struct stat info {};
     if (::stat(file.c_str(), &info) != 0) {
-        return errno;
+        return noteIfAbsent(errno, file);
     }
     return replaceText(file, std::to_string(megabytes) + "\n");
 }

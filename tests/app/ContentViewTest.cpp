@@ -4,8 +4,10 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPropertyAnimation>
 #include <QPushButton>
 #include <QSlider>
+#include <QTest>
 
 #include "app/popover/ClickableRow.h"
 #include "app/popover/MemoryBar.h"
@@ -200,7 +202,7 @@ TEST_F(ContentViewTest, ThePasswordFreeSwitchShowsTheHintAndDropsAWaitingChange)
     EXPECT_TRUE(shown("presetCheckmark0")); // the checkmark is back on the current limit
 }
 
-TEST_F(ContentViewTest, UpdateSettingsAreBuiltAfreshAndWriteOnlyUserChanges) {
+TEST_F(ContentViewTest, UpdateSettingsAreBuiltAfreshWriteOnlyUserChangesAndLineUp) {
     open();
     clickRow("moreSettingsRow");
     updater.checks = false;
@@ -227,6 +229,29 @@ TEST_F(ContentViewTest, UpdateSettingsAreBuiltAfreshAndWriteOnlyUserChanges) {
     EXPECT_TRUE(updater.downloads);
     EXPECT_FALSE(find<QCheckBox>("automaticallyDownloads")->isEnabled());
     EXPECT_EQ(updater.setterCalls, 1);
+
+    // Every row in the body style, one spacing apart; the update settings keep their 10 points
+    // of padding above.
+    ASSERT_TRUE(QTest::qWaitFor([this] {
+        const auto* unfolding = view->findChild<QPropertyAnimation*>();
+        return !unfolding || unfolding->state() == QAbstractAnimation::Stopped;
+    }));
+    QCoreApplication::processEvents();
+    view->layout()->activate();
+    view->adjustSize(); // as the popover's window does
+    ASSERT_TRUE(QTest::qWaitFor([this] { return view->height() == view->sizeHint().height(); }));
+    const auto top = [this](const char* name) {
+        return find(name)->mapTo(view.get(), QPoint()).y();
+    };
+    const int pitch = top("passwordFree") - top("launchAtLogin");
+    const char* rows[] = {"launchAtLogin",        "passwordFree",        "checkForUpdates",
+                          "changeUpdateSettings", "automaticallyChecks", "automaticallyDownloads",
+                          "enableFunMode"};
+    for (std::size_t i = 1; i < std::size(rows); ++i) {
+        EXPECT_EQ(find(rows[i])->font().toString(), find(rows[0])->font().toString()) << rows[i];
+        const int padding = std::string_view(rows[i]) == "automaticallyChecks" ? 10 : 0;
+        EXPECT_EQ(top(rows[i]) - top(rows[i - 1]) - padding, pitch) << rows[i];
+    }
 }
 
 } // namespace

@@ -1,10 +1,12 @@
-// The first change of a new user, clicked through the popover and the stand-in System Settings
-// window, carried out by the real daemon in a temporary sim directory.
+// The real pieces of the Linux platform together: the first change of a new user, clicked through
+// the popover and the stand-in System Settings window, carried out by the real daemon in a
+// temporary sim directory; the Qt main queue; the password dialog's own process.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -16,6 +18,7 @@
 #include "platform/sim/SimPhysicalMemory.h"
 #include "platform/sim/helperlink/SimHelperTransport.h"
 #include "platform/sim/helperlink/SimServiceManager.h"
+#include "platform/sim/limit/PasswordDialogProcess.h"
 #include "platform/sim/shell/LoginItemsWindow.h"
 #include "tests/app/ShellFakes.h"
 #include "tests/limit/LimitFakes.h"
@@ -84,7 +87,71 @@ TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
         },
         15000));
     EXPECT_TRUE(admin.sources.empty()); // no password was asked for
+
+    settings->showMinimized();
+    registry.openSystemSettingsLoginItems(); // "Open System Settings" again
+    EXPECT_FALSE(settings->isMinimized());
     settings->close();
+}
+
+// A modal dialog's event loop runs no deferred deletes: a cancelled timer must be stopped at once.
+TEST(QtMainQueue, ACancelledTimerStaysQuietInANestedEventLoop) {
+    QtMainQueue queue;
+    int cancelledRuns = 0;
+    bool laterRan = false;
+    QEventLoop outer;
+    queue.post([&] {
+        const auto repeating = queue.every(0.001, [&] { ++cancelledRuns; });
+        const auto once = queue.after(0.0, [&] { ++cancelledRuns; });
+        queue.cancel(repeating);
+        queue.cancel(once);
+        QEventLoop nested;
+        queue.after(0.05, [&] {
+            laterRan = true;
+            nested.quit();
+        });
+        nested.exec();
+        outer.quit();
+    });
+    outer.exec();
+    EXPECT_TRUE(laterRan);
+    EXPECT_EQ(cancelledRuns, 0);
+}
+
+// The application waits for its password dialog, a process of its own, as a Mac's application
+// waits for the system's: nothing queued runs meanwhile, and every end of the dialog is told.
+TEST(PasswordDialogProcess, BlocksTheMainThreadUntilTheDialogEndsHoweverItEnds) {
+    QtMainQueue queue;
+    bool queuedRan = false;
+    queue.post([&] { queuedRan = true; });
+    queue.after(0.0, [&] { queuedRan = true; });
+    struct Row {
+        std::filesystem::path program;
+        std::vector<std::string> environment;
+        double deadline;
+        bool ok;
+        std::optional<std::string> failure;
+    };
+    const std::filesystem::path dialog = ORVANE_PASSWORD_DIALOG_PATH;
+    const std::string late = "The password dialog was not answered in time.";
+    const std::string ended = "The password dialog ended without an answer.";
+    const std::string notShown = "The password dialog could not be shown.";
+    const Row rows[] = {
+        {dialog, {"ORVANE_PASSWORD_DIALOG_ANSWER=ok"}, 300, true, {}},
+        {dialog, {"ORVANE_PASSWORD_DIALOG_ANSWER=cancel"}, 300, false, {}},
+        {dialog, {}, 0.5, false, late},                        // nobody answers: killed
+        {dialog, {"QT_QPA_PLATFORM=none"}, 300, false, ended}, // no display: the dialog dies
+        {"/nonexistent/OrvanePasswordDialog", {}, 300, false, notShown},
+    };
+    for (const Row& row : rows) {
+        const auto answer =
+            sim::PasswordDialogProcess(row.program, row.environment, row.deadline).ask("Prompt.");
+        EXPECT_EQ(answer.ok, row.ok) << row.failure.value_or("answered");
+        EXPECT_EQ(answer.failure, row.failure);
+    }
+    EXPECT_FALSE(queuedRan);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(queuedRan);
 }
 
 } // namespace

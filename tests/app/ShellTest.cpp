@@ -128,12 +128,20 @@ TEST_F(ShellTest, WithoutATrayThePopoverOpensAsAWindow) {
     EXPECT_FALSE(statusItem->action);
 }
 
-TEST_F(ShellTest, AgreeingStoresTheVersionThenInstallsTheStatusItemDecliningQuits) {
+TEST_F(ShellTest, AgreeingInstallsTheStatusItemDecliningQuitsClosingOnlyCloses) {
     launch();
     TermsWindow* terms = delegate->termsWindow();
     ASSERT_TRUE(terms);
     EXPECT_EQ(terms->windowTitle(), "Terms and Conditions");
+    // Titled and closable only, and of one size.
+    EXPECT_EQ(terms->windowFlags() &
+                  (Qt::WindowMinMaxButtonsHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+              Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    EXPECT_EQ(terms->minimumSize(), terms->maximumSize());
     EXPECT_EQ(terms->width(), 500);
+    EXPECT_GE(terms->height(), 440);
+    terms->showMinimized(); // a window manager's doing: it comes straight back
+    ASSERT_TRUE(QTest::qWaitFor([terms] { return !terms->isMinimized() && terms->isVisible(); }));
     EXPECT_EQ(terms->findChild<QLabel*>("documentText")->text(), "We keep nothing.");
     terms->findChild<QPushButton*>("termsTab")->click();
     EXPECT_EQ(terms->findChild<QLabel*>("documentText")->text(), "Use it kindly.");
@@ -146,7 +154,7 @@ TEST_F(ShellTest, AgreeingStoresTheVersionThenInstallsTheStatusItemDecliningQuit
     EXPECT_TRUE(statusItem);
     EXPECT_EQ(terminations, 0);
 
-    // Declining or closing quits without storing anything.
+    // Declining quits without storing anything.
     harness.defaults.values.clear();
     statusItem = nullptr;
     launch();
@@ -154,9 +162,12 @@ TEST_F(ShellTest, AgreeingStoresTheVersionThenInstallsTheStatusItemDecliningQuit
     EXPECT_EQ(terminations, 1);
     EXPECT_FALSE(harness.defaults.stringValue("agreedTermsVersion"));
 
+    // The title bar's close button only closes the window: nothing stored, no status item, and
+    // the application keeps running until it is ended from outside.
     launch();
-    delegate->termsWindow()->close(); // the title bar's close button
-    EXPECT_EQ(terminations, 2);
+    delegate->termsWindow()->close();
+    EXPECT_FALSE(delegate->termsWindow()->isVisible());
+    EXPECT_EQ(terminations, 1);
     EXPECT_FALSE(harness.defaults.stringValue("agreedTermsVersion"));
     EXPECT_FALSE(statusItem);
 }

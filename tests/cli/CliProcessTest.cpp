@@ -175,5 +175,28 @@ TEST_F(CliTest, HelperCommandsMoveTheRegistry) {
     EXPECT_EQ(orvane({"set", "12", "--no-password"}).status, 3);
 }
 
+TEST_F(CliTest, QtsOwnOptionsStartTheApplication) {
+    std::filesystem::create_directory(dir / "config/com.halvern.Orvane");
+    dir.write("config/com.halvern.Orvane/Orvane.conf",
+              "[General]\nagreedTermsVersion=2026-10-22\n");
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove("QT_QPA_PLATFORM");
+    environment.insert("ORVANE_SIM_DIR", QString::fromStdString(dir.path().string()));
+    environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
+    process.setProcessEnvironment(environment);
+    process.setReadChannel(QProcess::StandardError);
+    process.start(ORVANE_APP_PATH, {"-platform", "offscreen"});
+    // Offscreen has no tray: the application says so and shows the popover as a window.
+    QByteArray err;
+    while (!err.contains("no system tray") && process.waitForReadyRead(30000)) {
+        err += process.readAllStandardError();
+    }
+    EXPECT_THAT(err.toStdString(), HasSubstr("no system tray"));
+    EXPECT_EQ(process.state(), QProcess::Running);
+    process.kill();
+    process.waitForFinished();
+}
+
 } // namespace
 } // namespace orvane::test

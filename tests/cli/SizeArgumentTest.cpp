@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
+#include "app/cli/CommandLine.h"
 #include "tests/support/TempDir.h"
 
 namespace orvane::cli {
@@ -66,6 +67,20 @@ TEST(SizeArgument, ReadsThePointWhateverTheLocale) {
     EXPECT_EQ(parseSizeGigabytes("24576.5MB"), 24576.5 / 1024.0);
     EXPECT_EQ(parseSizeGigabytes("24,5"), std::nullopt);
     std::setlocale(LC_NUMERIC, before.c_str());
+}
+
+// Qt's options and those a Mac passes at launch start the application; the command line's own
+// words and options, and any other word, start the command line.
+TEST(CommandLine, OnlyItsOwnWordsAndOptionsMakeTheCommandLine) {
+    for (const char* first :
+         {"status", "stauts", "-h", "-help", "--version", "-v", "--no-password", "--help=x"}) {
+        EXPECT_TRUE(isCommandLine({"orvane", first, "x"})) << first;
+    }
+    for (const char* first : {"-platform", "-style=fusion", "-NSDocumentRevisionsDebugMode",
+                              "-AppleLanguages", "-psn_0_12345", "-"}) {
+        EXPECT_FALSE(isCommandLine({"Orvane", first, "x"})) << first;
+    }
+    EXPECT_FALSE(isCommandLine({"Orvane"}));
 }
 
 } // namespace

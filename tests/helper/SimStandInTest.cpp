@@ -43,9 +43,15 @@ TEST(SimKernelLimit, AnAbsentOrDamagedFileFailsLikeTheKernel) {
     SimKernelLimit kernel(dir.path());
     KernelLimit::RawValue raw;
 
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(kernel.read(raw), ENOENT);
     EXPECT_EQ(kernel.write(8192), ENOENT);
     EXPECT_FALSE(std::filesystem::exists(dir / limitFileName));
+    // Said once, with the way to create the variable.
+    const std::string notice = ::testing::internal::GetCapturedStderr();
+    const std::string create = "echo 0 > '" + (dir / limitFileName).string() + "'\n";
+    EXPECT_NE(notice.find(create), std::string::npos) << notice;
+    EXPECT_EQ(notice.find(create), notice.size() - create.size()) << notice;
 
     for (const char* damaged : {"", "12a\n", " 12", "12\n\n", "99999999999999999999"}) {
         dir.write(limitFileName, damaged);

@@ -131,19 +131,26 @@ TEST_F(ApplyFlow, AnUnavailableHelperFallsSilentlyToThePasswordRoad) {
     EXPECT_EQ(model->vramError(), std::nullopt); // read back 0.0: confirmed
 }
 
-TEST_F(ApplyFlow, ANewPopoverStartsIdleAndLateBlocksOfTheOldOneDoNothing) {
+// Each opening builds a new model; a change of the old one still ends as it would have.
+TEST_F(ApplyFlow, AChangeInFlightFinishesItsRoadAfterThePopoverIsOpenedAnew) {
     service.current = 1;
-    model->selectPreset(12.0); // a helper reply on its way
-    model->scheduleRefresh();
+    transport.script.proxyConforms = false; // the helper's answer, still to come: unavailable
+    admin.duringRun = [this] { kernel.value = 12288; };
+    model->selectPreset(12.0);
     model->startApprovalTimer();
     const int icons = icon.updates;
     open();
-    EXPECT_EQ(model->statusArea(), Area::none);
+    EXPECT_EQ(model->statusArea(), Area::none); // the new popover starts idle
+    queue.advance(0.05);                        // the answer, then the password road's delay
+    EXPECT_THAT(admin.sources, ElementsAre(ContentViewModel::passwordScriptSource(12288)));
+    EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), 12.0); // read back
+    EXPECT_EQ(icon.updates, icons + 1);
+    EXPECT_EQ(model->busyMessage(), std::nullopt);
     queue.advance(5.0);
-    EXPECT_EQ(icon.updates, icons + 1); // the new model's own refresh only
-    model->selectPreset(10.0);
+    EXPECT_EQ(admin.sources.size(), 1u);
+    EXPECT_EQ(model->selectedVRAMGB(), 12.0); // the new popover's refresh sees the change
     model.reset();
-    queue.drain();
+    queue.advance(2.0);
     EXPECT_EQ(queue.pendingTimers(), 0u);
 }
 

@@ -49,6 +49,13 @@ TEST(SimAdminRunner, RunsOnlyTheSysctlOfAScriptItCanRead) {
               "The stand-in runs only /usr/sbin/sysctl -w iogpu.wired_limit_mb=<number>.");
     EXPECT_EQ(message("/usr/sbin/sysctl -w iogpu.wired_limit_mb=4294967296"),
               "sysctl: iogpu.wired_limit_mb: Numerical result out of range");
+    // A dialog that gave no answer is a failure with its reason, not a cancellation.
+    SimAdminRunner unanswered(dir.path(), [](const std::string&) {
+        return SimAdminRunner::PasswordAnswer::failed("No dialog.");
+    });
+    const auto error = unanswered.run(passwordScriptSource(8192)).error;
+    EXPECT_EQ(error->message, "No dialog.");
+    EXPECT_NE(error->number, -128);
     EXPECT_EQ(dir.read(limitFileName), "0\n");
 }
 

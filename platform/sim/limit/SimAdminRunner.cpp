@@ -16,6 +16,7 @@ namespace {
 
 constexpr long userCancelled = -128;
 constexpr long commandFailed = 1; // do shell script reports the command's exit status
+constexpr long dialogFailed = -1; // the password dialog gave no answer
 constexpr std::string_view sysctlCommand = "/usr/sbin/sysctl -w iogpu.wired_limit_mb=";
 
 struct Script {
@@ -100,7 +101,12 @@ AdminRunner::Outcome SimAdminRunner::run(const std::string& source) {
         return {false, std::nullopt};
     }
     // As on a Mac, the password comes first and the command runs only after it.
-    if (!askPassword_ || !askPassword_(std::string(script->prompt))) {
+    const PasswordAnswer answer =
+        askPassword_ ? askPassword_(std::string(script->prompt)) : PasswordAnswer(false);
+    if (answer.failure) {
+        return failure(dialogFailed, *answer.failure);
+    }
+    if (!answer.ok) {
         return failure(userCancelled, "User canceled.");
     }
     std::string_view command = script->command;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "platform/ports/AdminRunner.h"
@@ -15,9 +16,21 @@ namespace orvane::sim {
 // the value is written to the sim directory without any range check.
 class SimAdminRunner final : public AdminRunner {
 public:
-    // Shows the password dialog: true for OK, false for Cancel. Called on the main thread, and
-    // may block it, as the system's dialog does on a Mac.
-    using PasswordPrompt = std::function<bool(const std::string& prompt)>;
+    // How the password dialog ended: OK, Cancel, or no answer at all (the reason).
+    struct PasswordAnswer {
+        PasswordAnswer(bool ok) : ok(ok) {} // implicit: a prompt may answer true or false
+        static PasswordAnswer failed(std::string reason) {
+            PasswordAnswer answer(false);
+            answer.failure = std::move(reason);
+            return answer;
+        }
+        bool ok;
+        std::optional<std::string> failure;
+    };
+
+    // Shows the password dialog and waits for its answer. Called on the main thread, and blocks
+    // it, as the system's dialog does on a Mac.
+    using PasswordPrompt = std::function<PasswordAnswer(const std::string& prompt)>;
 
     SimAdminRunner(std::filesystem::path simDirectory, PasswordPrompt askPassword);
 

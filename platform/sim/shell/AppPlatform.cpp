@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QGuiApplication>
 
 #include "platform/qt/QtMainQueue.h"
 #include "platform/sim/SimDirectory.h"
@@ -15,12 +16,12 @@
 #include "platform/sim/StderrLog.h"
 #include "platform/sim/helperlink/SimHelperTransport.h"
 #include "platform/sim/helperlink/SimServiceManager.h"
+#include "platform/sim/limit/PasswordDialogProcess.h"
 #include "platform/sim/limit/QtDefaults.h"
 #include "platform/sim/limit/SimAdminRunner.h"
 #include "platform/sim/limit/XdgLoginItem.h"
 #include "platform/sim/shell/DirectoryBundle.h"
 #include "platform/sim/shell/LoginItemsWindow.h"
-#include "platform/sim/shell/PasswordPrompt.h"
 #include "platform/sim/shell/TerminalPasswordPrompt.h"
 #include "platform/sim/shell/TrayStatusItem.h"
 #include "platform/sim/update/SimUpdater.h"
@@ -82,7 +83,12 @@ HelperTransport& helperTransport() {
 }
 
 AdminRunner& adminRunner() {
-    static sim::SimAdminRunner runner(sim::simDirectory(), &sim::PasswordPrompt::ask);
+    // The dialog shows on the display the application shows on, even one chosen by -platform.
+    static const sim::PasswordDialogProcess dialog(
+        sim::PasswordDialogProcess::defaultProgram(),
+        {"QT_QPA_PLATFORM=" + QGuiApplication::platformName().toStdString()});
+    static sim::SimAdminRunner runner(sim::simDirectory(),
+                                      [](const std::string& prompt) { return dialog.ask(prompt); });
     return runner;
 }
 

@@ -70,6 +70,8 @@ LoginItemsWindow* LoginItemsWindow::open(StatusReader status, Approver approve) 
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
     window->refresh();
+    // "Open System Settings" brings back a minimised window too.
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     window->show();
     window->raise();
     window->activateWindow();

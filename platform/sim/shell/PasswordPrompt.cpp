@@ -41,9 +41,4 @@ PasswordPrompt::PasswordPrompt(const QString& prompt, QWidget* parent) : QDialog
     password->setFocus();
 }
 
-bool PasswordPrompt::ask(const std::string& prompt) {
-    PasswordPrompt dialog(QString::fromStdString(prompt));
-    return dialog.exec() == QDialog::Accepted;
-}
-
 } // namespace orvane::sim
