@@ -128,6 +128,7 @@ public:
 
     Script script;
     bool refuse = false;          // no connection at all
+    bool boundsWaits = false;     // the connections end their own silent waits
     FakeKernel* kernel = nullptr; // written by a successful set-limit
     Journal* journal = nullptr;
     std::vector<std::int64_t> sent;
@@ -141,6 +142,7 @@ public:
             connection->statusReply = {};
         }
     }
+    bool boundsEveryWait() const override { return boundsWaits; }
     std::shared_ptr<HelperConnection> connect() override {
         if (refuse) {
             return nullptr;
