@@ -83,7 +83,7 @@ private:
 struct Script {
     std::optional<std::int64_t> version = helperProtocolVersion;
     std::optional<std::int32_t> status = 0;
-    std::optional<std::string> error = std::nullopt; // comes instead of the version reply
+    std::string error = {}; // when set, comes instead of the version reply
     bool proxyConforms = true;
 };
 
@@ -105,8 +105,8 @@ public:
         void protocolVersion(VersionReply reply) override {
             transport.note("version");
             versionReply = std::move(reply);
-            if (script.error) {
-                onError(*script.error);
+            if (!script.error.empty()) {
+                onError(script.error);
             } else if (script.version) {
                 versionReply(*script.version);
             }
