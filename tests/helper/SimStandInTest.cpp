@@ -126,9 +126,13 @@ TEST(SimDirectory, IsCreatedOnFirstUseButNeverRefilledAndElseFollowsTheXdgStateH
     // Without HOME the password database names the home folder; never a shared one like /tmp.
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     ::unsetenv("HOME");
-    const std::filesystem::path own = ::getpwuid(::geteuid())->pw_dir;
-    EXPECT_EQ(homeDirectory(), own);
-    EXPECT_EQ(simDirectory(), own / ".local/state/orvane-sim");
+    if (const passwd* entry = ::getpwuid(::geteuid())) {
+        EXPECT_EQ(homeDirectory(), std::filesystem::path(entry->pw_dir));
+        EXPECT_EQ(simDirectory(), std::filesystem::path(entry->pw_dir) / ".local/state/orvane-sim");
+    } else {
+        EXPECT_EQ(homeDirectory(), std::nullopt);
+        EXPECT_EQ(simDirectory(), std::filesystem::path());
+    }
     ::setenv("HOME", home.c_str(), 1);
 }
 

@@ -107,6 +107,11 @@ int main(int argc, char** argv) {
     }
 
     const auto directory = sim::simDirectory();
+    // Without one, the stand-in's files would be looked for wherever we happen to run.
+    if (directory.empty()) {
+        helperLog.error("No sim directory: set ORVANE_SIM_DIR, or HOME");
+        return 1;
+    }
     sim::SimKernelLimit kernel(directory);
     sim::SimPhysicalMemory memory(directory);
     HelperService service(kernel, memory, helperLog);
