@@ -2,6 +2,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
 #include <stdexcept>
 #include <sys/socket.h>
@@ -41,10 +42,12 @@ pid_t startDaemon(const SimRig& rig, const std::filesystem::path& executable) {
     if (!listener) {
         return -1;
     }
+    const sim::UniqueFd log(::open((rig.path() / sim::helperLogFileName).c_str(),
+                                   O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
     return sim::launchActivated(
                executable, listener.get(),
                {"ORVANE_SIM_DIR=" + rig.path().string(), "ORVANE_HELPER_IDLE_TIMEOUT=3600"},
-               rig.path() / sim::helperLogFileName)
+               log.get())
         .pid;
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <memory>
+#include <optional>
+#include <string>
+
 #include "platform/ports/AdminRunner.h"
 #include "platform/ports/Bundle.h"
 #include "platform/ports/Defaults.h"
@@ -13,14 +17,14 @@
 #include "platform/ports/StatusItem.h"
 #include "platform/ports/Updater.h"
 
-#include <memory>
-
 // The application's process-wide implementations of the ports, one set per platform, each built
 // once on first use. Main thread only, after the Qt application object exists, except systemLog().
 namespace orvane::platform {
 
-// Anything the platform needs before the first window: the sim directory on Linux.
-void prepareApplication();
+// Anything the platform needs before the first window: the sim directory on Linux. Returns why
+// the application must not run on this machine's storage (a folder of another user's in place of
+// ours), as a sentence, or nothing.
+std::optional<std::string> prepareApplication();
 
 MainQueue& mainQueue();
 Log& systemLog();

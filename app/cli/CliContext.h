@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "app/helperlink/HelperManager.h"
 #include "platform/ports/AdminRunner.h"
@@ -22,6 +24,8 @@ struct CliContext {
     Log& log;
     // Serves the main queue until done() holds.
     std::function<void(const std::function<bool()>& done)> waitUntil;
+    // Why these ports must not be used at all (storage that is not the user's own), if so.
+    std::optional<std::string> refusal;
 };
 
 // The command's outcome, as its exit status says it.

@@ -21,9 +21,22 @@ inline constexpr const char* notASize =
 inline constexpr const char* unknownCommand = "Unknown command '%1'. See 'orvane --help'.";
 inline constexpr const char* missingCommand = "No command given. See 'orvane --help'.";
 inline constexpr const char* helperActions = "Give one of: status, on, off.";
-inline constexpr const char* noPasswordRefused =
-    "Password-free changes are not available, and --no-password forbids asking for the password. "
+inline constexpr const char* noPasswordHelperOff =
+    "Password-free changes are off, and --no-password forbids asking for the password. "
     "Turn them on with 'orvane helper on'.";
+inline constexpr const char* noPasswordNeedsApproval =
+    "Password-free changes wait for your approval, and --no-password forbids asking for the "
+    "password. Allow Orvane in System Settings \u2192 Login Items.";
+inline constexpr const char* noPasswordHelperFailed =
+    "The password-free change did not go through: %1 --no-password forbids asking for the "
+    "password.";
+inline constexpr const char* outsideRange =
+    "%1 is outside the allowed range: %2 to %3 GB, or default.";
+inline constexpr const char* notReadBack =
+    "The change was sent, but the new limit could not be read back: %1.";
+inline constexpr const char* limitNotRead =
+    "The GPU memory limit could not be read: %1. The figures show the last limit Orvane knew.";
+inline constexpr const char* outputFailed = "Could not write the output: %1.";
 inline constexpr const char* tooLittleMemory =
     "This Mac has too little memory for Orvane to change the GPU memory limit.";
 inline constexpr const char* approvalNeeded =

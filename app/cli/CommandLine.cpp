@@ -1,6 +1,7 @@
 #include "app/cli/CommandLine.h"
 
 #include <QCommandLineParser>
+#include <QIODevice>
 
 #include "app/cli/CliTexts.h"
 #include "app/cli/Commands.h"
@@ -8,6 +9,7 @@
 #include "app/cli/StatusReport.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/VramReader.h"
+#include "shared/ErrnoText.h"
 
 namespace orvane::cli {
 
@@ -61,10 +63,6 @@ int report(const CommandResult& result, bool verbose, QTextStream& err) {
     return exitCode(result.status);
 }
 
-double readLimitGB(CliContext& context) {
-    return readVRAMGB(context.kernel, context.defaults, Logger(context.log, texts::vramCategory));
-}
-
 } // namespace
 
 bool isCommandLine(const QStringList& arguments) {
@@ -91,9 +89,68 @@ bool isCommandLine(const QStringList& arguments) {
     return false;
 }
 
-int runCommandLine(const QStringList& arguments,
-                   const std::function<CliContext&(bool verbose)>& context, QTextStream& out,
-                   QTextStream& err) {
+namespace {
+
+// The command's own arguments for its parser. "-5" is a size (out of range), not an option, so
+// such sizes go after a "--"; whatever follows them is still read as options.
+QStringList commandArguments(const QString& program, const QStringList& positional) {
+    QStringList options{program};
+    QStringList sizes;
+    QStringList rest;
+    bool ended = false;
+    for (const QString& argument : positional) {
+        if (ended) {
+            rest << argument;
+        } else if (argument == "--") {
+            ended = true;
+        } else if (looksNegative(argument.toStdString())) {
+            sizes << argument;
+        } else {
+            options << argument;
+        }
+    }
+    return options << "--" << sizes << rest;
+}
+
+// The ports, or nothing when they must not be used; the reason is then on stderr.
+CliContext* usablePorts(const std::function<CliContext&(bool verbose)>& context, bool verbose,
+                        QTextStream& err) {
+    CliContext& ports = context(verbose);
+    if (ports.refusal) {
+        err << QString::fromStdString(*ports.refusal) << '\n';
+        return nullptr;
+    }
+    return &ports;
+}
+
+// "orvane status": the figures as the popover shows them. Reading is no change, so nothing is
+// stored; a limit that cannot be read is said on stderr, in the JSON, and in the exit status.
+int showStatus(CliContext& ports, bool json, QTextStream& out, QTextStream& err) {
+    StatusFacts facts;
+    facts.physicalBytes = ports.memory.bytes();
+    const LimitReading reading = readLimitMB(ports.kernel);
+    if (reading.megabytes) {
+        facts.limitMB = reading.megabytes;
+        facts.limitGB = static_cast<double>(*reading.megabytes) * 0.0009765625;
+    } else {
+        facts.limitError = errnoText(reading.error);
+        Logger(ports.log, texts::vramCategory).error(texts::readFailedLog, {facts.limitError});
+        facts.limitGB = storedVRAMGB(ports.defaults);
+    }
+    facts.funMode = ports.defaults.boolValue(texts::enableFunModeKey).value_or(false);
+    facts.helper = ports.helperManager.state();
+    out << (json ? statusJson(facts) : statusText(facts));
+    if (!reading.megabytes) {
+        err << QString(cli_text::limitNotRead).arg(QString::fromStdString(facts.limitError))
+            << '\n';
+        return exitCode(ExitStatus::failed);
+    }
+    return exitCode(ExitStatus::done);
+}
+
+int runCommand(const QStringList& arguments,
+               const std::function<CliContext&(bool verbose)>& context, QTextStream& out,
+               QTextStream& err) {
     QCommandLineParser global;
     prepare(global, QString(cli_text::description) + "\n\n" + cli_text::commands);
     global.addOption(versionOption);
@@ -116,15 +173,6 @@ int runCommandLine(const QStringList& arguments,
     }
 
     const QString command = positional.front();
-    QStringList commandArguments{arguments.front() + ' ' + command};
-    for (const QString& argument : positional.mid(1)) {
-        // "-5" is a size (out of range), not an option.
-        if (looksNegative(argument.toStdString()) && !commandArguments.contains("--")) {
-            commandArguments << "--";
-        }
-        commandArguments << argument;
-    }
-
     QCommandLineParser parser;
     if (command == "status") {
         prepare(parser, "Show the memory figures, the presets and the password-free state.");
@@ -142,7 +190,7 @@ int runCommandLine(const QStringList& arguments,
     } else {
         return usageError(err, QString(cli_text::unknownCommand).arg(command));
     }
-    if (!parser.parse(commandArguments)) {
+    if (!parser.parse(commandArguments(arguments.front() + ' ' + command, positional.mid(1)))) {
         return usageError(err, parser.errorText());
     }
     if (parser.isSet(helpOption) || global.isSet(helpOption)) {
@@ -158,26 +206,9 @@ int runCommandLine(const QStringList& arguments,
                                    : QString("'%1' takes exactly one argument.").arg(command));
     }
 
-    if (command == "helper") {
-        if (!QStringList{"status", "on", "off"}.contains(values.front())) {
-            return usageError(err, cli_text::helperActions);
-        }
-        QString output;
-        const CommandResult result = helperCommand(context(verbose), values.front(), output);
-        out << output;
-        return report(result, verbose, err);
+    if (command == "helper" && !QStringList{"status", "on", "off"}.contains(values.front())) {
+        return usageError(err, cli_text::helperActions);
     }
-    if (command == "status") {
-        CliContext& ports = context(verbose);
-        StatusFacts facts;
-        facts.physicalBytes = ports.memory.bytes();
-        facts.limitGB = readLimitGB(ports);
-        facts.funMode = ports.defaults.boolValue(texts::enableFunModeKey).value_or(false);
-        facts.helper = ports.helperManager.state();
-        out << (parser.isSet(jsonOption) ? statusJson(facts) : statusText(facts));
-        return exitCode(ExitStatus::done);
-    }
-
     double gigabytes = 0.0;
     if (command == "set") {
         const auto size = parseSizeGigabytes(values.front().toStdString());
@@ -186,9 +217,40 @@ int runCommandLine(const QStringList& arguments,
         }
         gigabytes = *size;
     }
+    CliContext* ports = usablePorts(context, verbose, err);
+    if (!ports) {
+        return exitCode(ExitStatus::failed);
+    }
+    if (command == "status") {
+        return showStatus(*ports, parser.isSet(jsonOption), out, err);
+    }
+    if (command == "helper") {
+        QString output;
+        const CommandResult result = helperCommand(*ports, values.front(), output);
+        out << output;
+        return report(result, verbose, err);
+    }
+    const QString typedSize = command == "set" ? values.front() : QString("default");
     const CommandResult result =
-        changeLimit(context(verbose), gigabytes, !parser.isSet(noPasswordOption));
+        changeLimit(*ports, gigabytes, typedSize, !parser.isSet(noPasswordOption));
     return report(result, verbose, err);
+}
+
+} // namespace
+
+int runCommandLine(const QStringList& arguments,
+                   const std::function<CliContext&(bool verbose)>& context, QTextStream& out,
+                   QTextStream& err) {
+    const int status = runCommand(arguments, context, out, err);
+    // What a script reads is the command's result: output that never arrived is a failure.
+    out.flush();
+    if (out.status() != QTextStream::Ok) {
+        const QString reason = out.device() ? out.device()->errorString() : QString();
+        err << QString(cli_text::outputFailed).arg(reason) << '\n';
+        err.flush();
+        return exitCode(ExitStatus::failed);
+    }
+    return status;
 }
 
 } // namespace orvane::cli

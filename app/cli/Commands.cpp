@@ -4,11 +4,10 @@
 
 #include "app/cli/CliTexts.h"
 #include "app/cli/StatusReport.h"
-#include "app/limit/Figures.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/PasswordScript.h"
-#include "app/limit/Sizes.h"
 #include "app/limit/VramReader.h"
+#include "shared/ErrnoText.h"
 #include "shared/RangeRule.h"
 
 namespace orvane::cli {
@@ -23,16 +22,29 @@ QString text(std::string_view value) {
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
-QString outsideRange(std::int64_t wholeGB) {
-    return QString::fromStdString(outsideRangeText(wholeGB));
+// The size as it was typed (a bare number is gigabytes), and the range the rule allows.
+QString outsideRange(const QString& typedSize, double totalGB) {
+    const bool bare = !typedSize.isEmpty() && typedSize.back().isDigit();
+    return QString(cli_text::outsideRange)
+        .arg(bare ? typedSize + " GB" : typedSize)
+        .arg(QString::number(totalGB * 0.5, 'g', 12))
+        .arg(QString::number(totalGB - 2.0, 'g', 12));
 }
 
-// A change that went through counts only when the variable reads back as sent.
+// A change that went through counts only when the variable itself reads back as sent; the value
+// kept for the popover's fallback is no confirmation.
 CommandResult confirm(CliContext& context, std::int64_t megabytes, const char* doneText) {
-    const Logger vramLog(context.log, texts::vramCategory);
-    if (!sameMegabytes(megabytes, readVRAMGB(context.kernel, context.defaults, vramLog))) {
+    const LimitReading reading = readLimitMB(context.kernel);
+    if (!reading.megabytes) {
+        const std::string reason = errnoText(reading.error);
+        Logger(context.log, texts::vramCategory).error(texts::readFailedLog, {reason});
+        return {ExitStatus::failed, QString(cli_text::notReadBack).arg(text(reason)), {}};
+    }
+    if (*reading.megabytes != megabytes) {
         return {ExitStatus::refused, text(texts::limitDidNotChange), {}};
     }
+    context.defaults.setDouble(texts::lastKnownVRAMGBKey,
+                               static_cast<double>(megabytes) * 0.0009765625);
     return {ExitStatus::done, {}, QString(doneText).arg(megabytes)};
 }
 
@@ -56,38 +68,62 @@ CommandResult withPassword(CliContext& context, std::int64_t megabytes) {
     return confirm(context, megabytes, cli_text::changedWithPassword);
 }
 
-std::optional<HelperManager::SetResult> throughHelper(CliContext& context, std::int64_t megabytes) {
-    std::optional<HelperManager::SetResult> result;
-    context.helperManager.setLimit(megabytes,
-                                   [&result](HelperManager::SetResult r) { result = r; });
-    context.waitUntil([&result] { return result.has_value(); });
-    return result;
+struct HelperAnswer {
+    HelperManager::SetResult result = HelperManager::SetResult::unavailable;
+    std::string reason;
+};
+
+HelperAnswer throughHelper(CliContext& context, std::int64_t megabytes) {
+    std::optional<HelperAnswer> answer;
+    context.helperManager.setLimitWithReason(
+        megabytes, [&answer](HelperManager::SetResult result, const std::string& reason) {
+            answer = HelperAnswer{result, reason};
+        });
+    context.waitUntil([&answer] { return answer.has_value(); });
+    return *answer;
+}
+
+// Why the password may not be asked for, with what would have made the change password-free.
+QString noPasswordReason(HelperManager::State state, const std::string& helperReason) {
+    switch (state) {
+    case HelperManager::State::off:
+        return cli_text::noPasswordHelperOff;
+    case HelperManager::State::needsApproval:
+        return cli_text::noPasswordNeedsApproval;
+    case HelperManager::State::on:
+        break;
+    }
+    return QString(cli_text::noPasswordHelperFailed).arg(text(helperReason));
 }
 
 } // namespace
 
-CommandResult changeLimit(CliContext& context, double gigabytes, bool allowPassword) {
+CommandResult changeLimit(CliContext& context, double gigabytes, const QString& typedSize,
+                          bool allowPassword) {
     const double total = static_cast<double>(context.memory.bytes()) / bytesPerGigabyte;
     if (gigabytes != 0.0 && total < minimumRequiredRAMGB) {
         return {ExitStatus::refused, cli_text::tooLittleMemory, {}};
     }
     const std::optional<std::int64_t> megabytes = validatedMegabytes(gigabytes, total);
     if (!megabytes) {
-        return {ExitStatus::refused, outsideRange(integerPart(gigabytes)), {}};
+        return {ExitStatus::refused, outsideRange(typedSize, total), {}};
     }
 
-    if (context.helperManager.state() == HelperManager::State::on) {
-        const auto result = throughHelper(context, *megabytes);
-        if (result == HelperManager::SetResult::success) {
+    const HelperManager::State state = context.helperManager.state();
+    std::string helperReason;
+    if (state == HelperManager::State::on) {
+        const HelperAnswer answer = throughHelper(context, *megabytes);
+        if (answer.result == HelperManager::SetResult::success) {
             return confirm(context, *megabytes, cli_text::changedThroughHelper);
         }
-        if (result == HelperManager::SetResult::rejected) {
-            return {ExitStatus::refused, outsideRange(*megabytes / 1024), {}};
+        if (answer.result == HelperManager::SetResult::rejected) {
+            return {ExitStatus::refused, outsideRange(typedSize, total), {}};
         }
         // Unavailable: like the popover, fall back to the password without a word.
+        helperReason = answer.reason;
     }
     if (!allowPassword) {
-        return {ExitStatus::failed, cli_text::noPasswordRefused, {}};
+        return {ExitStatus::failed, noPasswordReason(state, helperReason), {}};
     }
     return withPassword(context, *megabytes);
 }

@@ -13,9 +13,10 @@ struct CommandResult {
 };
 
 // Sets the limit the way the popover does: the range rule decides, the helper carries the change
-// when it is on, the password road otherwise (unless allowPassword is false), and the limit is
-// read back before the change counts as done.
-CommandResult changeLimit(CliContext& context, double gigabytes, bool allowPassword);
+// when it is on, the password road otherwise (unless allowPassword is false), and the variable is
+// read back before the change counts as done. typedSize is the size as the user wrote it.
+CommandResult changeLimit(CliContext& context, double gigabytes, const QString& typedSize,
+                          bool allowPassword);
 
 // "helper status", "helper on", "helper off".
 CommandResult helperCommand(CliContext& context, const QString& action, QString& output);

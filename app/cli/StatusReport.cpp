@@ -1,5 +1,6 @@
 #include "app/cli/StatusReport.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QJsonArray>
@@ -28,7 +29,8 @@ QString text(const std::string& value) {
 }
 
 qint64 megabytes(double gigabytes) {
-    return static_cast<qint64>(std::llround(gigabytes * 1024.0));
+    // integerPart clamps what no integer can hold instead of letting it wrap.
+    return integerPart(std::round(gigabytes * 1024.0));
 }
 
 } // namespace
@@ -69,8 +71,11 @@ QString statusJson(const StatusFacts& facts) {
     QJsonObject report;
     report["totalMB"] = static_cast<qint64>(facts.physicalBytes / 1048576);
     report["totalGB"] = total;
-    report["limitMB"] = megabytes(facts.limitGB);
+    report["limitMB"] = facts.limitMB ? *facts.limitMB : megabytes(facts.limitGB);
     report["limitGB"] = facts.limitGB;
+    if (!facts.limitError.empty()) {
+        report["limitError"] = text(facts.limitError);
+    }
     report["systemManaged"] = facts.limitGB == 0.0;
     report["helper"] = helperStateText(facts.helper);
     if (total < minimumRequiredRAMGB) {
@@ -78,7 +83,7 @@ QString statusJson(const StatusFacts& facts) {
         report["presets"] = QJsonArray();
     } else {
         report["reservedGB"] = static_cast<qint64>(reservedSystemRAMGB(total, facts.limitGB));
-        report["allocatedGB"] = static_cast<qint64>(integerPart(facts.limitGB));
+        report["allocatedGB"] = static_cast<qint64>(integerPart(std::max(0.0, facts.limitGB)));
         report["figures"] =
             QJsonArray{text(totalFigureText(total)), text(reservedFigureText(total, facts.limitGB)),
                        text(allocatedFigureText(facts.limitGB))};

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
 #include <QString>
 
@@ -11,7 +13,9 @@ namespace orvane::cli {
 // What "orvane status" reports: the popover's figures and presets, and the helper's state.
 struct StatusFacts {
     std::uint64_t physicalBytes = 0;
-    double limitGB = 0.0; // as read, or the stored fallback
+    double limitGB = 0.0;                // as read, or the stored fallback
+    std::optional<std::int64_t> limitMB; // exactly as read, when the read worked
+    std::string limitError;              // why the read failed, when it did
     bool funMode = false;
     HelperManager::State helper = HelperManager::State::off;
 };

@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/ports/HelperTransport.h"
 #include "platform/ports/Log.h"
 #include "platform/ports/MainQueue.h"
 #include "platform/ports/ServiceManager.h"
+#include "shared/HelperDeadline.h"
 #include "shared/Logger.h"
 
 namespace orvane {
@@ -18,9 +20,12 @@ public:
     enum class State { off, needsApproval, on };
     enum class SetResult { success, rejected, unavailable };
     using Completion = std::function<void(SetResult)>;
+    // The result and, when it is unavailable, why, as one sentence.
+    using ExplainedCompletion = std::function<void(SetResult, const std::string& reason)>;
 
+    // deadlineSeconds bounds a request on a transport that does not bound its own waits.
     HelperManager(ServiceManager& service, HelperTransport& transport, MainQueue& mainQueue,
-                  Log& log);
+                  Log& log, double deadlineSeconds = helperDeadlineSeconds);
 
     // The process-wide instance, built once on first use from the platform's implementations.
     static HelperManager& shared();
@@ -36,8 +41,11 @@ public:
 
     // Sends one limit over a new connection, after checking the daemon's protocol version. The
     // completion runs exactly once, on the main queue, never before this call has returned, and
-    // after the connection has been invalidated.
+    // after the connection has been invalidated. A daemon silent for longer than the deadline
+    // makes the request unavailable.
     void setLimit(std::int64_t megabytes, Completion completion);
+    // The same, telling the completion why a request was unavailable.
+    void setLimitWithReason(std::int64_t megabytes, ExplainedCompletion completion);
 
     ServiceManager& service() { return service_; }
 
@@ -46,6 +54,7 @@ private:
     HelperTransport& transport_;
     MainQueue& mainQueue_;
     Logger helperLog_;
+    double deadlineSeconds_;
 };
 
 } // namespace orvane

@@ -1,5 +1,6 @@
 #include "app/limit/Figures.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/limit/LimitTexts.h"
@@ -19,8 +20,10 @@ std::string join(std::string_view before, const std::string& middle, std::string
 } // namespace
 
 std::int64_t reservedSystemRAMGB(double totalGB, double currentGB) {
-    // Subtracting in floating point keeps a wild stored limit from overflowing an integer.
-    return integerPart(std::trunc(totalGB) - std::trunc(currentGB));
+    // Subtracting in floating point keeps a wild stored limit from overflowing an integer. A
+    // figure of memory is never below zero: a negative limit counts as none, a limit above the
+    // total leaves the system nothing.
+    return integerPart(std::max(0.0, std::trunc(totalGB) - std::trunc(std::max(0.0, currentGB))));
 }
 
 std::string totalFigureText(double totalGB) {
@@ -39,7 +42,7 @@ std::string allocatedFigureText(double currentGB) {
     if (currentGB == 0.0) {
         return join(texts::allocatedVRAM, std::string(texts::systemManaged), "");
     }
-    return join(texts::allocatedVRAM, wholeText(currentGB), texts::gbUnit);
+    return join(texts::allocatedVRAM, wholeText(std::max(0.0, currentGB)), texts::gbUnit);
 }
 
 BarWidths barWidths(double totalGB, double currentGB) {

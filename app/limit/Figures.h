@@ -12,14 +12,15 @@ struct BarWidths {
     double vramWidth = 0.0;
 };
 
-// Whole gigabytes left to the system: each size is truncated before the subtraction.
+// Whole gigabytes left to the system: each size is truncated before the subtraction, and neither
+// a negative limit nor one above the total makes a figure below zero.
 std::int64_t reservedSystemRAMGB(double totalGB, double currentGB);
 
 std::string totalFigureText(double totalGB);
 std::string reservedFigureText(double totalGB, double currentGB);
 std::string allocatedFigureText(double currentGB);
 
-// Widths are passed on unchecked, also when a limit above the total makes one negative.
+// The reserved segment follows reservedSystemRAMGB; the VRAM segment takes the rest.
 BarWidths barWidths(double totalGB, double currentGB);
 
 std::string customAmountText(double customGB);

@@ -19,16 +19,28 @@ std::int64_t decodedLimitMB(const KernelLimit::RawValue& raw) {
     return wide;
 }
 
-double readVRAMGB(KernelLimit& kernel, Defaults& defaults, const Logger& vramLog) {
+LimitReading readLimitMB(KernelLimit& kernel) {
     KernelLimit::RawValue raw;
     raw.length = raw.bytes.size();
     if (const int error = kernel.read(raw); error != 0) {
-        vramLog.error(texts::readFailedLog, {errnoText(error)});
-        const auto stored = defaults.doubleValue(texts::lastKnownVRAMGBKey);
-        // A hand-edited "nan" or "inf" would poison every figure; treat it as no value.
-        return stored && std::isfinite(*stored) ? *stored : 0.0;
+        return {std::nullopt, error};
     }
-    const double gigabytes = static_cast<double>(decodedLimitMB(raw)) * 0.0009765625;
+    return {decodedLimitMB(raw), 0};
+}
+
+double storedVRAMGB(Defaults& defaults) {
+    const auto stored = defaults.doubleValue(texts::lastKnownVRAMGBKey);
+    // A hand-edited "nan" or "inf" would poison every figure; treat it as no value.
+    return stored && std::isfinite(*stored) ? *stored : 0.0;
+}
+
+double readVRAMGB(KernelLimit& kernel, Defaults& defaults, const Logger& vramLog) {
+    const LimitReading reading = readLimitMB(kernel);
+    if (!reading.megabytes) {
+        vramLog.error(texts::readFailedLog, {errnoText(reading.error)});
+        return storedVRAMGB(defaults);
+    }
+    const double gigabytes = static_cast<double>(*reading.megabytes) * 0.0009765625;
     defaults.setDouble(texts::lastKnownVRAMGBKey, gigabytes);
     return gigabytes;
 }

@@ -1,5 +1,6 @@
 // Orvane: the menu-bar application, or with a command the command-line tool.
 
+#include <csignal>
 #include <cstdio>
 #include <optional>
 
@@ -13,6 +14,7 @@
 #include "app/shell/AppDelegate.h"
 #include "app/shell/ApplicationModel.h"
 #include "platform/AppPlatform.h"
+#include "shared/Logger.h"
 
 using namespace orvane;
 
@@ -29,7 +31,10 @@ int runApplication(int argc, char** argv) {
     describeApplication();
     // The application lives in the menu bar; closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
-    platform::prepareApplication();
+    if (const auto problem = platform::prepareApplication()) {
+        Logger(platform::systemLog(), "app").error("%{public}s", {*problem});
+        return 3;
+    }
 
     AppDelegate delegate(ShellServices{
         .defaults = platform::defaults(),
@@ -48,7 +53,7 @@ int runApplication(int argc, char** argv) {
 int runCommand(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     describeApplication();
-    platform::prepareApplication();
+    const std::optional<std::string> problem = platform::prepareApplication();
 
     std::optional<HelperManager> manager;
     std::optional<cli::CliContext> context;
@@ -59,11 +64,13 @@ int runCommand(int argc, char** argv) {
                             platform::mainQueue(), ports.log);
             context.emplace(cli::CliContext{
                 platform::kernelLimit(), platform::physicalMemory(), platform::defaults(), *manager,
-                ports.adminRunner, ports.log, [](const std::function<bool()>& done) {
+                ports.adminRunner, ports.log,
+                [](const std::function<bool()>& done) {
                     while (!done()) {
                         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
                     }
-                }});
+                },
+                problem});
         }
         return *context;
     };
@@ -75,6 +82,8 @@ int runCommand(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Under a file-size limit a write past it must fail with EFBIG and be reported, not end us.
+    std::signal(SIGXFSZ, SIG_IGN);
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);

@@ -21,8 +21,10 @@
 
 namespace orvane::platform {
 
-// Nothing to prepare: the system's services exist before we do.
-void prepareApplication() {}
+// Nothing to prepare: the system's services exist before we do, and keep their own storage.
+std::optional<std::string> prepareApplication() {
+    return std::nullopt;
+}
 
 MainQueue& mainQueue() {
     static QtMainQueue queue;
@@ -77,7 +79,9 @@ Bundle& bundle() {
 
 // The command line uses the same services: System Settings opens for approval, the system shows
 // its own password dialog, and the log goes to the unified log, never into the command's output.
-CommandLinePorts commandLinePorts(bool) { return {serviceManager(), adminRunner(), systemLog()}; }
+CommandLinePorts commandLinePorts(bool) {
+    return {serviceManager(), adminRunner(), systemLog()};
+}
 
 std::unique_ptr<StatusItem> makeStatusItem() {
     return std::make_unique<macos::AppKitStatusItem>();

@@ -35,6 +35,11 @@ public:
     virtual ~HelperTransport() = default;
 
     virtual std::shared_ptr<HelperConnection> connect() = 0;
+
+    // Whether the connections bound each of their own waits and report one that runs out as an
+    // error. When they do not (XPC waits for a silent daemon as long as it lives), the helper
+    // manager ends a request that takes longer than the deadline itself.
+    virtual bool boundsEveryWait() const { return false; }
 };
 
 } // namespace orvane

@@ -101,28 +101,12 @@ void formatPid(char* out, pid_t pid) {
     _exit(127);
 }
 
-constexpr off_t logLimitBytes = 1 << 20;
-
-UniqueFd openLog(const std::filesystem::path& logPath) {
-    if (logPath.empty()) {
-        return {};
-    }
-    UniqueFd log(::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
-    if (log && ::lseek(log.get(), 0, SEEK_END) > logLimitBytes) {
-        [[maybe_unused]] const int truncated = ::ftruncate(log.get(), 0);
-    }
-    return log;
-}
-
 } // namespace
 
 Launch launchActivated(const std::filesystem::path& helperPath, int listenerFd,
-                       const std::vector<std::string>& extraEnvironment,
-                       const std::filesystem::path& logPath) {
+                       const std::vector<std::string>& extraEnvironment, int logFd) {
     // Kept away from fd 3 like the pipe below; dup2 onto stderr clears close-on-exec.
-    UniqueFd logFile = openLog(logPath);
-    UniqueFd log(logFile ? ::fcntl(logFile.get(), F_DUPFD_CLOEXEC, 10) : -1);
-    logFile.reset();
+    UniqueFd log(logFd >= 0 ? ::fcntl(logFd, F_DUPFD_CLOEXEC, 10) : -1);
     // Prepare everything the children need before forking.
     std::vector<std::string> environment = daemonEnvironment(extraEnvironment);
     std::vector<char*> envp;

@@ -17,10 +17,9 @@ struct Launch {
 // child, so it outlives the process that started it, as a launchd daemon would. Returns once the
 // executable has been started, or with the errno that prevented it (ENOENT: no such executable).
 // extraEnvironment entries ("NAME=value") are added to, or replace, our own environment. With a
-// log path, the daemon's stderr (its log) goes to that file, as launchd sends a daemon's output to
-// its log rather than to whoever happened to start it; a log over 1 MB starts afresh.
+// log descriptor, the daemon's stderr (its log) goes there, as launchd sends a daemon's output to
+// its log rather than to whoever happened to start it; without one, to /dev/null.
 Launch launchActivated(const std::filesystem::path& helperPath, int listenerFd,
-                       const std::vector<std::string>& extraEnvironment = {},
-                       const std::filesystem::path& logPath = {});
+                       const std::vector<std::string>& extraEnvironment = {}, int logFd = -1);
 
 } // namespace orvane::sim

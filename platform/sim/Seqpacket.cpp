@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstring>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/un.h>
 
 namespace orvane::sim {
@@ -49,11 +50,21 @@ UniqueFd listenSeqpacket(const std::filesystem::path& path, int* error) {
     return fd;
 }
 
-UniqueFd connectSeqpacket(const std::filesystem::path& path, int* error) {
+UniqueFd connectSeqpacket(const std::filesystem::path& path, int* error, double timeoutSeconds) {
     sockaddr_un address{};
     UniqueFd fd = makeSocket(path, address, error);
     if (!fd) {
         return {};
+    }
+    if (timeoutSeconds > 0.0) {
+        const auto whole = static_cast<long>(timeoutSeconds);
+        const timeval timeout{
+            whole, static_cast<long>((timeoutSeconds - static_cast<double>(whole)) * 1e6)};
+        if (::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout) != 0 ||
+            ::setsockopt(fd.get(), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) != 0) {
+            *error = errno;
+            return {};
+        }
     }
     int result = 0;
     do {

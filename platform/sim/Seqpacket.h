@@ -14,8 +14,11 @@ namespace orvane::sim {
 // *error holds the errno.
 UniqueFd listenSeqpacket(const std::filesystem::path& path, int* error);
 
-// A blocking connection to path. On failure the fd is empty and *error holds the errno.
-UniqueFd connectSeqpacket(const std::filesystem::path& path, int* error);
+// A blocking connection to path. On failure the fd is empty and *error holds the errno. With a
+// timeout, connecting to a full backlog gives up after it (EAGAIN), and so does every later send
+// and receive on the socket.
+UniqueFd connectSeqpacket(const std::filesystem::path& path, int* error,
+                          double timeoutSeconds = 0.0);
 
 // The user id of the process at the other end, captured by the kernel when it connected.
 std::optional<uid_t> peerUid(int fd);

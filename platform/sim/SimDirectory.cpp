@@ -8,16 +8,22 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/sim/StandInFile.h"
+#include "platform/sim/UserFolders.h"
+
 namespace orvane::sim {
 
 namespace {
 
-std::filesystem::path stateHome() {
+std::optional<std::filesystem::path> stateHome() {
     if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg && *xdg == '/') {
         return xdg;
     }
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home && *home ? home : "/tmp") / ".local" / "state";
+    const auto home = homeDirectory();
+    if (!home) {
+        return std::nullopt;
+    }
+    return *home / ".local" / "state";
 }
 
 } // namespace
@@ -26,11 +32,15 @@ std::filesystem::path simDirectory() {
     if (const char* dir = std::getenv("ORVANE_SIM_DIR"); dir && *dir) {
         return dir;
     }
-    return stateHome() / "orvane-sim";
+    const auto state = stateHome();
+    return state ? *state / "orvane-sim" : std::filesystem::path();
 }
 
 int ensureSimDirectory() {
     const std::filesystem::path dir = simDirectory();
+    if (dir.empty()) {
+        return ENOENT;
+    }
     std::error_code ec;
     if (std::filesystem::is_directory(dir, ec)) {
         return 0;
@@ -48,10 +58,10 @@ int ensureSimDirectory() {
 }
 
 std::optional<std::string> readText(const std::filesystem::path& path, int* error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    StandInFile file = openStandInFile(path, O_RDONLY);
+    if (!file.fd) {
         if (error) {
-            *error = errno;
+            *error = file.error;
         }
         return std::nullopt;
     }
@@ -59,7 +69,7 @@ std::optional<std::string> readText(const std::filesystem::path& path, int* erro
     char buffer[256];
     // The stand-in files hold a number; anything longer than a page is not one of ours.
     while (text.size() < 4096) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        const ssize_t n = ::read(file.fd.get(), buffer, sizeof buffer);
         if (n < 0 && errno == EINTR) {
             continue;
         }
@@ -67,7 +77,6 @@ std::optional<std::string> readText(const std::filesystem::path& path, int* erro
             if (error) {
                 *error = errno;
             }
-            ::close(fd);
             return std::nullopt;
         }
         if (n == 0) {
@@ -75,7 +84,6 @@ std::optional<std::string> readText(const std::filesystem::path& path, int* erro
         }
         text.append(buffer, static_cast<std::size_t>(n));
     }
-    ::close(fd);
     return text;
 }
 

@@ -5,7 +5,8 @@
 #include <string>
 
 // The folder that stands in for the Mac's kernel variables and service registry on Linux:
-// $ORVANE_SIM_DIR, else $XDG_STATE_HOME/orvane-sim, else ~/.local/state/orvane-sim.
+// $ORVANE_SIM_DIR, else $XDG_STATE_HOME/orvane-sim, else ~/.local/state/orvane-sim; an empty path
+// when the user has no home folder.
 namespace orvane::sim {
 
 inline constexpr const char* limitFileName = "iogpu.wired_limit_mb";

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <sys/stat.h>
 
 #include "platform/sim/SimDirectory.h"
+#include "platform/sim/StandInFile.h"
 
 namespace orvane::sim {
 
@@ -54,9 +54,9 @@ int SimKernelLimit::read(RawValue& value) {
 
 int SimKernelLimit::write(std::int32_t megabytes) {
     const std::filesystem::path file = directory_ / limitFileName;
-    struct stat info {};
-    if (::stat(file.c_str(), &info) != 0) {
-        return noteIfAbsent(errno, file);
+    // An absent variable stays absent; only a file that holds the variable is replaced.
+    if (const int error = checkRegularFile(file); error != 0) {
+        return noteIfAbsent(error, file);
     }
     return replaceText(file, std::to_string(megabytes) + "\n");
 }

@@ -1,20 +1,31 @@
 // The command line run as scripts run it: the real executable on a temporary sim directory.
 
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <optional>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 
+#include "platform/sim/Seqpacket.h"
 #include "tests/support/DaemonHarness.h"
 
 namespace orvane::test {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 
 struct Outcome {
     int status = -1;
@@ -35,8 +46,18 @@ protected:
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
         environment.insert("ORVANE_HELPER_PATH", ORVANE_HELPER_PATH);
         environment.insert("ORVANE_HELPER_IDLE_TIMEOUT", "1");
+        environment.insert(extraEnvironment);
         process.setProcessEnvironment(environment);
-        process.start(ORVANE_APP_PATH, arguments);
+        if (!standardOutput.isEmpty()) {
+            process.setStandardOutputFile(standardOutput);
+        }
+        if (shellPrelude.isEmpty()) {
+            process.start(ORVANE_APP_PATH, arguments);
+        } else {
+            process.start("/bin/sh", QStringList{"-c", shellPrelude + "; exec \"$0\" \"$@\"",
+                                                 ORVANE_APP_PATH} +
+                                         arguments);
+        }
         process.write(input);
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(30000)) << arguments.join(' ').toStdString();
@@ -50,7 +71,18 @@ protected:
         dir.write("helper.approved", "");
     }
 
+    std::filesystem::path settingsFile() const {
+        return dir / "config/com.halvern.Orvane/Orvane.conf";
+    }
+    void storeSettings(const std::string& text) {
+        std::filesystem::create_directories(settingsFile().parent_path());
+        dir.write("config/com.halvern.Orvane/Orvane.conf", text);
+    }
+
     SimDir dir;
+    QProcessEnvironment extraEnvironment;
+    QString standardOutput; // a file for the command's stdout, instead of a pipe
+    QString shellPrelude;   // run the command from sh after this ("ulimit -f 0")
 };
 
 TEST_F(CliTest, StatusShowsThePopoversFiguresAndPresetsAlsoInJson) {
@@ -69,6 +101,7 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresAndPresetsAlsoInJson) {
                        "\n"
                        "Password-free changes: off\n");
     EXPECT_EQ(run.err, "");
+    EXPECT_FALSE(std::filesystem::exists(settingsFile())) << "reading is no change to store";
 
     dir.write("iogpu.wired_limit_mb", "0\n");
     dir.write("hw.memsize", "38654705664\n"); // 36 GB
@@ -117,16 +150,27 @@ TEST_F(CliTest, BadSizesAreRefusedWithTheirStatusAndChangeNothing) {
         int status;
         std::string message;
     };
+    // The size is named as it was typed, with the range this machine allows.
+    const std::string range = " is outside the allowed range: 8 to 14 GB, or default.\n";
     for (const Case& c :
-         {Case{"-5", 1, "-5 GB is outside the allowed range.\n"},
-          Case{"15", 1, "15 GB is outside the allowed range.\n"},
-          Case{"7.99", 1, "7 GB is outside the allowed range.\n"},
-          Case{"NaN", 2, "'NaN' is not a size."}, Case{"abc", 2, "'abc' is not a size."},
-          Case{"1e400", 2, "'1e400' is not a size."}, Case{"", 2, "'' is not a size."}}) {
+         {Case{"-5", 1, "-5 GB" + range}, Case{"15", 1, "15 GB" + range},
+          Case{"7.99", 1, "7.99 GB" + range}, Case{"0.0000001", 1, "0.0000001 GB" + range},
+          Case{"99999999999999999999", 1, "99999999999999999999 GB" + range},
+          Case{"4096MB", 1, "4096MB" + range}, Case{"NaN", 2, "'NaN' is not a size."},
+          Case{"abc", 2, "'abc' is not a size."}, Case{"1e400", 2, "'1e400' is not a size."},
+          Case{"", 2, "'' is not a size."}}) {
         const Outcome run = orvane({"set", c.size});
         EXPECT_EQ(run.status, c.status) << c.size.toStdString();
         EXPECT_THAT(run.err, HasSubstr(c.message)) << c.size.toStdString();
         EXPECT_EQ(dir.limit(), "10240\n");
+    }
+    // Options after a negative size are still options.
+    for (const QStringList& arguments :
+         {QStringList{"set", "-5", "--no-password"}, QStringList{"set", "-5", "-v"},
+          QStringList{"-v", "set", "--no-password", "-5"}}) {
+        const Outcome run = orvane(arguments);
+        EXPECT_EQ(run.status, 1) << arguments.join(' ').toStdString() << run.err;
+        EXPECT_THAT(run.err, HasSubstr("-5 GB" + range));
     }
     EXPECT_EQ(orvane({"set"}).status, 2);
     EXPECT_EQ(orvane({"set", "12", "13"}).status, 2);
@@ -196,6 +240,245 @@ TEST_F(CliTest, QtsOwnOptionsStartTheApplication) {
     EXPECT_EQ(process.state(), QProcess::Running);
     process.kill();
     process.waitForFinished();
+}
+
+TEST_F(CliTest, StatusSaysWhatItCouldNotReadAndStoresNothing) {
+    // Whatever is put in place of the variable, the figures come back at once, with the reason.
+    struct Case {
+        std::function<void()> plant;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {[&] { std::filesystem::remove(dir / "iogpu.wired_limit_mb"); },
+         "No such file or directory"},
+        {[&] { dir.write("iogpu.wired_limit_mb", "twelve\n"); }, "Input/output error"},
+        {[&] { std::filesystem::create_directory(dir / "iogpu.wired_limit_mb"); },
+         "Input/output error"},
+        {[&] { ::mkfifo((dir / "iogpu.wired_limit_mb").c_str(), 0600); }, "Input/output error"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(dir / "iogpu.wired_limit_mb");
+        c.plant();
+        const Outcome run = orvane({"status"});
+        EXPECT_EQ(run.status, 3) << c.reason;
+        EXPECT_THAT(run.out, HasSubstr("Allocated VRAM: System Managed\n")) << c.reason;
+        EXPECT_THAT(run.err, HasSubstr("The GPU memory limit could not be read: " + c.reason))
+            << c.reason;
+        const Outcome json = orvane({"status", "--json"});
+        EXPECT_EQ(json.status, 3);
+        EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(json.out))
+                      .object()["limitError"]
+                      .toString()
+                      .toStdString(),
+                  c.reason);
+    }
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+
+    // FIFOs in place of the other files of the sim directory hold nothing up either.
+    std::filesystem::remove_all(dir / "iogpu.wired_limit_mb");
+    dir.write("iogpu.wired_limit_mb", "12288\n");
+    for (const char* name : {"hw.memsize", "helper.status"}) {
+        std::filesystem::remove(dir / name);
+        ASSERT_EQ(::mkfifo((dir / name).c_str(), 0600), 0);
+    }
+    const Outcome run = orvane({"-v", "status"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_THAT(run.out, HasSubstr("Allocated VRAM: 12 GB"));
+    EXPECT_THAT(run.err, HasSubstr("hw.memsize: it is a FIFO, not a regular file"));
+}
+
+TEST_F(CliTest, FiguresNeverWrapAndOutputThatCannotBeWrittenIsAFailure) {
+    dir.write("iogpu.wired_limit_mb", "9223372036854775807\n");
+    const Outcome huge = orvane({"status", "--json"});
+    const QJsonObject status =
+        QJsonDocument::fromJson(QByteArray::fromStdString(huge.out)).object();
+    EXPECT_EQ(status["limitMB"].toInteger(), 9223372036854775807LL);
+    EXPECT_EQ(status["reservedGB"].toInteger(), 0);
+    EXPECT_EQ(status["allocatedGB"].toInteger(), 9007199254740992LL);
+
+    dir.write("iogpu.wired_limit_mb", "-24576\n");
+    const Outcome negative = orvane({"status"});
+    EXPECT_THAT(negative.out, HasSubstr("Reserved System RAM: 16 GB\nAllocated VRAM: 0 GB\n"));
+
+    standardOutput = "/dev/full";
+    const Outcome full = orvane({"status", "--json"});
+    EXPECT_EQ(full.status, 3);
+    EXPECT_THAT(full.err, HasSubstr("Could not write the output: No space left on device"));
+}
+
+TEST_F(CliTest, AChangeCountsOnlyWhenTheVariableItselfReadsBack) {
+    // A helper that says it wrote the limit while the variable cannot be read; the value kept for
+    // the popover happens to match, and must not pass for a confirmation.
+    allowHelper();
+    storeSettings("[General]\nlastKnownVRAMGB=12\n");
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { std::filesystem::remove(dir / "iogpu.wired_limit_mb"); },
+         "No such file or directory"},
+        {[&] { dir.write("iogpu.wired_limit_mb", "garbage\n"); }, "Input/output error"},
+        {[&] { std::filesystem::create_directory(dir / "iogpu.wired_limit_mb"); },
+         "Input/output error"},
+    };
+    for (const auto& [plant, reason] : cases) {
+        std::filesystem::remove_all(dir / "iogpu.wired_limit_mb");
+        plant();
+        DoubleServer helper(dir, [](const wire::Message& request) {
+            return request.operation == wire::Operation::protocolVersion ? 1 : 0;
+        });
+        const Outcome run = orvane({"set", "12"});
+        EXPECT_EQ(run.status, 3) << reason;
+        EXPECT_THAT(run.err, HasSubstr("The change was sent, but the new limit could not be read "
+                                       "back: " +
+                                       reason))
+            << reason;
+    }
+}
+
+TEST_F(CliTest, EveryWaitOnTheHelperEndsAtTheDeadlineAndSaysWhich) {
+    allowHelper();
+    extraEnvironment.insert("ORVANE_HELPER_DEADLINE", "1");
+    TempDir bin;
+    bin.write("stuck",
+              "#!/bin/sh\necho $$ > '" + (dir / "stuck.pid").string() + "'\nexec sleep 60\n");
+    std::filesystem::permissions(bin / "stuck", std::filesystem::perms::owner_all);
+    struct Case {
+        std::string wait;
+        std::function<std::function<void()>()> arrange; // gives what undoes it
+    };
+    const Case cases[] = {
+        {"The helper did not reply within 1 second.", // accepts nothing, like a stopped daemon
+         [&] {
+             int error = 0;
+             auto listener =
+                 std::make_shared<sim::UniqueFd>(sim::listenSeqpacket(dir.socketPath(), &error));
+             return [listener] {};
+         }},
+        {"Connecting to the helper took longer than 1 second", // its queue is full
+         [&] {
+             auto listener = std::make_shared<sim::UniqueFd>(
+                 ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0));
+             sockaddr_un address{};
+             address.sun_family = AF_UNIX;
+             std::strcpy(address.sun_path, dir.socketPath().c_str());
+             ::bind(listener->get(), reinterpret_cast<sockaddr*>(&address), sizeof address);
+             ::listen(listener->get(), 0);
+             int error = 0;
+             auto filler =
+                 std::make_shared<sim::UniqueFd>(sim::connectSeqpacket(dir.socketPath(), &error));
+             return [listener, filler] {};
+         }},
+        {"held the lock for starting the helper", // an Orvane stopped while starting it
+         [&] {
+             auto lock = std::make_shared<sim::UniqueFd>(
+                 ::open((dir / "helper.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+             ::flock(lock->get(), LOCK_EX);
+             return [lock] {};
+         }},
+        {"The helper was started but did not reply within 1 second.", // it never serves
+         [&] {
+             extraEnvironment.insert("ORVANE_HELPER_PATH",
+                                     QString::fromStdString((bin / "stuck").string()));
+             return [&] {
+                 extraEnvironment.remove("ORVANE_HELPER_PATH");
+                 ::kill(std::stoi(dir.read("stuck.pid")), SIGKILL);
+             };
+         }},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(dir.socketPath());
+        const auto undo = c.arrange();
+        const Outcome refused = orvane({"set", "12", "--no-password"});
+        EXPECT_EQ(refused.status, 3) << c.wait;
+        EXPECT_THAT(refused.err, HasSubstr(c.wait));
+        EXPECT_THAT(refused.err, Not(HasSubstr("orvane helper on")));
+        undo();
+    }
+    // Where the password may be asked for, the change takes that road instead.
+    const auto lock = cases[2].arrange();
+    const Outcome answered = orvane({"set", "12"}, "secret\n");
+    EXPECT_EQ(answered.status, 0) << answered.err;
+    EXPECT_EQ(dir.limit(), "12288\n");
+}
+
+TEST_F(CliTest, NoPasswordSaysWhyThePasswordFreeRoadWasClosed) {
+    const Outcome off = orvane({"set", "12", "--no-password"});
+    EXPECT_THAT(off.err, HasSubstr("Turn them on with 'orvane helper on'."));
+    dir.write("helper.status", "2\n");
+    const Outcome waiting = orvane({"set", "12", "--no-password"});
+    EXPECT_THAT(waiting.err, HasSubstr("Allow Orvane in System Settings \u2192 Login Items."));
+    EXPECT_THAT(waiting.err, Not(HasSubstr("orvane helper on")));
+
+    allowHelper();
+    struct Case {
+        std::string reason;
+        std::function<void()> arrange;
+    };
+    std::optional<DoubleServer> speaksTwo;
+    const Case cases[] = {
+        {"Could not start the helper /nowhere/OrvaneHelper: No such file or directory.",
+         [&] { extraEnvironment.insert("ORVANE_HELPER_PATH", "/nowhere/OrvaneHelper"); }},
+        {"The helper could not set the limit: No such file or directory.",
+         [&] {
+             extraEnvironment.remove("ORVANE_HELPER_PATH");
+             std::filesystem::remove(dir / "iogpu.wired_limit_mb");
+         }},
+        {"The helper speaks protocol 2, and Orvane speaks protocol 1.",
+         [&] { speaksTwo.emplace(dir, [](const wire::Message&) { return 2; }); }},
+    };
+    for (const Case& c : cases) {
+        c.arrange();
+        const Outcome run = orvane({"set", "12", "--no-password"});
+        EXPECT_EQ(run.status, 3) << c.reason;
+        EXPECT_THAT(run.err, HasSubstr("The password-free change did not go through: " + c.reason +
+                                       " --no-password forbids asking for the password."));
+    }
+}
+
+TEST_F(CliTest, AFileSizeLimitIsReportedInsteadOfEndingTheCommand) {
+    shellPrelude = "ulimit -f 0";
+    dir.write("iogpu.wired_limit_mb", "10240\n");
+    const Outcome password = orvane({"set", "12"}, "secret\n");
+    EXPECT_EQ(password.status, 3);
+    EXPECT_THAT(password.err, HasSubstr("sysctl: iogpu.wired_limit_mb: File too large"));
+
+    allowHelper(); // the daemon started from here inherits the limit
+    const Outcome helper = orvane({"set", "12", "--no-password"});
+    EXPECT_EQ(helper.status, 3);
+    EXPECT_THAT(helper.err, HasSubstr("The helper could not set the limit: File too large."));
+    EXPECT_EQ(dir.limit(), "10240\n");
+}
+
+TEST_F(CliTest, StorageThatIsNotTheUsersOwnIsRefused) {
+    storeSettings("");
+    std::filesystem::remove(settingsFile());
+    ASSERT_EQ(::mkfifo(settingsFile().c_str(), 0600), 0);
+    const Outcome fifo = orvane({"status"});
+    EXPECT_EQ(fifo.status, 3);
+    EXPECT_THAT(fifo.err, HasSubstr("Orvane does not use the settings file " +
+                                    settingsFile().string() + ": it is a FIFO"));
+    std::filesystem::remove(settingsFile());
+
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give a folder to another user";
+    }
+    std::filesystem::create_directory(dir / "foreign");
+    ASSERT_EQ(::chown((dir / "foreign").c_str(), 65534, 65534), 0);
+    const std::string belongs = "it belongs to another user (uid 65534)";
+    extraEnvironment.insert("ORVANE_SIM_DIR", QString::fromStdString((dir / "foreign").string()));
+    for (const QStringList& arguments : {QStringList{"status"}, QStringList{"set", "12"},
+                                         QStringList{}}) { // the last one: the application
+        const Outcome run = orvane(arguments);
+        EXPECT_EQ(run.status, 3) << arguments.join(' ').toStdString();
+        EXPECT_THAT(run.err, HasSubstr("Orvane does not use " + (dir / "foreign").string() + ": " +
+                                       belongs));
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "foreign/iogpu.wired_limit_mb"));
+
+    extraEnvironment.remove("ORVANE_SIM_DIR");
+    ASSERT_EQ(::chown(settingsFile().parent_path().c_str(), 65534, 65534), 0);
+    const Outcome settings = orvane({"helper", "on"});
+    EXPECT_EQ(settings.status, 3);
+    EXPECT_THAT(settings.err, HasSubstr(belongs));
+    EXPECT_EQ(dir.read("helper.status"), "");
 }
 
 } // namespace

@@ -67,7 +67,7 @@ TEST_F(HelperDaemonTest, DropsOnlyTheConnectionThatSentABadPacketAndKeepsNoDescr
     for (std::size_t at = 0; (at = log.find("malformed request", at)) != std::string::npos; ++at) {
         ++drops;
     }
-    EXPECT_EQ(drops, badPackets.size() - 1); // an empty packet reads as a close
+    EXPECT_EQ(drops, badPackets.size()); // the empty one too, though it reads like a close
 }
 
 TEST_F(HelperDaemonTest, RefusesAClientOfAnotherUserWithoutAReply) {
@@ -131,6 +131,29 @@ TEST_F(HelperDaemonTest, ASimDirectoryGoneOrReplacedGivesItsErrnoAndTheValueSurv
         EXPECT_EQ(dir.limit(), "10240\n") << replacement;
     }
     EXPECT_THAT(dir.logText(), HasSubstr("Setting wired limit failed: Not a directory"));
+}
+
+TEST_F(HelperDaemonTest, AMemoryFileItCannotUseHoldsNothingUpAndIsLoggedOnce) {
+    // A FIFO once stopped the daemon in its open for good; then a malformed file is said once.
+    std::filesystem::remove(dir / "hw.memsize");
+    ASSERT_EQ(::mkfifo((dir / "hw.memsize").c_str(), 0600), 0);
+    start();
+    RawClient client(dir.socketPath());
+    for (const char* replacement : {"FIFO", "17179869184 \n", "+17179869184\n", "0\n"}) {
+        if (std::string(replacement) != "FIFO") {
+            std::filesystem::remove(dir / "hw.memsize");
+            dir.write("hw.memsize", replacement);
+        }
+        EXPECT_EQ(client.setWiredLimit(0), 0) << replacement;
+        EXPECT_EQ(client.setWiredLimit(0), 0) << replacement;
+    }
+    const std::string log = dir.logText();
+    EXPECT_THAT(log, HasSubstr("hw.memsize: it is a FIFO, not a regular file"));
+    std::size_t ignored = 0;
+    for (std::size_t at = 0; (at = log.find("Ignored", at)) != std::string::npos; ++at) {
+        ++ignored;
+    }
+    EXPECT_EQ(ignored, 2u) << log; // the FIFO, then any content that is not a positive number
 }
 
 TEST_F(HelperDaemonTest, KeepsNoneOfItsStartersDescriptors) {

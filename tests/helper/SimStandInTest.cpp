@@ -1,10 +1,15 @@
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/sim/SimDirectory.h"
 #include "platform/sim/SimKernelLimit.h"
 #include "platform/sim/SimPhysicalMemory.h"
+#include "platform/sim/UserFolders.h"
 #include "tests/support/TempDir.h"
 
 namespace orvane::sim {
@@ -59,6 +64,28 @@ TEST(SimKernelLimit, AnAbsentOrDamagedFileFailsLikeTheKernel) {
     }
 }
 
+TEST(SimKernelLimit, OnlyARegularFileIsReadOrReplacedAndNothingElseHoldsItUp) {
+    test::TempDir dir;
+    test::TempDir elsewhere;
+    elsewhere.write("target", "8192\n");
+    SimKernelLimit kernel(dir.path());
+    KernelLimit::RawValue raw;
+    const std::function<void()> plants[] = {
+        [&] { ::mkfifo((dir / limitFileName).c_str(), 0600); },
+        [&] { std::filesystem::create_symlink(elsewhere / "target", dir / limitFileName); },
+        [&] { std::filesystem::create_directory(dir / limitFileName); },
+    };
+    for (const auto& plant : plants) {
+        std::filesystem::remove_all(dir / limitFileName);
+        plant();
+        EXPECT_EQ(kernel.read(raw), EIO);
+        EXPECT_EQ(kernel.write(12288), EIO);
+        EXPECT_NE(std::filesystem::symlink_status(dir / limitFileName).type(),
+                  std::filesystem::file_type::regular);
+    }
+    EXPECT_EQ(elsewhere.read("target"), "8192\n");
+}
+
 TEST(SimKernelLimit, WritesReplaceTheWholeFileAndLeaveNoTemporaryBehind) {
     test::TempDir dir;
     dir.write(limitFileName, "123456789\n");
@@ -101,6 +128,18 @@ TEST(SimDirectory, IsCreatedOnFirstUseButNeverRefilledAndElseFollowsTheXdgStateH
     ::setenv("XDG_STATE_HOME", "/somewhere/state", 1);
     EXPECT_EQ(simDirectory(), "/somewhere/state/orvane-sim");
     ::unsetenv("XDG_STATE_HOME");
+
+    // Without HOME the password database names the home folder; never a shared one like /tmp.
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::unsetenv("HOME");
+    if (const passwd* entry = ::getpwuid(::geteuid())) {
+        EXPECT_EQ(homeDirectory(), std::filesystem::path(entry->pw_dir));
+        EXPECT_EQ(simDirectory(), std::filesystem::path(entry->pw_dir) / ".local/state/orvane-sim");
+    } else {
+        EXPECT_EQ(homeDirectory(), std::nullopt);
+        EXPECT_EQ(simDirectory(), std::filesystem::path());
+    }
+    ::setenv("HOME", home.c_str(), 1);
 }
 
 } // namespace

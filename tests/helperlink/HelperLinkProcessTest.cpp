@@ -18,6 +18,7 @@
 
 #include "app/helperlink/HelperManager.h"
 #include "platform/sim/Seqpacket.h"
+#include "platform/sim/helperlink/HelperExchange.h"
 #include "platform/sim/helperlink/SimHelperTransport.h"
 #include "platform/sim/helperlink/SimServiceManager.h"
 #include "tests/support/DaemonHarness.h"
@@ -65,48 +66,6 @@ struct App {
     FakeLog log;
     HelperManager manager{service, transport, queue, log};
     std::optional<SetResult> result;
-};
-
-// A stand-in daemon for one connection, answering each request as the test says; no answer
-// ends the connection unanswered.
-class DoubleServer {
-public:
-    using Answer = std::function<std::optional<std::int64_t>(const wire::Message&)>;
-
-    DoubleServer(const SimDir& dir, Answer answer) {
-        std::filesystem::remove(dir.socketPath());
-        int error = 0;
-        listener_ = sim::listenSeqpacket(dir.socketPath(), &error);
-        thread_ = std::thread([this, answer] {
-            const sim::UniqueFd client(::accept4(listener_.get(), nullptr, nullptr, 0));
-            wire::Packet packet{};
-            while (::recv(client.get(), packet.data(), packet.size(), 0) == wire::packetSize) {
-                received_.push_back(*wire::decode(packet).message);
-                const auto value = answer(received_.back());
-                if (!value) {
-                    break;
-                }
-                packet = wire::encode({received_.back().operation, *value});
-                ::send(client.get(), packet.data(), packet.size(), MSG_NOSIGNAL);
-            }
-        });
-    }
-    ~DoubleServer() {
-        ::shutdown(listener_.get(), SHUT_RDWR);
-        if (thread_.joinable()) {
-            thread_.join();
-        }
-    }
-    // What it received, once its connection has ended.
-    std::vector<wire::Message> received() {
-        thread_.join();
-        return received_;
-    }
-
-private:
-    sim::UniqueFd listener_;
-    std::vector<wire::Message> received_;
-    std::thread thread_;
 };
 
 class HelperLinkProcessTest : public ::testing::Test {
@@ -187,13 +146,19 @@ TEST_F(HelperLinkProcessTest, ADaemonKilledAfterWritingButBeforeReplyingIsNoSucc
 }
 
 TEST_F(HelperLinkProcessTest, LeftoversOfEarlierRunsDoNotStopTheNextStart) {
+    TempDir elsewhere;
+    elsewhere.write("big", std::string((1 << 20) + 1, '.'));
     const std::function<void()> leftovers[] = {
         [&] {
             int error = 0;
             sim::listenSeqpacket(dir.socketPath(), &error); // closed at once; the file stays
         },
-        [&] { dir.write("com.halvern.Orvane.helper.sock", "stale"); },
         [&] { dir.write("helper.lock", ""); },
+        // A log over 1 MB starts afresh, but through a link it would empty someone else's file.
+        [&] {
+            std::filesystem::remove(dir / "helper.log");
+            std::filesystem::create_symlink(elsewhere / "big", dir / "helper.log");
+        },
     };
     for (const auto& leave : leftovers) {
         leave();
@@ -201,15 +166,18 @@ TEST_F(HelperLinkProcessTest, LeftoversOfEarlierRunsDoNotStopTheNextStart) {
         EXPECT_EQ(app.setLimit(12288), SetResult::success);
         EXPECT_THAT(daemonsServing(dir), SizeIs(1));
         stopDaemons();
+        std::filesystem::remove(dir.socketPath());
     }
-    // What cannot be cleared away is reported, not waited on.
-    std::filesystem::remove(dir.socketPath());
-    std::filesystem::create_directory(dir.socketPath());
+    EXPECT_EQ(std::filesystem::file_size(elsewhere / "big"), (1u << 20) + 1);
+    // What is not a socket is not ours to clear away: it is reported and left in place.
+    dir.write("com.halvern.Orvane.helper.sock", "someone's file");
     App app(dir);
     EXPECT_EQ(app.setLimit(12288), SetResult::unavailable);
     EXPECT_THAT(app.log.entries(),
-                ElementsAre(::testing::Field(&LogEntry::message,
-                                             StartsWith("Helper connection failed: Could not"))));
+                ElementsAre(::testing::Field(
+                    &LogEntry::message,
+                    ::testing::HasSubstr("helper.sock is not a socket, so it was left in place"))));
+    EXPECT_EQ(dir.read("com.halvern.Orvane.helper.sock"), "someone's file");
 }
 
 TEST_F(HelperLinkProcessTest, ADaemonMissingOrUnableToRunLeavesTheRequestUnavailable) {
@@ -318,6 +286,53 @@ TEST_F(HelperLinkProcessTest, AnotherProtocolOrAFailedWriteIsUnavailableWithItsL
     EXPECT_THAT(
         app.log.entries(),
         ElementsAre(error("helper", "Helper failed to set the limit: Operation not permitted")));
+}
+
+// The exchange alone, with the connection's making in the test's hands.
+struct SocketSlotDouble final : sim::HelperExchange::SocketSlot {
+    bool publish(int) override { return true; }
+    void withdraw() override {}
+    bool cancelled() override { return false; }
+};
+
+TEST(HelperExchange, ADaemonThatEndsAsItIsReachedIsTriedOnceMore) {
+    // Refused right after a start, or closed before any reply: the daemon was on its way out.
+    for (const bool refused : {true, false}) {
+        int connects = 0;
+        int pair[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
+        sim::UniqueFd daemonEnd(pair[1]);
+        std::thread daemon([&] {
+            wire::Packet packet{};
+            if (::recv(daemonEnd.get(), packet.data(), packet.size(), 0) == wire::packetSize) {
+                packet = wire::encode({Operation::protocolVersion, 1});
+                ::send(daemonEnd.get(), packet.data(), packet.size(), MSG_NOSIGNAL);
+            }
+        });
+        SocketSlotDouble slot;
+        sim::HelperExchange exchange({}, slot, [&](const sim::HelperSite&, const auto&) {
+            sim::HelperSocket socket;
+            if (++connects == 1) {
+                if (refused) {
+                    socket.problem = "Could not connect to the helper: Connection refused.";
+                    socket.refused = true;
+                } else {
+                    int ended[2];
+                    ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ended);
+                    ::close(ended[1]);
+                    socket.fd.reset(ended[0]);
+                }
+            } else {
+                socket.fd.reset(pair[0]);
+            }
+            return socket;
+        });
+        const auto outcome = exchange.exchange({Operation::protocolVersion, 0});
+        EXPECT_EQ(outcome.value, 1) << outcome.problem;
+        EXPECT_EQ(connects, 2);
+        exchange.close();
+        daemon.join();
+    }
 }
 
 TEST_F(HelperLinkProcessTest, InvalidatingAWaitingConnectionUnblocksAndSilencesIt) {

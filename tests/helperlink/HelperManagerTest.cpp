@@ -178,5 +178,44 @@ TEST_F(HelperManagerTest, CompletesOnTheMainQueueNeverBeforeReturningOncePerConn
     EXPECT_NE(transport.connections.at(0), transport.connections.at(1));
 }
 
+TEST_F(HelperManagerTest, ASilentDaemonEndsAtTheDeadlineAndTheReasonNamesTheWait) {
+    std::vector<std::string> reasons;
+    const auto start = [&] {
+        manager.setLimitWithReason(8192, [&](SetResult result, const std::string& reason) {
+            results.push_back(result);
+            reasons.push_back(reason);
+            journal.push_back("completion");
+        });
+    };
+    start(); // nothing answers at all
+    queue.advance(4.9);
+    EXPECT_THAT(results, IsEmpty());
+    queue.advance(0.2);
+    transport.script = {1, {}}; // the version comes, the limit's answer never
+    start();
+    queue.advance(5.0);
+    EXPECT_THAT(results, ElementsAre(SetResult::unavailable, SetResult::unavailable));
+    EXPECT_THAT(reasons,
+                ElementsAre("The helper did not reply to the version query within 5 seconds.",
+                            "The helper did not reply to the new limit within 5 seconds."));
+    EXPECT_THAT(log.entries(),
+                ElementsAre(error("helper", "Helper did not reply to the version query within 5 "
+                                            "seconds"),
+                            error("helper", "Helper did not reply to the new limit within 5 "
+                                            "seconds")));
+    EXPECT_EQ(journal.at(journal.size() - 2), "invalidate");
+
+    // An answer in time, or a transport that ends its own waits, leaves no deadline behind.
+    transport.script = {1, 0};
+    start();
+    queue.drain();
+    transport.boundsWaits = true;
+    transport.script = silent;
+    start();
+    EXPECT_EQ(queue.pendingTimers(), 0u);
+    queue.advance(60.0);
+    EXPECT_EQ(results.size(), 3u);
+}
+
 } // namespace
 } // namespace orvane::test

@@ -45,14 +45,19 @@ TEST(MemoryModel, AFailedReadIsLoggedAndFallsBackToTheStoredValueOrZero) {
 }
 
 TEST(MemoryModel, FiguresAndBarFollowTheLimitOnA16GBMachine) {
-    using Row = std::tuple<int, const char*, const char*, double>;
+    using Row = std::tuple<std::int64_t, const char*, const char*, double>;
     for (const auto& [megabytes, reserved, allocated, reservedWidth] : std::initializer_list<Row>{
              {14336, "Reserved System RAM: 2 GB", "Allocated VRAM: 14 GB", 32.5},
              {10000, "Reserved System RAM: 7 GB", "Allocated VRAM: 9 GB", 113.75},
              {10240, "Reserved System RAM: 6 GB", "Allocated VRAM: 10 GB", 97.5},
-             {0, "Reserved System RAM: System Managed", "Allocated VRAM: System Managed", 260.0}}) {
+             {0, "Reserved System RAM: System Managed", "Allocated VRAM: System Managed", 260.0},
+             // No figure is ever below zero, whatever the variable holds.
+             {-24576, "Reserved System RAM: 16 GB", "Allocated VRAM: 0 GB", 260.0},
+             {INT64_MAX, "Reserved System RAM: 0 GB", "Allocated VRAM: 9007199254740992 GB",
+              0.0}}) {
         ModelHarness h;
         h.kernel.value = megabytes;
+        h.kernel.answerLength = 8;
         auto& model = h.open();
         EXPECT_EQ(model.totalFigureText(), "Total System RAM: 16 GB");
         EXPECT_EQ(model.reservedFigureText(), reserved);

@@ -1,9 +1,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include "app/limit/PasswordScript.h"
 #include "platform/sim/SimDirectory.h"
+#include "platform/sim/limit/ConfigHome.h"
 #include "platform/sim/limit/QtDefaults.h"
 #include "platform/sim/limit/SimAdminRunner.h"
 #include "platform/sim/limit/XdgLoginItem.h"
@@ -29,6 +32,32 @@ TEST(QtDefaults, TextLeftByAnEarlierRunReadsAsTheAskedTypeOrNotAtAll) {
     EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), 14.5);
     EXPECT_NE(dir.read("com.halvern.Orvane/Orvane.conf").find("lastKnownVRAMGB=14.5\n"),
               std::string::npos);
+}
+
+TEST(QtDefaults, ASettingsFileThatIsNotARegularFileOfOursIsNeverOpened) {
+    test::TempDir dir;
+    test::TempDir elsewhere;
+    elsewhere.write("target", "[General]\nlastKnownVRAMGB=3\n");
+    std::filesystem::create_directory(dir / "com.halvern.Orvane");
+    const std::filesystem::path file = dir / "com.halvern.Orvane/Orvane.conf";
+    std::filesystem::create_symlink(elsewhere / "target", file);
+    EXPECT_EQ(QtDefaults::locationProblem(file),
+              "Orvane does not use the settings file " + file.string() +
+                  ": it is a symbolic link, not a regular file.");
+    QtDefaults defaults(file);
+    EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), std::nullopt);
+    defaults.setDouble("lastKnownVRAMGB", 14.5); // kept for this run only
+    EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), 14.5);
+    EXPECT_EQ(elsewhere.read("target"), "[General]\nlastKnownVRAMGB=3\n");
+
+    // Without HOME the password database names the home folder; never a shared one like /tmp.
+    const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::unsetenv("HOME");
+    ::unsetenv("XDG_CONFIG_HOME");
+    const passwd* entry = ::getpwuid(::geteuid());
+    EXPECT_EQ(configHome(),
+              entry ? std::filesystem::path(entry->pw_dir) / ".config" : std::filesystem::path());
+    ::setenv("HOME", home.c_str(), 1);
 }
 
 // Asking, cancelling, writing and a missing variable are run through the command line's tests.

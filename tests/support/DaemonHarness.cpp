@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <fstream>
 #include <poll.h>
 #include <sys/prctl.h>
@@ -46,11 +47,14 @@ pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds,
     if (!listener) {
         return -1;
     }
+    // Opened as is: a test may put a FIFO here on purpose, to hold the daemon in a log write.
+    const sim::UniqueFd log(
+        ::open(dir.logPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
     const sim::Launch launch =
         sim::launchActivated(executable, listener.get(),
                              {"ORVANE_SIM_DIR=" + dir.path().string(),
                               "ORVANE_HELPER_IDLE_TIMEOUT=" + std::to_string(idleTimeoutSeconds)},
-                             dir.logPath());
+                             log.get());
     return launch.pid;
 }
 
@@ -197,6 +201,37 @@ std::optional<std::int64_t> RawClient::setWiredLimit(std::int64_t megabytes) {
     return send(wire::encode({wire::Operation::setWiredLimit, megabytes}))
                ? reply(wire::Operation::setWiredLimit)
                : std::nullopt;
+}
+
+DoubleServer::DoubleServer(const SimDir& dir, Answer answer) {
+    std::filesystem::remove(dir.socketPath());
+    int error = 0;
+    listener_ = sim::listenSeqpacket(dir.socketPath(), &error);
+    thread_ = std::thread([this, answer] {
+        const sim::UniqueFd client(::accept4(listener_.get(), nullptr, nullptr, 0));
+        wire::Packet packet{};
+        while (::recv(client.get(), packet.data(), packet.size(), 0) == wire::packetSize) {
+            received_.push_back(*wire::decode(packet).message);
+            const auto value = answer(received_.back());
+            if (!value) {
+                break;
+            }
+            packet = wire::encode({received_.back().operation, *value});
+            ::send(client.get(), packet.data(), packet.size(), MSG_NOSIGNAL);
+        }
+    });
+}
+
+DoubleServer::~DoubleServer() {
+    ::shutdown(listener_.get(), SHUT_RDWR);
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+std::vector<wire::Message> DoubleServer::received() {
+    thread_.join();
+    return received_;
 }
 
 } // namespace orvane::test

@@ -9,6 +9,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/types.h>
+#include <thread>
 #include <vector>
 
 #include "platform/sim/UniqueFd.h"
@@ -94,6 +95,26 @@ public:
 
 private:
     sim::UniqueFd fd_;
+};
+
+// A stand-in daemon for one connection on the sim directory's socket, answering each request as
+// the test says; no answer ends the connection unanswered.
+class DoubleServer {
+public:
+    using Answer = std::function<std::optional<std::int64_t>(const wire::Message&)>;
+
+    DoubleServer(const SimDir& dir, Answer answer);
+    ~DoubleServer();
+    DoubleServer(const DoubleServer&) = delete;
+    DoubleServer& operator=(const DoubleServer&) = delete;
+
+    // What it received, once its connection has ended.
+    std::vector<wire::Message> received();
+
+private:
+    sim::UniqueFd listener_;
+    std::vector<wire::Message> received_;
+    std::thread thread_;
 };
 
 } // namespace orvane::test

@@ -83,7 +83,7 @@ private:
 struct Script {
     std::optional<std::int64_t> version = helperProtocolVersion;
     std::optional<std::int32_t> status = 0;
-    std::optional<std::string> error = std::nullopt; // comes instead of the version reply
+    std::string error = {}; // when set, comes instead of the version reply
     bool proxyConforms = true;
 };
 
@@ -105,8 +105,8 @@ public:
         void protocolVersion(VersionReply reply) override {
             transport.note("version");
             versionReply = std::move(reply);
-            if (script.error) {
-                onError(*script.error);
+            if (!script.error.empty()) {
+                onError(script.error);
             } else if (script.version) {
                 versionReply(*script.version);
             }
@@ -128,6 +128,7 @@ public:
 
     Script script;
     bool refuse = false;          // no connection at all
+    bool boundsWaits = false;     // the connections end their own silent waits
     FakeKernel* kernel = nullptr; // written by a successful set-limit
     Journal* journal = nullptr;
     std::vector<std::int64_t> sent;
@@ -141,6 +142,7 @@ public:
             connection->statusReply = {};
         }
     }
+    bool boundsEveryWait() const override { return boundsWaits; }
     std::shared_ptr<HelperConnection> connect() override {
         if (refuse) {
             return nullptr;

@@ -4,6 +4,7 @@
 #include <array>
 #include <cerrno>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -19,6 +20,15 @@ namespace {
 constexpr int packetsPerTurn = 16;
 // How long to stop accepting when the process runs out of descriptors.
 constexpr double acceptPauseSeconds = 0.1;
+// How often that shortage is logged while it lasts.
+constexpr auto acceptFailureLogPeriod = std::chrono::minutes(1);
+
+// Whether the client has closed its end (or shut down its writing), as opposed to having sent an
+// empty packet: both read as 0 bytes.
+bool peerHasClosed(int fd) {
+    pollfd ready{fd, POLLRDHUP, 0};
+    return ::poll(&ready, 1, 0) == 1 && (ready.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
 
 } // namespace
 
@@ -57,7 +67,13 @@ void HelperServer::acceptPending() {
                 continue;
             }
             if (error == EMFILE || error == ENFILE || error == ENOBUFS || error == ENOMEM) {
-                log_.error("Accepting a connection failed: %{public}s", {errnoText(error)});
+                // Said the first time, then at most once a minute, however often it comes back.
+                const auto now = EventLoop::Clock::now();
+                if (!acceptFailureLogged_ ||
+                    now - *acceptFailureLogged_ >= acceptFailureLogPeriod) {
+                    acceptFailureLogged_ = now;
+                    log_.error("Accepting a connection failed: %{public}s", {errnoText(error)});
+                }
                 pauseAccepting();
             }
             return;
@@ -105,7 +121,9 @@ void HelperServer::serve(int fd) {
             }
             return;
         }
-        if (received == 0) { // the client has closed its end
+        // Nothing read is either the end of the connection or an empty packet, which is as
+        // malformed as any packet of the wrong size and is dropped the same way, with its line.
+        if (received == 0 && peerHasClosed(fd)) {
             drop(fd);
             return;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <unordered_map>
 
 #include "helper/IdleExit.h"
@@ -37,6 +38,7 @@ private:
     Logger log_;
     std::unordered_map<int, UniqueFd> connections_;
     bool acceptPaused_ = false;
+    std::optional<EventLoop::Clock::time_point> acceptFailureLogged_; // when last said
 };
 
 } // namespace orvane::sim

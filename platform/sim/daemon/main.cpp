@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 
 #include "helper/HelperService.h"
 #include "helper/IdleExit.h"
@@ -15,6 +16,7 @@
 #include "platform/sim/SimDirectory.h"
 #include "platform/sim/SimKernelLimit.h"
 #include "platform/sim/SimPhysicalMemory.h"
+#include "platform/sim/StandInFile.h"
 #include "platform/sim/StderrLog.h"
 #include "platform/sim/daemon/EventLoop.h"
 #include "platform/sim/daemon/HelperServer.h"
@@ -51,7 +53,9 @@ sim::UniqueFd listenOnPath(const std::string& path, const Logger& log) {
         log.error("Another helper already serves %{public}s", {path});
         return {};
     }
-    if (error == ECONNREFUSED) {
+    // Only a socket is ours to replace; a file of another kind by that name stays.
+    struct stat info {};
+    if (error == ECONNREFUSED && ::lstat(path.c_str(), &info) == 0 && S_ISSOCK(info.st_mode)) {
         ::unlink(path.c_str());
     }
     sim::UniqueFd listener = sim::listenSeqpacket(path, &error);
@@ -84,6 +88,7 @@ int main(int argc, char** argv) {
 
     sim::StderrLog systemLog;
     const Logger helperLog(systemLog, "helper");
+    sim::setStandInLog(helperLog);
 
     sim::ActivatedListener activated = sim::takeActivatedListener();
     sim::UniqueFd listener;
@@ -102,6 +107,11 @@ int main(int argc, char** argv) {
     }
 
     const auto directory = sim::simDirectory();
+    // Without one, the stand-in's files would be looked for wherever we happen to run.
+    if (directory.empty()) {
+        helperLog.error("No sim directory: set ORVANE_SIM_DIR, or HOME");
+        return 1;
+    }
     sim::SimKernelLimit kernel(directory);
     sim::SimPhysicalMemory memory(directory);
     HelperService service(kernel, memory, helperLog);

@@ -44,7 +44,13 @@ Trip readReply(std::span<const std::uint8_t> bytes, const wire::Message& request
     return {value, false, {}};
 }
 
-Trip roundTrip(int fd, const wire::Message& request) {
+// The socket's send and receive time out after the deadline (EAGAIN): the daemon is stopped,
+// busy elsewhere for good, or something that is not our daemon accepted and says nothing.
+Trip timedOut(const std::string& wait, double deadlineSeconds) {
+    return {std::nullopt, false, wait + " within " + deadlineText(deadlineSeconds) + "."};
+}
+
+Trip roundTrip(int fd, const wire::Message& request, double deadlineSeconds, bool justStarted) {
     const wire::Packet packet = wire::encode(request);
     ssize_t sent = 0;
     do {
@@ -53,6 +59,9 @@ Trip roundTrip(int fd, const wire::Message& request) {
     const int sendError = sent < 0 ? errno : 0;
     if (sendError == EPIPE || sendError == ECONNRESET) {
         return {std::nullopt, true, endedEarly};
+    }
+    if (sendError == EAGAIN) {
+        return timedOut("The helper did not take the request", deadlineSeconds);
     }
     if (sent != static_cast<ssize_t>(packet.size())) {
         return failedTrip("Could not send the request to the helper",
@@ -67,6 +76,11 @@ Trip roundTrip(int fd, const wire::Message& request) {
     const int receiveError = received < 0 ? errno : 0;
     if (received == 0 || receiveError == ECONNRESET) {
         return {std::nullopt, true, endedEarly};
+    }
+    if (receiveError == EAGAIN) {
+        return timedOut(justStarted ? "The helper was started but did not reply"
+                                    : "The helper did not reply",
+                        deadlineSeconds);
     }
     if (received < 0) {
         return failedTrip("Could not receive the helper's reply", receiveError);
@@ -85,29 +99,40 @@ HelperExchange::Outcome HelperExchange::exchange(const wire::Message& request) {
         if (slot_.cancelled()) {
             return fail(invalidated);
         }
+        bool justStarted = false;
         if (!fd_) {
-            HelperSocket socket = connectToHelper(site_);
+            HelperSocket socket = connect_(site_, [this] { return slot_.cancelled(); });
+            // Refused right after a start: the daemon we found or started ended as we came.
+            if (!socket.fd && socket.refused && mayRetry()) {
+                retried_ = true;
+                continue;
+            }
             if (!socket.fd) {
                 return fail(std::move(socket.problem));
             }
             fd_ = std::move(socket.fd);
+            justStarted = socket.started;
             if (!slot_.publish(fd_.get())) {
                 return fail(invalidated);
             }
         }
         limitSent_ = limitSent_ || request.operation == wire::Operation::setWiredLimit;
-        const Trip trip = roundTrip(fd_.get(), request);
+        const Trip trip = roundTrip(fd_.get(), request, site_.deadlineSeconds, justStarted);
         if (trip.value) {
             answered_ = true;
             return {trip.value, {}};
         }
-        if (trip.ended && !answered_ && !limitSent_ && !retried_) {
+        if (trip.ended && mayRetry()) {
             retried_ = true;
             close();
             continue;
         }
         return fail(trip.problem);
     }
+}
+
+bool HelperExchange::mayRetry() const {
+    return !answered_ && !limitSent_ && !retried_;
 }
 
 void HelperExchange::close() {

@@ -10,10 +10,10 @@
 namespace orvane::sim {
 
 // One connection to OrvaneHelper over the stand-in socket. The first message connects (starting
-// the daemon if need be); each message then waits for its reply without a time limit. A worker
-// thread of its own does the blocking work and delivers every reply and error, so nothing arrives
-// on the caller's thread. invalidate() may be called from any thread: it unblocks the worker,
-// drops the handlers and, once it returns, nothing more is delivered.
+// the daemon if need be); each message then waits for its reply, at most the site's deadline. A
+// worker thread of its own does the blocking work and delivers every reply and error, so nothing
+// arrives on the caller's thread. invalidate() may be called from any thread: it unblocks the
+// worker, drops the handlers and, once it returns, nothing more is delivered.
 class SimHelperConnection final : public HelperConnection {
 public:
     explicit SimHelperConnection(HelperSite site);

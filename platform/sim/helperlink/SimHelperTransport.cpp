@@ -6,6 +6,19 @@
 
 namespace orvane::sim {
 
+double configuredHelperDeadline() {
+    const char* text = std::getenv("ORVANE_HELPER_DEADLINE");
+    if (!text) {
+        return helperDeadlineSeconds;
+    }
+    char* end = nullptr;
+    const double seconds = std::strtod(text, &end);
+    if (end == text || *end != '\0' || !(seconds > 0.0) || !(seconds <= 3600.0)) {
+        return helperDeadlineSeconds;
+    }
+    return seconds;
+}
+
 std::filesystem::path defaultHelperPath() {
     if (const char* path = std::getenv("ORVANE_HELPER_PATH"); path && *path) {
         return path;
@@ -18,8 +31,8 @@ std::filesystem::path defaultHelperPath() {
 
 SimHelperTransport::SimHelperTransport(std::filesystem::path directory,
                                        std::filesystem::path helperPath,
-                                       std::vector<std::string> environment)
-    : site_{std::move(directory), std::move(helperPath), std::move(environment)} {}
+                                       std::vector<std::string> environment, double deadlineSeconds)
+    : site_{std::move(directory), std::move(helperPath), std::move(environment), deadlineSeconds} {}
 
 std::shared_ptr<HelperConnection> SimHelperTransport::connect() {
     return std::make_shared<SimHelperConnection>(site_);

@@ -2,6 +2,8 @@
 
 #include <cstdlib>
 
+#include "platform/sim/UserFolders.h"
+
 namespace orvane::sim {
 
 std::filesystem::path configHome() {
@@ -9,8 +11,8 @@ std::filesystem::path configHome() {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg == '/') {
         return xdg;
     }
-    const char* home = std::getenv("HOME");
-    return std::filesystem::path(home && *home ? home : "/tmp") / ".config";
+    const auto home = homeDirectory();
+    return home ? *home / ".config" : std::filesystem::path();
 }
 
 } // namespace orvane::sim

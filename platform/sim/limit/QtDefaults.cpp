@@ -1,5 +1,10 @@
 #include "platform/sim/limit/QtDefaults.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/sim/StandInFile.h"
+#include "platform/sim/UserFolders.h"
 #include "platform/sim/limit/ConfigHome.h"
 
 namespace orvane::sim {
@@ -28,24 +33,75 @@ bool isNumber(const QVariant& value) {
 
 QtDefaults::QtDefaults() : QtDefaults(standardFile()) {}
 
-QtDefaults::QtDefaults(const std::filesystem::path& file)
-    : settings_(std::make_unique<QSettings>(QString::fromStdString(file.string()),
-                                            QSettings::IniFormat)) {}
+QtDefaults::QtDefaults(const std::filesystem::path& file) {
+    // QSettings opens the file itself, blocking on a FIFO and following a link: it gets the file
+    // only once the file and its folder are known to be ours.
+    if (const auto problem = locationProblem(file)) {
+        standInLog().error("%{public}s Settings are kept only until Orvane quits.", {*problem});
+        return;
+    }
+    settings_ =
+        std::make_unique<QSettings>(QString::fromStdString(file.string()), QSettings::IniFormat);
+}
 
 QtDefaults::~QtDefaults() = default;
 
 std::filesystem::path QtDefaults::standardFile() {
-    return configHome() / "com.halvern.Orvane" / "Orvane.conf";
+    const std::filesystem::path home = configHome();
+    return home.empty() ? std::filesystem::path() : home / "com.halvern.Orvane" / "Orvane.conf";
+}
+
+std::optional<std::string> QtDefaults::locationProblem(const std::filesystem::path& file) {
+    if (file.empty()) {
+        return noHomeProblem();
+    }
+    if (auto problem = foreignFolderProblem(file.parent_path())) {
+        return problem;
+    }
+    struct stat info {};
+    if (::lstat(file.c_str(), &info) != 0) {
+        return std::nullopt; // QSettings creates it, as ours
+    }
+    if (const char* kind = unusualKind(file)) {
+        return "Orvane does not use the settings file " + file.string() + ": it is " + kind +
+               ", not a regular file.";
+    }
+    if (info.st_uid != ::geteuid()) {
+        return "Orvane does not use the settings file " + file.string() +
+               ": it belongs to another user (uid " + std::to_string(info.st_uid) + ").";
+    }
+    return std::nullopt;
+}
+
+QVariant QtDefaults::value(std::string_view key) const {
+    return settings_ ? settings_->value(qtKey(key)) : kept_.value(qtKey(key));
+}
+
+// Each write goes to disk at once: the application may be ended at any moment from the menu bar,
+// and there is no event loop turn to rely on for a later sync.
+void QtDefaults::store(std::string_view key, const QVariant& value) {
+    if (!settings_) {
+        kept_.insert(qtKey(key), value);
+        return;
+    }
+    settings_->setValue(qtKey(key), value);
+    settings_->sync();
+    // A full disk or a file-size limit: said once, and the value still holds for this run.
+    if (settings_->status() != QSettings::NoError && !writeFailureLogged_) {
+        writeFailureLogged_ = true;
+        standInLog().error("Saving the settings to %{public}s failed",
+                           {settings_->fileName().toStdString()});
+    }
 }
 
 std::optional<double> QtDefaults::doubleValue(std::string_view key) {
-    const QVariant value = settings_->value(qtKey(key));
-    if (isNumber(value)) {
-        return value.toDouble();
+    const QVariant stored = value(key);
+    if (isNumber(stored)) {
+        return stored.toDouble();
     }
-    if (value.typeId() == QMetaType::QString) {
+    if (stored.typeId() == QMetaType::QString) {
         bool ok = false;
-        const double number = value.toString().toDouble(&ok);
+        const double number = stored.toString().toDouble(&ok);
         if (ok) {
             return number;
         }
@@ -54,13 +110,13 @@ std::optional<double> QtDefaults::doubleValue(std::string_view key) {
 }
 
 std::optional<bool> QtDefaults::boolValue(std::string_view key) {
-    const QVariant value = settings_->value(qtKey(key));
-    if (value.typeId() == QMetaType::Bool) {
-        return value.toBool();
+    const QVariant stored = value(key);
+    if (stored.typeId() == QMetaType::Bool) {
+        return stored.toBool();
     }
     // Only what QSettings itself writes for a boolean; QVariant would call any other text true.
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString();
+    if (stored.typeId() == QMetaType::QString) {
+        const QString text = stored.toString();
         if (text == QLatin1String("true")) {
             return true;
         }
@@ -72,28 +128,23 @@ std::optional<bool> QtDefaults::boolValue(std::string_view key) {
 }
 
 std::optional<std::string> QtDefaults::stringValue(std::string_view key) {
-    const QVariant value = settings_->value(qtKey(key));
-    if (value.typeId() == QMetaType::QString) {
-        return value.toString().toStdString();
+    const QVariant stored = value(key);
+    if (stored.typeId() == QMetaType::QString) {
+        return stored.toString().toStdString();
     }
     return std::nullopt;
 }
 
-// Each write goes to disk at once: the application may be ended at any moment from the menu bar,
-// and there is no event loop turn to rely on for a later sync.
 void QtDefaults::setDouble(std::string_view key, double value) {
-    settings_->setValue(qtKey(key), value);
-    settings_->sync();
+    store(key, value);
 }
 
 void QtDefaults::setBool(std::string_view key, bool value) {
-    settings_->setValue(qtKey(key), value);
-    settings_->sync();
+    store(key, value);
 }
 
 void QtDefaults::setString(std::string_view key, std::string_view value) {
-    settings_->setValue(qtKey(key), qtKey(value));
-    settings_->sync();
+    store(key, qtKey(value));
 }
 
 } // namespace orvane::sim

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include <QSettings>
 
@@ -11,7 +13,8 @@ namespace orvane::sim {
 
 // The application's user defaults in a QSettings INI file. INI keeps no types, so a value written
 // as a double or a boolean comes back as text in the next process; it is converted on read, and
-// text that does not read as the asked type counts as no value.
+// text that does not read as the asked type counts as no value. A file or folder that is not the
+// user's own (see locationProblem) is never handed to QSettings: the values then live in memory.
 class QtDefaults final : public Defaults {
 public:
     // The file QSettings itself would use for organization "com.halvern.Orvane" and application
@@ -28,10 +31,21 @@ public:
     void setBool(std::string_view key, bool value) override;
     void setString(std::string_view key, std::string_view value) override;
 
+    // Empty when the user has no home folder.
     static std::filesystem::path standardFile();
 
+    // Why the file must not be used, as a sentence: no home folder, a folder of another user, or
+    // a file that is a link, a FIFO or anything but a regular file of ours. Nothing when it is
+    // fine, or absent in a folder of ours.
+    static std::optional<std::string> locationProblem(const std::filesystem::path& file);
+
 private:
-    std::unique_ptr<QSettings> settings_;
+    QVariant value(std::string_view key) const;
+    void store(std::string_view key, const QVariant& value);
+
+    std::unique_ptr<QSettings> settings_; // none when the file was refused
+    QVariantMap kept_;                    // the values, then
+    bool writeFailureLogged_ = false;
 };
 
 } // namespace orvane::sim

@@ -44,8 +44,12 @@ bool switchedOff(std::string_view line) {
 
 } // namespace
 
+// Without a configuration folder there is no entry file: a relative path would land wherever we
+// run.
 XdgLoginItem::XdgLoginItem()
-    : XdgLoginItem(configHome() / "autostart" / "com.halvern.Orvane.desktop", ownExecutable()) {}
+    : XdgLoginItem(configHome().empty() ? std::filesystem::path()
+                                        : configHome() / "autostart" / "com.halvern.Orvane.desktop",
+                   ownExecutable()) {}
 
 XdgLoginItem::XdgLoginItem(std::filesystem::path entryFile, std::filesystem::path executable)
     : entryFile_(std::move(entryFile))
@@ -68,6 +72,9 @@ std::optional<std::string> XdgLoginItem::desktopEntry(const std::filesystem::pat
 }
 
 bool XdgLoginItem::isEnabled() {
+    if (entryFile_.empty()) {
+        return false;
+    }
     const auto text = readText(entryFile_);
     if (!text) {
         return false;
@@ -88,6 +95,9 @@ bool XdgLoginItem::isEnabled() {
 }
 
 std::optional<std::string> XdgLoginItem::setEnabled(bool enabled) {
+    if (entryFile_.empty()) {
+        return std::string("Couldn't find your configuration folder for the autostart entry");
+    }
     if (!enabled) {
         const int error = ::unlink(entryFile_.c_str()) == 0 ? 0 : errno;
         if (error != 0 && error != ENOENT) {

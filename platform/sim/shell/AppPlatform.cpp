@@ -13,7 +13,9 @@
 #include "platform/sim/SimDirectory.h"
 #include "platform/sim/SimKernelLimit.h"
 #include "platform/sim/SimPhysicalMemory.h"
+#include "platform/sim/StandInFile.h"
 #include "platform/sim/StderrLog.h"
+#include "platform/sim/UserFolders.h"
 #include "platform/sim/helperlink/SimHelperTransport.h"
 #include "platform/sim/helperlink/SimServiceManager.h"
 #include "platform/sim/limit/PasswordDialogProcess.h"
@@ -29,11 +31,20 @@
 
 namespace orvane::platform {
 
-void prepareApplication() {
-    if (const int error = sim::ensureSimDirectory(); error != 0) {
-        std::fprintf(stderr, "Orvane: cannot prepare the sim directory %s: %s\n",
-                     sim::simDirectory().c_str(), std::strerror(error));
+std::optional<std::string> prepareApplication() {
+    const std::filesystem::path directory = sim::simDirectory();
+    if (directory.empty()) {
+        return sim::noHomeProblem();
     }
+    // The stand-in's files are trusted only in a folder of our own.
+    if (auto problem = sim::foreignFolderProblem(directory)) {
+        return problem;
+    }
+    if (const int error = sim::ensureSimDirectory(); error != 0) {
+        std::fprintf(stderr, "Orvane: cannot prepare the sim directory %s: %s\n", directory.c_str(),
+                     std::strerror(error));
+    }
+    return sim::QtDefaults::locationProblem(sim::QtDefaults::standardFile());
 }
 
 MainQueue& mainQueue() {
@@ -141,7 +152,10 @@ CommandLinePorts commandLinePorts(bool verbose) {
     });
     static sim::SimAdminRunner runner(sim::simDirectory(), &sim::askPasswordOnTerminal);
     static SilentLog silent;
-    return {manager, runner, verbose ? systemLog() : silent};
+    Log& log = verbose ? systemLog() : silent;
+    // What the stand-in says about files it refuses belongs to the command's log as well.
+    sim::setStandInLog(Logger(log, "app"));
+    return {manager, runner, log};
 }
 
 // Accessory windows are tool windows on Linux: they never show in the task bar.
