@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
             .makeAccessory = platform::makeAccessory,
             .activate = platform::activateApplication,
             .terminate = platform::terminate,
+            .afterStatusItem = {},
         });
         Sample closedStart{}, closedEnd{}, openStart{}, openEnd{}, reclosedStart{}, reclosedEnd{};
         const int window = seconds * 1000;

@@ -59,6 +59,7 @@ void launchToStatusItemInProcess(benchmark::State& state) {
             .makeAccessory = [] {},
             .activate = [] {},
             .terminate = [] {},
+            .afterStatusItem = {},
         });
         delegate->applicationDidFinishLaunching();
         if (!delegate->statusItem()) {

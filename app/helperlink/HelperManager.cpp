@@ -54,7 +54,11 @@ void HelperManager::registerHelper() {
     if (const auto error = service_.registerService()) {
         helperLog_.error("Registering the helper failed: %{public}s", {*error});
     }
-    if (service_.status() == statusRequiresApproval) {
+    const long status = service_.status();
+    if (status == statusEnabled || status == statusRequiresApproval) {
+        recordRegistration();
+    }
+    if (status == statusRequiresApproval) {
         service_.openSystemSettingsLoginItems();
     }
 }
@@ -73,6 +77,14 @@ void HelperManager::setLimit(std::int64_t megabytes, Completion completion) {
 }
 
 void HelperManager::setLimitWithReason(std::int64_t megabytes, ExplainedCompletion completion) {
+    request(megabytes, std::move(completion));
+}
+
+void HelperManager::checkVersion(ExplainedCompletion completion) {
+    request(std::nullopt, std::move(completion));
+}
+
+void HelperManager::request(std::optional<std::int64_t> megabytes, ExplainedCompletion completion) {
     auto request = std::make_shared<Request>();
     request->completion = std::move(completion);
     request->connection = transport_.connect();
@@ -143,11 +155,15 @@ void HelperManager::setLimitWithReason(std::int64_t megabytes, ExplainedCompleti
             return;
         }
         request->versionAnswered = true;
+        if (!megabytes) {
+            finish(SetResult::success, {});
+            return;
+        }
         const auto connection = weakConnection.lock();
         if (!connection) {
             return;
         }
-        connection->setWiredLimit(megabytes, [log, finish](std::int32_t status) {
+        connection->setWiredLimit(*megabytes, [log, finish](std::int32_t status) {
             if (status == 0) {
                 finish(SetResult::success, {});
             } else if (status == EINVAL) {

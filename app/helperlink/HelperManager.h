@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "platform/ports/Defaults.h"
 #include "platform/ports/HelperTransport.h"
 #include "platform/ports/Log.h"
 #include "platform/ports/MainQueue.h"
@@ -47,9 +49,29 @@ public:
     // The same, telling the completion why a request was unavailable.
     void setLimitWithReason(std::int64_t megabytes, ExplainedCompletion completion);
 
+    // Asks only the daemon's protocol version: success when it speaks ours.
+    void checkVersion(ExplainedCompletion completion);
+
+    // The system goes on running the registration of the build that made it, so an update that
+    // replaces the daemon or its property list would keep reaching the old one. With a record
+    // kept, every registration that takes (enabled, or waiting for approval) records the build
+    // that made it; renewRegistrationIfStale, at launch, unregisters and registers again a daemon
+    // that is enabled under another build's record (or none), and records this build once the
+    // new registration answers the version query. Anything that fails is logged and tried again
+    // at the next launch. done runs once, on the main queue, when it is over.
+    void keepRegistrationRecord(Defaults& defaults, std::string build);
+    void renewRegistrationIfStale(std::function<void()> done);
+
     ServiceManager& service() { return service_; }
 
 private:
+    // One request over a new connection: the version query, then the limit when there is one.
+    void request(std::optional<std::int64_t> megabytes, ExplainedCompletion completion);
+    void recordRegistration();
+    void finishRenewal(std::function<void()> done);
+
+    Defaults* recordDefaults_ = nullptr;
+    std::string build_;
     ServiceManager& service_;
     HelperTransport& transport_;
     MainQueue& mainQueue_;

@@ -5,8 +5,13 @@ namespace orvane {
 
 HelperManager& HelperManager::shared() {
     // A function-local static: built once, safely, whichever thread asks first.
-    static HelperManager instance(platform::serviceManager(), platform::helperTransport(),
-                                  platform::mainQueue(), platform::systemLog());
+    static HelperManager& instance = []() -> HelperManager& {
+        static HelperManager manager(platform::serviceManager(), platform::helperTransport(),
+                                     platform::mainQueue(), platform::systemLog());
+        manager.keepRegistrationRecord(
+            platform::defaults(), platform::bundle().infoString("CFBundleVersion").value_or(""));
+        return manager;
+    }();
     return instance;
 }
 

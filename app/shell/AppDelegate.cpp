@@ -74,6 +74,9 @@ void AppDelegate::setupStatusItem() {
         std::fputs(shell_text::noTrayNotice, stderr);
         popover_->showAsWindow();
     }
+    if (services_.afterStatusItem) {
+        services_.afterStatusItem();
+    }
 }
 
 void AppDelegate::updateStatusIcon() {

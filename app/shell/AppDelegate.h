@@ -28,6 +28,8 @@ struct ShellServices {
     std::function<void()> makeAccessory; // no Dock icon, no menus, no task-bar entries
     std::function<void()> activate;      // bring the application to the front
     std::function<void()> terminate;
+    // Runs once the status item is installed: the launch's work in the background.
+    std::function<void()> afterStatusItem;
 };
 
 // The application's delegate: launch, the terms decision, the status item with its icon and dot,

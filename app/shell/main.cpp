@@ -45,6 +45,7 @@ int runApplication(int argc, char** argv) {
         .makeAccessory = platform::makeAccessory,
         .activate = platform::activateApplication,
         .terminate = platform::terminate,
+        .afterStatusItem = [] { HelperManager::shared().renewRegistrationIfStale({}); },
     });
     QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
     return QApplication::exec();
@@ -62,6 +63,9 @@ int runCommand(int argc, char** argv) {
             const platform::CommandLinePorts ports = platform::commandLinePorts(verbose);
             manager.emplace(ports.serviceManager, platform::helperTransport(),
                             platform::mainQueue(), ports.log);
+            manager->keepRegistrationRecord(
+                platform::defaults(),
+                platform::bundle().infoString("CFBundleVersion").value_or(""));
             context.emplace(cli::CliContext{
                 platform::kernelLimit(), platform::physicalMemory(), platform::defaults(), *manager,
                 ports.adminRunner, ports.log,

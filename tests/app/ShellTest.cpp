@@ -41,6 +41,7 @@ protected:
             .makeAccessory = [this] { ++accessoryCalls; },
             .activate = [] {},
             .terminate = [this] { ++terminations; },
+            .afterStatusItem = [this] { afterStatusItem.push_back(statusItem != nullptr); },
         });
         delegate->applicationDidFinishLaunching();
         return *delegate;
@@ -54,6 +55,7 @@ protected:
     bool trayAvailable = true;
     int accessoryCalls = 0;
     int terminations = 0;
+    std::vector<bool> afterStatusItem; // whether the item existed when the launch's work ran
 };
 
 TEST_F(ShellTest, OnlyTheExactTermsVersionSkipsTheTermsWindow) {
@@ -69,8 +71,10 @@ TEST_F(ShellTest, OnlyTheExactTermsVersionSkipsTheTermsWindow) {
         }
         harness.defaults.setBool("userAgreedToTerms", true); // never consulted
         statusItem = nullptr;
+        afterStatusItem.clear();
         launch();
         EXPECT_EQ(statusItem != nullptr, c.agreed) << c.stored.value_or("(none)");
+        EXPECT_EQ(afterStatusItem, c.agreed ? std::vector{true} : std::vector<bool>{});
         EXPECT_EQ(delegate->termsWindow() != nullptr, !c.agreed);
         EXPECT_EQ(AppDelegate::shared, delegate.get());
         EXPECT_EQ(AppDelegate::sharedUpdaterController, &delegate->updaterController());
@@ -152,6 +156,7 @@ TEST_F(ShellTest, AgreeingInstallsTheStatusItemDecliningQuitsClosingOnlyCloses) 
     EXPECT_EQ(harness.defaults.stringValue("agreedTermsVersion"), "2026-10-22");
     EXPECT_EQ(harness.defaults.boolValue("userAgreedToTerms"), true);
     EXPECT_TRUE(statusItem);
+    EXPECT_EQ(afterStatusItem, std::vector{true});
     EXPECT_EQ(terminations, 0);
 
     // Declining quits without storing anything.

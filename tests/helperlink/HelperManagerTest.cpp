@@ -108,9 +108,7 @@ TEST_F(HelperManagerTest, SendsTheLimitOnlyAfterVersionOneAndInvalidatesBeforeCo
         {{}, {}, nullptr, true, true, SetResult::unavailable, ""}, // no connection at all
     };
     for (const Case& c : cases) {
-        transport.script = {c.version, c.status,
-                            c.error ? std::optional<std::string>(c.error) : std::nullopt,
-                            c.proxyConforms};
+        transport.script = {c.version, c.status, c.error ? c.error : "", c.proxyConforms};
         transport.refuse = c.refuse;
         journal.clear();
         results.clear();
@@ -215,6 +213,63 @@ TEST_F(HelperManagerTest, ASilentDaemonEndsAtTheDeadlineAndTheReasonNamesTheWait
     EXPECT_EQ(queue.pendingTimers(), 0u);
     queue.advance(60.0);
     EXPECT_EQ(results.size(), 3u);
+}
+
+// An update replaces the daemon; the system would keep running the old build's registration.
+TEST_F(HelperManagerTest, AStaleRegistrationIsRenewedAndRecordedOnlyOnceItAnswers) {
+    FakeDefaults defaults;
+    const auto record = [&] { return defaults.get<std::string>("helperRegisteredBuild"); };
+    manager.keepRegistrationRecord(defaults, "2.4.0");
+
+    // Registering records the build whenever the registration takes.
+    for (const auto& [after, recorded] : {std::pair{0L, false}, {2L, true}, {1L, true}}) {
+        defaults.values.clear();
+        service.current = 0;
+        service.afterRegister = after;
+        manager.registerHelper();
+        EXPECT_EQ(record().has_value(), recorded) << after;
+    }
+
+    struct Case {
+        const char* what;
+        long status;                       // before the launch
+        std::optional<std::string> before; // the build on record
+        long afterRegister;
+        std::optional<std::string> registerError;
+        std::optional<std::int64_t> version; // the renewed daemon's answer
+        bool renewed;                        // unregistered and registered again
+        std::optional<std::string> after;
+    };
+    const Case cases[] = {
+        {"current", 1, "2.4.0", 1, {}, 1, false, "2.4.0"},
+        {"not enabled", 2, "2.3.0", 1, {}, 1, false, "2.3.0"},
+        {"off", 0, {}, 1, {}, 1, false, {}},
+        {"stale, answers", 1, "2.3.0", 1, {}, 1, true, "2.4.0"},
+        {"no record", 1, {}, 1, {}, 1, true, "2.4.0"},
+        {"stale, approval again", 1, "2.3.0", 2, {}, {}, true, "2.4.0"},
+        {"stale, register fails", 1, "2.3.0", 0, "Operation not permitted", {}, true, "2.3.0"},
+        {"stale, wrong protocol", 1, "2.3.0", 1, {}, 2, true, "2.3.0"},
+    };
+    service.settingsOpened = 0;
+    for (const Case& c : cases) {
+        defaults.values.clear();
+        if (c.before) {
+            defaults.setString("helperRegisteredBuild", *c.before);
+        }
+        service.current = c.status;
+        service.afterRegister = c.afterRegister;
+        service.registerError = c.registerError;
+        transport.script = {c.version, {}, "", true};
+        journal.clear();
+        bool done = false;
+        manager.renewRegistrationIfStale([&] { done = true; });
+        queue.drain();
+        EXPECT_TRUE(done) << c.what;
+        EXPECT_EQ(std::count(journal.begin(), journal.end(), "register"), c.renewed ? 1 : 0)
+            << c.what;
+        EXPECT_EQ(record(), c.after) << c.what;
+        EXPECT_EQ(service.settingsOpened, 0) << c.what; // never System Settings at launch
+    }
 }
 
 } // namespace

@@ -109,8 +109,9 @@ LoginItem& loginItem() {
 }
 
 Bundle& bundle() {
-    static sim::DirectoryBundle bundle(sim::DirectoryBundle::defaultResourceDirectory(),
-                                       {{"CFBundleShortVersionString", ORVANE_VERSION}});
+    static sim::DirectoryBundle bundle(
+        sim::DirectoryBundle::defaultResourceDirectory(),
+        {{"CFBundleShortVersionString", ORVANE_VERSION}, {"CFBundleVersion", ORVANE_VERSION}});
     return bundle;
 }
 
