@@ -10,6 +10,8 @@ namespace orvane::sim {
 
 inline constexpr const char* limitFileName = "iogpu.wired_limit_mb";
 inline constexpr const char* memsizeFileName = "hw.memsize";
+inline constexpr const char* gpuInUseFileName = "gpu.in_use_system_memory";
+inline constexpr const char* gpuAllocatedFileName = "gpu.alloc_system_memory";
 inline constexpr const char* statusFileName = "helper.status";
 inline constexpr const char* approvedFileName = "helper.approved";
 inline constexpr const char* socketFileName = "com.halvern.Orvane.helper.sock";
