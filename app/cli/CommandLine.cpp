@@ -6,6 +6,7 @@
 #include "app/cli/Commands.h"
 #include "app/cli/SizeArgument.h"
 #include "app/cli/StatusReport.h"
+#include "app/cli/Watch.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/VramReader.h"
 
@@ -77,7 +78,7 @@ int runCommandLine(const QStringList& arguments,
     QCommandLineParser global;
     prepare(global, QString(cli_text::description) + "\n\n" + cli_text::commands);
     global.addOption(versionOption);
-    global.addPositionalArgument("command", "status, set, reset or helper.", "<command>");
+    global.addPositionalArgument("command", "status, set, reset, helper or watch.", "<command>");
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!global.parse(arguments)) {
         return usageError(err, global.errorText());
@@ -119,6 +120,9 @@ int runCommandLine(const QStringList& arguments,
     } else if (command == "helper") {
         prepare(parser, "Turn password-free changes on or off, or show whether they are on.");
         parser.addPositionalArgument("action", "status, on or off.", "<action>");
+    } else if (command == "watch") {
+        prepare(parser, cli_text::watchDescription);
+        parser.addOption(watchIntervalOption());
     } else {
         return usageError(err, QString(cli_text::unknownCommand).arg(command));
     }
@@ -147,6 +151,10 @@ int runCommandLine(const QStringList& arguments,
         out << output;
         return report(result, verbose, err);
     }
+    if (command == "watch") {
+        return watchCommand(
+            parser, [&]() -> CliContext& { return context(verbose); }, out, err);
+    }
     if (command == "status") {
         CliContext& ports = context(verbose);
         StatusFacts facts;
@@ -154,6 +162,7 @@ int runCommandLine(const QStringList& arguments,
         facts.limitGB = readLimitGB(ports);
         facts.funMode = ports.defaults.boolValue(texts::enableFunModeKey).value_or(false);
         facts.helper = ports.helperManager.state();
+        facts.gpu = ports.gpuMemory.read();
         out << (parser.isSet(jsonOption) ? statusJson(facts) : statusText(facts));
         return exitCode(ExitStatus::done);
     }

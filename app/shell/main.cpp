@@ -58,8 +58,9 @@ int runCommand(int argc, char** argv) {
             manager.emplace(ports.serviceManager, platform::helperTransport(),
                             platform::mainQueue(), ports.log);
             context.emplace(cli::CliContext{
-                platform::kernelLimit(), platform::physicalMemory(), platform::defaults(), *manager,
-                ports.adminRunner, ports.log, [](const std::function<bool()>& done) {
+                platform::kernelLimit(), platform::physicalMemory(), platform::gpuMemoryStats(),
+                platform::defaults(), *manager, ports.adminRunner, ports.log,
+                [](const std::function<bool()>& done) {
                     while (!done()) {
                         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
                     }
