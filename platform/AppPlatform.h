@@ -7,6 +7,7 @@
 #include "platform/ports/AdminRunner.h"
 #include "platform/ports/Bundle.h"
 #include "platform/ports/Defaults.h"
+#include "platform/ports/GpuMemoryStats.h"
 #include "platform/ports/HelperTransport.h"
 #include "platform/ports/KernelLimit.h"
 #include "platform/ports/Log.h"
@@ -31,6 +32,7 @@ Log& systemLog();
 Defaults& defaults();
 KernelLimit& kernelLimit();
 PhysicalMemory& physicalMemory();
+GpuMemoryStats& gpuMemoryStats();
 ServiceManager& serviceManager();
 HelperTransport& helperTransport();
 AdminRunner& adminRunner();

@@ -7,6 +7,7 @@
 #include "app/helperlink/HelperManager.h"
 #include "platform/ports/AdminRunner.h"
 #include "platform/ports/Defaults.h"
+#include "platform/ports/GpuMemoryStats.h"
 #include "platform/ports/KernelLimit.h"
 #include "platform/ports/Log.h"
 #include "platform/ports/PhysicalMemory.h"
@@ -18,6 +19,7 @@ namespace orvane::cli {
 struct CliContext {
     KernelLimit& kernel;
     PhysicalMemory& memory;
+    GpuMemoryStats& gpuMemory;
     Defaults& defaults;
     HelperManager& helperManager;
     AdminRunner& adminRunner;

@@ -12,7 +12,9 @@ inline constexpr const char* commands = "Commands:\n"
                                         "  set <size>       Set the GPU memory limit\n"
                                         "  reset            Give the limit back to the system\n"
                                         "  helper <action>  Password-free changes: status, on or "
-                                        "off";
+                                        "off\n"
+                                        "  watch            Show the GPU memory in use each second "
+                                        "until interrupted";
 inline constexpr const char* sizeHelp =
     "Gigabytes (24, 24.5, 24GB), megabytes (24576MB), or default for the system's choice.";
 
@@ -47,6 +49,23 @@ inline constexpr const char* cancelled = "Cancelled.";
 inline constexpr const char* changedThroughHelper =
     "The GPU memory limit is now %1 MB (password-free).";
 inline constexpr const char* changedWithPassword = "The GPU memory limit is now %1 MB.";
+
+// --- watch ---------------------------------------------------------------------------------------
+inline constexpr const char* watchDescription =
+    "Show the GPU memory in use (wired now, across all processes) and allocated, beside the "
+    "limit in force, once per interval until interrupted (Ctrl-C).";
+inline constexpr const char* watchIntervalHelp = "Seconds between lines, at least 0.2.";
+inline constexpr const char* badWatchInterval =
+    "'%1' is not an interval. Give seconds from 0.2 to 86400, such as 1 or 0.5.";
+inline constexpr const char* watchUnknownStatistics =
+    "The GPU's memory statistics are unknown on this machine, so there is nothing to watch.";
+// time, in use, allocated, the limit; then the share when there is a limit
+inline constexpr const char* watchLine = "%1  in use %2  allocated %3  limit %4";
+inline constexpr const char* watchShare = "  %1% of the limit";
+inline constexpr const char* watchGigabytes = "%1 GB"; // one decimal
+inline constexpr const char* watchWholeGigabytes = "%1 GB";
+inline constexpr const char* watchUnknown = "unknown";
+inline constexpr const char* watchSystemManaged = "system managed";
 
 inline constexpr const char* helperOff = "off";
 inline constexpr const char* helperNeedsApproval = "needs approval";

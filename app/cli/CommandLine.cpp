@@ -7,6 +7,7 @@
 #include "app/cli/Commands.h"
 #include "app/cli/SizeArgument.h"
 #include "app/cli/StatusReport.h"
+#include "app/cli/Watch.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/VramReader.h"
 #include "shared/ErrnoText.h"
@@ -139,6 +140,7 @@ int showStatus(CliContext& ports, bool json, QTextStream& out, QTextStream& err)
     }
     facts.funMode = ports.defaults.boolValue(texts::enableFunModeKey).value_or(false);
     facts.helper = ports.helperManager.state();
+    facts.gpu = ports.gpuMemory.read();
     out << (json ? statusJson(facts) : statusText(facts));
     if (!reading.megabytes) {
         err << QString(cli_text::limitNotRead).arg(QString::fromStdString(facts.limitError))
@@ -154,7 +156,7 @@ int runCommand(const QStringList& arguments,
     QCommandLineParser global;
     prepare(global, QString(cli_text::description) + "\n\n" + cli_text::commands);
     global.addOption(versionOption);
-    global.addPositionalArgument("command", "status, set, reset or helper.", "<command>");
+    global.addPositionalArgument("command", "status, set, reset, helper or watch.", "<command>");
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!global.parse(arguments)) {
         return usageError(err, global.errorText());
@@ -187,6 +189,9 @@ int runCommand(const QStringList& arguments,
     } else if (command == "helper") {
         prepare(parser, "Turn password-free changes on or off, or show whether they are on.");
         parser.addPositionalArgument("action", "status, on or off.", "<action>");
+    } else if (command == "watch") {
+        prepare(parser, cli_text::watchDescription);
+        parser.addOption(watchIntervalOption());
     } else {
         return usageError(err, QString(cli_text::unknownCommand).arg(command));
     }
@@ -223,6 +228,10 @@ int runCommand(const QStringList& arguments,
     }
     if (command == "status") {
         return showStatus(*ports, parser.isSet(jsonOption), out, err);
+    }
+    if (command == "watch") {
+        return watchCommand(
+            parser, [ports]() -> CliContext& { return *ports; }, out, err);
     }
     if (command == "helper") {
         QString output;

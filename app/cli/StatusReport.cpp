@@ -10,6 +10,7 @@
 
 #include "app/cli/CliTexts.h"
 #include "app/limit/Figures.h"
+#include "app/limit/GpuMemoryFigures.h"
 #include "app/limit/Presets.h"
 #include "app/limit/Sizes.h"
 
@@ -33,6 +34,17 @@ qint64 megabytes(double gigabytes) {
     return integerPart(std::round(gigabytes * 1024.0));
 }
 
+QJsonValue megabytesOrNull(std::optional<std::uint64_t> bytes) {
+    const std::optional<std::int64_t> whole = wholeMegabytes(bytes);
+    return whole ? QJsonValue(static_cast<qint64>(*whole)) : QJsonValue(QJsonValue::Null);
+}
+
+void addGpuLine(QStringList& lines, const StatusFacts& facts) {
+    if (const auto line = gpuInUseText(facts.gpu.inUseBytes)) {
+        lines << text(*line);
+    }
+}
+
 } // namespace
 
 QString helperStateText(HelperManager::State state) {
@@ -52,9 +64,12 @@ QString statusText(const StatusFacts& facts) {
     QStringList lines;
     if (total < minimumRequiredRAMGB) {
         lines << text(minimumMemoryText(minimumRequiredRAMGB));
+        addGpuLine(lines, facts);
     } else {
         lines << text(totalFigureText(total)) << text(reservedFigureText(total, facts.limitGB))
-              << text(allocatedFigureText(facts.limitGB)) << QString() << "Presets:";
+              << text(allocatedFigureText(facts.limitGB));
+        addGpuLine(lines, facts);
+        lines << QString() << "Presets:";
         const std::vector<double> options = vramOptions(total);
         for (std::size_t i = 0; i < options.size(); ++i) {
             const QString mark = options[i] == facts.limitGB ? QString::fromUtf8("\u2713 ") : "  ";
@@ -78,6 +93,8 @@ QString statusJson(const StatusFacts& facts) {
     }
     report["systemManaged"] = facts.limitGB == 0.0;
     report["helper"] = helperStateText(facts.helper);
+    report["gpuInUseMB"] = megabytesOrNull(facts.gpu.inUseBytes);
+    report["gpuAllocatedMB"] = megabytesOrNull(facts.gpu.allocatedBytes);
     if (total < minimumRequiredRAMGB) {
         report["warning"] = text(minimumMemoryText(minimumRequiredRAMGB));
         report["presets"] = QJsonArray();

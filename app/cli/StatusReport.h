@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "app/helperlink/HelperManager.h"
+#include "platform/ports/GpuMemoryStats.h"
 
 namespace orvane::cli {
 
@@ -18,11 +19,12 @@ struct StatusFacts {
     std::string limitError;              // why the read failed, when it did
     bool funMode = false;
     HelperManager::State helper = HelperManager::State::off;
+    GpuMemoryStats::Reading gpu; // the GPU's memory in use and allocated, each maybe unknown
 };
 
 QString helperStateText(HelperManager::State state);
 
-// The popover's texts, one per line.
+// The popover's texts, one per line, and the GPU's memory in use when it is known.
 QString statusText(const StatusFacts& facts);
 
 // The same as one JSON object, sizes in MB and GB.

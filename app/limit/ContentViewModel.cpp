@@ -1,6 +1,7 @@
 #include "app/limit/ContentViewModel.h"
 
 #include "app/limit/ContentViewModelState.h"
+#include "app/limit/GpuMemoryFigures.h"
 #include "app/limit/Presets.h"
 #include "app/limit/VramReader.h"
 
@@ -158,6 +159,14 @@ std::string ContentViewModel::allocatedFigureText() const {
 
 BarWidths ContentViewModel::barWidths() const {
     return orvane::barWidths(totalRAMGB(), currentVRAMGB());
+}
+
+std::optional<std::string> ContentViewModel::readGpuMemoryToolTip() {
+    GpuMemoryStats* stats = state_->services.gpuMemory;
+    if (!stats) {
+        return std::nullopt;
+    }
+    return gpuMemoryToolTip(stats->read().inUseBytes, currentVRAMGB());
 }
 
 double ContentViewModel::customRangeMinimum() const {

@@ -11,6 +11,7 @@
 #include "app/limit/Figures.h"
 #include "platform/ports/AdminRunner.h"
 #include "platform/ports/Defaults.h"
+#include "platform/ports/GpuMemoryStats.h"
 #include "platform/ports/KernelLimit.h"
 #include "platform/ports/Log.h"
 #include "platform/ports/LoginItem.h"
@@ -28,7 +29,8 @@ public:
 };
 
 // Everything the popover's model talks to. statusIcon may be null (no application delegate yet):
-// the model then skips the icon and works unchanged.
+// the model then skips the icon and works unchanged. gpuMemory may be null: the GPU's memory is
+// then unknown.
 struct ContentServices {
     HelperManager& helperManager;
     KernelLimit& kernel;
@@ -39,6 +41,7 @@ struct ContentServices {
     LoginItem& loginItem;
     Log& log;
     StatusIcon* statusIcon = nullptr;
+    GpuMemoryStats* gpuMemory = nullptr;
 };
 
 // The state and behaviour behind one opening of the popover (the root view ContentView): the
@@ -93,6 +96,9 @@ public:
     std::string reservedFigureText() const;
     std::string allocatedFigureText() const;
     BarWidths barWidths() const;
+    // The memory bar's tooltip: the GPU's memory in use, read now, beside the limit as last read;
+    // none when unknown. Read only when asked (the tooltip is about to show), never polled.
+    std::optional<std::string> readGpuMemoryToolTip();
     double customRangeMinimum() const;
     double customRangeMaximum() const;
     std::string customAmountText() const; // "Allocate N GB VRAM" under the slider

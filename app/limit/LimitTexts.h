@@ -27,6 +27,12 @@ inline constexpr std::string_view gbUnit = " GB";
 inline constexpr std::string_view minimumMemoryBefore = "⚠️ Your Mac must have at least ";
 inline constexpr std::string_view minimumMemoryAfter = " GB RAM to run this app.";
 
+// --- the GPU's memory in use: the command line's status line, the memory bar's tooltip ---------
+inline constexpr std::string_view gpuInUse = "GPU memory in use: "; // then "12.4", gbUnit
+inline constexpr std::string_view gpuLimitBefore = " of ";
+inline constexpr std::string_view gpuLimitAfter = " GB allowed";
+inline constexpr std::string_view gpuLimitSystemManaged = ", limit system managed";
+
 // --- preset rows and the custom amount ---------------------------------------------------------
 inline constexpr std::string_view allocateDefault = "Allocate Default VRAM";
 inline constexpr std::string_view allocateBefore = "Allocate ";

@@ -83,6 +83,10 @@ void ContentView::buildMainContent(QVBoxLayout* root) {
     root->addWidget(caption);
 
     bar_ = new MemoryBar;
+    bar_->setToolTipSource([this] {
+        const std::optional<std::string> tip = model_->readGpuMemoryToolTip();
+        return tip ? text(*tip) : QString();
+    });
     root->addWidget(bar_, 0, Qt::AlignHCenter);
     root->addWidget(controls::divider());
 

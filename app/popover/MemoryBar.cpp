@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include <QHelpEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include "app/popover/PopoverTexts.h"
 #include "app/popover/RoundedShapes.h"
@@ -43,6 +45,21 @@ QStringList MemoryBar::reservedLabel(double width) {
         return {"R", "A", "M"};
     }
     return {popover_text::ramLabel};
+}
+
+bool MemoryBar::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) {
+        return QWidget::event(event);
+    }
+    // Read now, not kept up to date: nothing runs for it while no one hovers.
+    const QString text = toolTipSource_ ? toolTipSource_() : QString();
+    if (text.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), text, this);
+    }
+    return true;
 }
 
 void MemoryBar::paintEvent(QPaintEvent*) {

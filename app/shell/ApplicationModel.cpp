@@ -17,6 +17,7 @@ std::unique_ptr<ContentViewModel> makeApplicationModel() {
         platform::loginItem(),
         platform::systemLog(),
         AppDelegate::shared,
+        &platform::gpuMemoryStats(),
     });
 }
 

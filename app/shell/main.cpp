@@ -67,8 +67,8 @@ int runCommand(int argc, char** argv) {
                 platform::defaults(),
                 platform::bundle().infoString("CFBundleVersion").value_or(""));
             context.emplace(cli::CliContext{
-                platform::kernelLimit(), platform::physicalMemory(), platform::defaults(), *manager,
-                ports.adminRunner, ports.log,
+                platform::kernelLimit(), platform::physicalMemory(), platform::gpuMemoryStats(),
+                platform::defaults(), *manager, ports.adminRunner, ports.log,
                 [](const std::function<bool()>& done) {
                     while (!done()) {
                         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);

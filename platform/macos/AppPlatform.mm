@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 
+#include "platform/macos/AcceleratorMemoryStats.h"
 #include "platform/macos/AppKitStatusItem.h"
 #include "platform/macos/AppServiceManager.h"
 #include "platform/macos/AppleScriptRunner.h"
@@ -50,6 +51,11 @@ KernelLimit& kernelLimit() {
 PhysicalMemory& physicalMemory() {
     static macos::ProcessInfoMemory memory;
     return memory;
+}
+
+GpuMemoryStats& gpuMemoryStats() {
+    static macos::AcceleratorMemoryStats stats;
+    return stats;
 }
 
 ServiceManager& serviceManager() {

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPropertyAnimation>
 #include <QPushButton>
 #include <QSlider>
 #include <QTest>
+#include <QToolTip>
 
 #include "app/popover/ClickableRow.h"
 #include "app/popover/MemoryBar.h"
@@ -87,6 +90,33 @@ TEST_F(ContentViewTest, TheBarAndFiguresFollowTheLimit) {
     EXPECT_EQ(text("totalFigure"), "Total System RAM: 16 GB");
     EXPECT_EQ(text("reservedFigure"), "Reserved System RAM: 2 GB");
     EXPECT_EQ(text("allocatedFigure"), "Allocated VRAM: 14 GB");
+}
+
+TEST_F(ContentViewTest, TheBarsTooltipReadsTheGpuMemoryOnlyWhenItIsAboutToShow) {
+    open();
+    auto* bar = find<MemoryBar>("memoryBar");
+    const QSize barSize = bar->size();
+    const auto hover = [bar] {
+        QHelpEvent event(QEvent::ToolTip, QPoint(5, 5), bar->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(bar, &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(hover(), ""); // unknown: no tooltip at all
+    EXPECT_EQ(harness.gpu.reads, 1);
+
+    harness.gpu.reading.inUseBytes = 13314398618; // 12.4 GB
+    EXPECT_EQ(hover(), "GPU memory in use: 12.4 GB, limit system managed");
+    harness.kernel.value = 14336;
+    view->model().refreshVRAM();
+    EXPECT_EQ(hover(), "GPU memory in use: 12.4 GB of 14 GB allowed");
+    harness.gpu.reading.inUseBytes = 14602888806; // read anew each time: 13.6 GB
+    EXPECT_EQ(hover(), "GPU memory in use: 13.6 GB of 14 GB allowed");
+
+    const int reads = harness.gpu.reads;
+    harness.queue.advance(10.0); // the approval timer ticks; nothing polls the GPU
+    EXPECT_EQ(harness.gpu.reads, reads);
+    EXPECT_EQ(bar->size(), barSize);
+    QToolTip::hideText();
 }
 
 TEST_F(ContentViewTest, RowsAndTheCustomHeaderCarryTheirCheckmarks) {

@@ -17,6 +17,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 
 #include "platform/sim/Seqpacket.h"
 #include "tests/support/DaemonHarness.h"
@@ -39,8 +40,7 @@ protected:
         std::filesystem::create_directory(dir / "config");
     }
 
-    Outcome orvane(const QStringList& arguments, const QByteArray& input = {}) {
-        QProcess process;
+    void start(QProcess& process, const QStringList& arguments) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("ORVANE_SIM_DIR", QString::fromStdString(dir.path().string()));
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
@@ -58,6 +58,11 @@ protected:
                                                  ORVANE_APP_PATH} +
                                          arguments);
         }
+    }
+
+    Outcome orvane(const QStringList& arguments, const QByteArray& input = {}) {
+        QProcess process;
+        start(process, arguments);
         process.write(input);
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(30000)) << arguments.join(' ').toStdString();
@@ -123,6 +128,71 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresAndPresetsAlsoInJson) {
     const Outcome small = orvane({"status"});
     EXPECT_THAT(small.out, HasSubstr("Your Mac must have at least 8 GB RAM to run this app."));
     EXPECT_THAT(orvane({"set", "5"}).status, 1);
+}
+
+TEST_F(CliTest, StatusAddsTheGpuMemoryInUseWhenTheStandInKnowsIt) {
+    const auto json = [this] {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(orvane({"status", "--json"}).out))
+            .object();
+    };
+    EXPECT_THAT(orvane({"status"}).out, Not(HasSubstr("GPU memory")));
+    EXPECT_TRUE(json()["gpuInUseMB"].isNull());
+    EXPECT_TRUE(json()["gpuAllocatedMB"].isNull());
+
+    dir.write("iogpu.wired_limit_mb", "14336\n");
+    dir.write("gpu.in_use_system_memory", "13314398618\n"); // 12.4 GB
+    dir.write("gpu.alloc_system_memory", "15139759718\n");  // 14.1 GB
+    EXPECT_THAT(orvane({"status"}).out,
+                HasSubstr("Allocated VRAM: 14 GB\nGPU memory in use: 12.4 GB\n\nPresets:"));
+    EXPECT_EQ(json()["gpuInUseMB"].toInteger(-1), 12697);
+    EXPECT_EQ(json()["gpuAllocatedMB"].toInteger(-1), 14438);
+
+    dir.write("gpu.in_use_system_memory", "lots\n"); // unknown, never 0
+    EXPECT_THAT(orvane({"status"}).out, Not(HasSubstr("GPU memory")));
+    EXPECT_TRUE(json()["gpuInUseMB"].isNull());
+}
+
+TEST_F(CliTest, WatchPrintsALineEachIntervalUntilInterruptedAndRefusesUnknownStatistics) {
+    const Outcome unknown = orvane({"watch"});
+    EXPECT_EQ(unknown.status, 3);
+    EXPECT_THAT(unknown.err, HasSubstr("The GPU's memory statistics are unknown"));
+    for (const char* interval : {"0.1", "abc", "inf", ""}) {
+        EXPECT_EQ(orvane({"watch", "--interval", interval}).status, 2) << interval;
+    }
+
+    dir.write("iogpu.wired_limit_mb", "14336\n");
+    dir.write("gpu.in_use_system_memory", "13314398618\n");
+    const auto watchUntil = [this](const QStringList& arguments, int lines, int signal) {
+        QProcess process;
+        start(process, QStringList{"watch"} + arguments);
+        QByteArray out;
+        while (out.count('\n') < lines && process.waitForReadyRead(20000)) {
+            out += process.readAllStandardOutput();
+        }
+        // The lines came while it ran: flushed one by one, also into a pipe.
+        EXPECT_GE(out.count('\n'), lines);
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        // A watch that waited for its next line before ending would take a minute here.
+        EXPECT_TRUE(process.waitForFinished(20000));
+        out += process.readAllStandardOutput();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+        return QString::fromUtf8(out).split('\n', Qt::SkipEmptyParts);
+    };
+    const QStringList lines = watchUntil({"--interval", "0.2"}, 3, SIGTERM);
+    ASSERT_GE(lines.size(), 3);
+    const QRegularExpression line("^\\d\\d:\\d\\d:\\d\\d  in use 12.4 GB  allocated unknown  "
+                                  "limit 14 GB  89% of the limit$");
+    for (const QString& each : lines) {
+        EXPECT_TRUE(line.match(each).hasMatch()) << each.toStdString();
+    }
+
+    dir.write("iogpu.wired_limit_mb", "0\n");
+    dir.write("gpu.alloc_system_memory", "15139759718\n");
+    const QStringList once = watchUntil({"--interval", "60"}, 1, SIGINT);
+    ASSERT_EQ(once.size(), 1);
+    EXPECT_TRUE(once[0].endsWith("  in use 12.4 GB  allocated 14.1 GB  limit system managed"))
+        << once[0].toStdString();
 }
 
 TEST_F(CliTest, SetGoesThroughTheHelperQuietlyInEveryForm) {

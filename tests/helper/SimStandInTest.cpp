@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/sim/SimDirectory.h"
+#include "platform/sim/SimGpuMemoryStats.h"
 #include "platform/sim/SimKernelLimit.h"
 #include "platform/sim/SimPhysicalMemory.h"
 #include "platform/sim/UserFolders.h"
@@ -111,6 +112,25 @@ TEST(SimPhysicalMemory, PrefersTheSimFileAndFallsBackToTheMachine) {
         dir.write(memsizeFileName, unusable);
         EXPECT_EQ(memory.bytes(), machine) << unusable;
     }
+}
+
+TEST(SimGpuMemoryStats, ReadsEachFileAsBytesAndAnythingElseAsUnknownNeverZero) {
+    test::TempDir dir;
+    SimGpuMemoryStats stats(dir.path());
+    EXPECT_EQ(stats.read(), GpuMemoryStats::Reading{});
+
+    dir.write(gpuInUseFileName, "13314398618\n");
+    EXPECT_EQ(stats.read(), (GpuMemoryStats::Reading{13314398618u, std::nullopt}));
+    dir.write(gpuAllocatedFileName, "0");
+    EXPECT_EQ(stats.read(), (GpuMemoryStats::Reading{13314398618u, 0u}));
+
+    for (const char* unusable : {"", "-1", "12 GB", "1e9", "99999999999999999999", "12\n\n"}) {
+        dir.write(gpuInUseFileName, unusable);
+        EXPECT_EQ(stats.read().inUseBytes, std::nullopt) << unusable;
+    }
+    std::filesystem::remove(dir / gpuAllocatedFileName);
+    std::filesystem::create_directory(dir / gpuAllocatedFileName); // not a file
+    EXPECT_EQ(stats.read().allocatedBytes, std::nullopt);
 }
 
 TEST(SimDirectory, IsCreatedOnFirstUseButNeverRefilledAndElseFollowsTheXdgStateHome) {

@@ -33,6 +33,16 @@ public:
     std::optional<std::string> setEnabled(bool) override { return error; }
 };
 
+class FakeGpuMemory final : public GpuMemoryStats {
+public:
+    Reading reading; // unknown until a test sets it
+    int reads = 0;
+    Reading read() override {
+        ++reads;
+        return reading;
+    }
+};
+
 class FakeStatusIcon final : public StatusIcon {
 public:
     int updates = 0;
@@ -51,6 +61,7 @@ struct ModelHarness {
     FakeLoginItem loginItem;
     FakeLog log;
     FakeStatusIcon icon;
+    FakeGpuMemory gpu;
     HelperManager manager{service, transport, queue, log};
     std::unique_ptr<ContentViewModel> model;
     int renders = 0;
@@ -59,7 +70,7 @@ struct ModelHarness {
 
     std::unique_ptr<ContentViewModel> makeModel(StatusIcon* statusIcon) {
         return std::make_unique<ContentViewModel>(ContentServices{
-            manager, kernel, memory, defaults, queue, admin, loginItem, log, statusIcon});
+            manager, kernel, memory, defaults, queue, admin, loginItem, log, statusIcon, &gpu});
     }
     ContentViewModel& open() {
         model = makeModel(&icon);

@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "app/limit/GpuMemoryFigures.h"
 #include "app/limit/Presets.h"
 #include "app/limit/Sizes.h"
 #include "tests/limit/LimitFakes.h"
@@ -140,6 +141,47 @@ TEST(MemoryModel, ExtremeSizesNeitherOverflowNorMisround) {
     EXPECT_TRUE(sameMegabytes(13313, 13312.5 / 1024)); // halves away from zero
     EXPECT_TRUE(sameMegabytes(-1, -0.5 / 1024));
     EXPECT_FALSE(sameMegabytes(INT64_MAX, 1e300));
+}
+
+TEST(GpuMemoryFigures, RoundHalfUpToOneDecimalAndKeepUnknownsUnknown) {
+    constexpr std::uint64_t gb = 1ULL << 30;
+    using Decimal = std::pair<std::uint64_t, const char*>;
+    for (const auto& [bytes, text] : std::initializer_list<Decimal>{
+             {0, "0.0"},
+             {13314398618, "12.4"},
+             {gb + gb / 4, "1.3"},          // exactly 1.25: half up, where printf would give 1.2
+             {gb * 1295 / 100 + 1, "13.0"}, // just above 12.95
+             {gb - 1, "1.0"},
+             {UINT64_MAX, "17179869184.0"}}) {
+        EXPECT_EQ(gigabytesOneDecimal(bytes), text) << bytes;
+    }
+    EXPECT_EQ(wholeMegabytes(14336ULL * 1048576 + 1048575), 14336);
+    EXPECT_EQ(wholeMegabytes(1048575), 0);
+    EXPECT_EQ(wholeMegabytes(std::nullopt), std::nullopt);
+
+    using Share = std::tuple<std::optional<std::uint64_t>, double, std::optional<std::int64_t>>;
+    for (const auto& [inUse, limitGB, percent] : std::initializer_list<Share>{
+             {12 * gb, 30.0, 40},
+             {gb * 5120 / 1024, 9.765625, 51}, // 5120 of 10000 MB is 51.2 %
+             {33 * gb, 30.0, 110},             // above the limit: shown as it is
+             {0, 30.0, 0},
+             {std::nullopt, 30.0, std::nullopt},
+             {12 * gb, 0.0, std::nullopt}, // system managed: no limit to compare with
+             {12 * gb, -1.0, std::nullopt},
+             {12 * gb, NAN, std::nullopt},
+             {12 * gb, INFINITY, std::nullopt},
+             {UINT64_MAX, 1e-300, INT64_MAX}}) { // a hand-edited store neither overflows nor wraps
+        EXPECT_EQ(shareOfLimitPercent(inUse, limitGB), percent) << limitGB;
+    }
+
+    EXPECT_EQ(gpuInUseText(13314398618), "GPU memory in use: 12.4 GB");
+    EXPECT_EQ(gpuInUseText(std::nullopt), std::nullopt);
+    EXPECT_EQ(gpuMemoryToolTip(13314398618, 30.0), "GPU memory in use: 12.4 GB of 30 GB allowed");
+    EXPECT_EQ(gpuMemoryToolTip(13314398618, 9.765625),
+              "GPU memory in use: 12.4 GB of 9 GB allowed"); // whole GB, like the figures
+    EXPECT_EQ(gpuMemoryToolTip(13314398618, 0.0),
+              "GPU memory in use: 12.4 GB, limit system managed");
+    EXPECT_EQ(gpuMemoryToolTip(std::nullopt, 30.0), std::nullopt);
 }
 
 } // namespace

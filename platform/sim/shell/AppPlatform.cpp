@@ -11,6 +11,7 @@
 
 #include "platform/qt/QtMainQueue.h"
 #include "platform/sim/SimDirectory.h"
+#include "platform/sim/SimGpuMemoryStats.h"
 #include "platform/sim/SimKernelLimit.h"
 #include "platform/sim/SimPhysicalMemory.h"
 #include "platform/sim/StandInFile.h"
@@ -70,6 +71,11 @@ KernelLimit& kernelLimit() {
 PhysicalMemory& physicalMemory() {
     static sim::SimPhysicalMemory memory(sim::simDirectory());
     return memory;
+}
+
+GpuMemoryStats& gpuMemoryStats() {
+    static sim::SimGpuMemoryStats stats(sim::simDirectory());
+    return stats;
 }
 
 namespace {
