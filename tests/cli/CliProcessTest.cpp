@@ -186,6 +186,7 @@ TEST_F(CliTest, WatchPrintsALineEachIntervalUntilInterruptedAndRefusesUnknownSta
     for (const QString& each : lines) {
         EXPECT_TRUE(line.match(each).hasMatch()) << each.toStdString();
     }
+    EXPECT_FALSE(std::filesystem::exists(settingsFile())); // watching stores nothing
 
     dir.write("iogpu.wired_limit_mb", "0\n");
     dir.write("gpu.alloc_system_memory", "15139759718\n");
