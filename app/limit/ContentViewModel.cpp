@@ -1,7 +1,9 @@
 #include "app/limit/ContentViewModel.h"
 
 #include "app/limit/ContentViewModelState.h"
+#include "app/limit/KeptLimit.h"
 #include "app/limit/Presets.h"
+#include "app/limit/Sizes.h"
 #include "app/limit/VramReader.h"
 
 namespace orvane {
@@ -75,6 +77,9 @@ bool ContentViewModel::helperOfferShown() const {
 bool ContentViewModel::enableFunMode() const {
     return state_->storedFlag(texts::enableFunModeKey);
 }
+bool ContentViewModel::keepLimitAfterRestart() const {
+    return state_->storedFlag(texts::keepLimitAfterRestartKey);
+}
 
 // --- the model ---------------------------------------------------------------------------------
 
@@ -110,6 +115,18 @@ void ContentViewModel::onPopoverAppear() {
     f.selectedVRAMGB = value;
     scheduleRefresh();
     f.launchAtLogin = state_->services.loginItem.isEnabled();
+}
+
+bool ContentViewModel::confirmedByReadBack(std::int64_t megabytes) {
+    auto& s = state_->services;
+    const VramReading readBack = readVRAM(s.kernel, s.defaults, state_->vramLog);
+    if (!sameMegabytes(megabytes, readBack.gigabytes)) {
+        return false;
+    }
+    if (readBack.fromKernel) {
+        recordConfirmedLimit(s.defaults, megabytes);
+    }
+    return true;
 }
 
 void ContentViewModel::updateStatusIcon() {
