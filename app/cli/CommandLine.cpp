@@ -5,8 +5,10 @@
 
 #include "app/cli/CliTexts.h"
 #include "app/cli/Commands.h"
+#include "app/cli/KeepCommands.h"
 #include "app/cli/SizeArgument.h"
 #include "app/cli/StatusReport.h"
+#include "app/limit/KeptLimit.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/VramReader.h"
 #include "shared/ErrnoText.h"
@@ -139,6 +141,8 @@ int showStatus(CliContext& ports, bool json, QTextStream& out, QTextStream& err)
     }
     facts.funMode = ports.defaults.boolValue(texts::enableFunModeKey).value_or(false);
     facts.helper = ports.helperManager.state();
+    facts.keeping = keepsLimitAfterRestart(ports.defaults);
+    facts.keptMB = keptLimitMB(ports.defaults);
     out << (json ? statusJson(facts) : statusText(facts));
     if (!reading.megabytes) {
         err << QString(cli_text::limitNotRead).arg(QString::fromStdString(facts.limitError))
@@ -154,7 +158,8 @@ int runCommand(const QStringList& arguments,
     QCommandLineParser global;
     prepare(global, QString(cli_text::description) + "\n\n" + cli_text::commands);
     global.addOption(versionOption);
-    global.addPositionalArgument("command", "status, set, reset or helper.", "<command>");
+    global.addPositionalArgument("command", "status, set, reset, helper, keep or restore.",
+                                 "<command>");
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!global.parse(arguments)) {
         return usageError(err, global.errorText());
@@ -187,6 +192,12 @@ int runCommand(const QStringList& arguments,
     } else if (command == "helper") {
         prepare(parser, "Turn password-free changes on or off, or show whether they are on.");
         parser.addPositionalArgument("action", "status, on or off.", "<action>");
+    } else if (command == "keep") {
+        prepare(parser, cli_text::keepHelp);
+        parser.addPositionalArgument("action", "on or off; nothing to show the setting.",
+                                     "[on|off]");
+    } else if (command == "restore") {
+        prepare(parser, cli_text::restoreHelp);
     } else {
         return usageError(err, QString(cli_text::unknownCommand).arg(command));
     }
@@ -200,7 +211,12 @@ int runCommand(const QStringList& arguments,
     const bool verbose = parser.isSet(verboseOption) || global.isSet(verboseOption);
     const QStringList values = parser.positionalArguments();
     const qsizetype expected = (command == "set" || command == "helper") ? 1 : 0;
-    if (values.size() != expected) {
+    if (command == "keep") {
+        if (values.size() > 1 ||
+            (values.size() == 1 && values.front() != "on" && values.front() != "off")) {
+            return usageError(err, cli_text::keepActions);
+        }
+    } else if (values.size() != expected) {
         return usageError(err, expected == 0
                                    ? QString("'%1' takes no arguments.").arg(command)
                                    : QString("'%1' takes exactly one argument.").arg(command));
@@ -224,9 +240,12 @@ int runCommand(const QStringList& arguments,
     if (command == "status") {
         return showStatus(*ports, parser.isSet(jsonOption), out, err);
     }
-    if (command == "helper") {
+    if (command == "helper" || command == "keep" || command == "restore") {
         QString output;
-        const CommandResult result = helperCommand(*ports, values.front(), output);
+        const CommandResult result =
+            command == "helper" ? helperCommand(*ports, values.front(), output)
+            : command == "keep" ? keepCommand(*ports, values.value(0), output)
+                                : restoreCommand(*ports, output);
         out << output;
         return report(result, verbose, err);
     }

@@ -18,9 +18,15 @@ struct StatusFacts {
     std::string limitError;              // why the read failed, when it did
     bool funMode = false;
     HelperManager::State helper = HelperManager::State::off;
+    bool keeping = false;               // "keepLimitAfterRestart"
+    std::optional<std::int64_t> keptMB; // "keptLimitMB"
 };
 
 QString helperStateText(HelperManager::State state);
+
+// Whether the limit is kept for after a restart, and which: "on, 12288 MB kept", "on, nothing
+// kept" or "off".
+QString keepingText(bool keeping, std::optional<std::int64_t> keptMB);
 
 // The popover's texts, one per line.
 QString statusText(const StatusFacts& facts);
