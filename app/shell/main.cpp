@@ -45,7 +45,9 @@ int runApplication(int argc, char** argv) {
         .makeAccessory = platform::makeAccessory,
         .activate = platform::activateApplication,
         .terminate = platform::terminate,
-        .afterStatusItem = [] { HelperManager::shared().renewRegistrationIfStale({}); },
+        // An update's helper is registered anew first: the kept limit goes to the new one.
+        .afterStatusItem =
+            [] { HelperManager::shared().renewRegistrationIfStale(restoreKeptLimitAtLaunch); },
     });
     QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
     return QApplication::exec();
@@ -68,7 +70,7 @@ int runCommand(int argc, char** argv) {
                 platform::bundle().infoString("CFBundleVersion").value_or(""));
             context.emplace(cli::CliContext{
                 platform::kernelLimit(), platform::physicalMemory(), platform::gpuMemoryStats(),
-                platform::defaults(), *manager, ports.adminRunner, ports.log,
+                platform::defaults(), *manager, ports.adminRunner, platform::loginItem(), ports.log,
                 [](const std::function<bool()>& done) {
                     while (!done()) {
                         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
