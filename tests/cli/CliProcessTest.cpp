@@ -562,6 +562,12 @@ TEST_F(CliTest, KeepRecordsWhatEveryRoadConfirmsAndStatusShowsIt) {
     EXPECT_THAT(on.err, HasSubstr("Restoring needs password-free VRAM changes"));
     EXPECT_TRUE(std::filesystem::exists(dir / "config/autostart/com.halvern.Orvane.desktop"))
         << "keeping needs Orvane to start at login";
+    // Whichever program turns it on, the login item starts the application.
+    EXPECT_THAT(
+        dir.read("config/autostart/com.halvern.Orvane.desktop"),
+        HasSubstr("Exec=\"" +
+                  (std::filesystem::path(ORVANE_APP_PATH).parent_path() / "Orvane").string() +
+                  "\"\n"));
     EXPECT_EQ(orvane({"keep"}).out, "on, 12288 MB kept\n");
 
     EXPECT_EQ(orvane({"set", "14"}, "secret\n").status, 0); // the password road
