@@ -233,28 +233,17 @@ TEST_F(HelperLinkProcessTest, ADaemonOfAnotherUserIsRefused) {
         GTEST_SKIP() << "needs root to listen as another user";
     }
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t stranger = ::fork();
-    if (stranger == 0) {
+    sim::UniqueFd stranger;
+    if (const AsAnotherUser nobody; nobody.ok()) {
         int error = 0;
-        if (::setgid(65534) == 0 && ::setuid(65534) == 0 &&
-            sim::listenSeqpacket(dir.socketPath(), &error).release() >= 0) {
-            [[maybe_unused]] const ssize_t n = ::write(ready[1], "!", 1);
-            ::pause();
-        }
-        _exit(1);
+        stranger = sim::listenSeqpacket(dir.socketPath(), &error);
     }
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    ASSERT_TRUE(stranger);
     App app(dir);
     EXPECT_EQ(app.setLimit(12288), SetResult::unavailable);
     EXPECT_THAT(app.log.entries(),
                 ElementsAre(error("helper", "Helper connection failed: The helper runs as another "
                                             "user, so the connection was refused.")));
-    ::kill(stranger, SIGKILL);
-    ::close(ready[0]);
-    ::close(ready[1]);
 }
 
 // The exchange alone, with the connection's making in the test's hands.
@@ -270,6 +259,7 @@ TEST(HelperExchange, ADaemonThatRefusesAsItIsReachedIsTriedOnceMore) {
     int connects = 0;
     int pair[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
+    sim::UniqueFd appEnd(pair[0]);
     sim::UniqueFd daemonEnd(pair[1]);
     std::thread daemon([&] {
         wire::Packet packet{};
@@ -285,7 +275,7 @@ TEST(HelperExchange, ADaemonThatRefusesAsItIsReachedIsTriedOnceMore) {
             socket.problem = "Could not connect to the helper: Connection refused.";
             socket.refused = true;
         } else {
-            socket.fd.reset(pair[0]);
+            socket.fd = std::move(appEnd);
         }
         return socket;
     });
@@ -293,6 +283,7 @@ TEST(HelperExchange, ADaemonThatRefusesAsItIsReachedIsTriedOnceMore) {
     EXPECT_EQ(outcome.value, 1) << outcome.problem;
     EXPECT_EQ(connects, 2);
     exchange.close();
+    ::shutdown(daemonEnd.get(), SHUT_RDWR); // ends the daemon's wait if nothing was asked
     daemon.join();
 }
 

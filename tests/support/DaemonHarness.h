@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/types.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/sim/UniqueFd.h"
@@ -57,6 +59,24 @@ bool eventually(const std::function<bool()>& done, std::chrono::milliseconds tim
 // Raises our soft descriptor limit (which daemons started from here inherit) to at least
 // needed, as far as the hard limit allows. False when the hard limit is too low.
 bool raiseDescriptorLimit(rlim_t needed);
+
+// While it lives, this thread's process acts as user nobody (65534): the sockets it connects or
+// listens on carry that user. Needs root, and a folder that nobody may write to.
+class AsAnotherUser {
+public:
+    AsAnotherUser() { ok_ = ::geteuid() == 0 && ::seteuid(65534) == 0; }
+    ~AsAnotherUser() {
+        if (ok_ && ::seteuid(0) != 0) {
+            std::abort();
+        }
+    }
+    AsAnotherUser(const AsAnotherUser&) = delete;
+    AsAnotherUser& operator=(const AsAnotherUser&) = delete;
+    bool ok() const { return ok_; }
+
+private:
+    bool ok_ = false;
+};
 
 // One daemon on the test's own sim directory, killed at the end if it still runs.
 class DaemonTest : public ::testing::Test {
