@@ -64,29 +64,21 @@ protected:
     std::vector<std::thread::id> threads;
 };
 
-TEST_F(HelperManagerTest, MapsTheStatusAndOpensLoginItemsExactlyWhenItReadsTwoAfterRegistering) {
-    const std::pair<long, State> table[] = {
-        {0, State::off}, {1, State::on},   {2, State::needsApproval}, {3, State::off},
-        {4, State::off}, {-1, State::off}, {LONG_MAX, State::off}};
-    for (const auto& [status, expected] : table) {
+// The popover's tests walk the usual statuses and registrations; here are the odd ones.
+TEST_F(HelperManagerTest, AnUnknownStatusIsOffAndLoginItemsOpenWhenItReadsTwoAfterRegistering) {
+    for (const long status : {3L, 4L, -1L, LONG_MAX}) {
         service.current = status;
-        EXPECT_EQ(manager.state(), expected) << status;
+        EXPECT_EQ(manager.state(), State::off) << status;
     }
-
-    const std::tuple<long, long, std::optional<std::string>> cases[] = {
-        {0, 2, {}}, {0, 1, {}}, {2, 2, "Operation not permitted"}, {0, 0, "Invalid signature"}};
-    for (const auto& [before, after, failure] : cases) {
-        journal.clear();
-        service.current = before;
-        service.afterRegister = after;
-        service.registerError = failure;
-        manager.registerHelper();
-        Journal expected = {"register", "status"};
-        if (after == 2) {
-            expected.push_back("openLoginItems");
-        }
-        EXPECT_EQ(journal, expected) << before << " -> " << after;
-    }
+    // A failed registration is only logged: what the status reads afterwards decides.
+    service.current = 2;
+    service.registerError = "Operation not permitted";
+    manager.registerHelper();
+    service.current = 0;
+    service.afterRegister = 0;
+    service.registerError = "Invalid signature";
+    manager.registerHelper();
+    EXPECT_EQ(journal, (Journal{"register", "status", "openLoginItems", "register", "status"}));
     service.unregisterError = "Not registered";
     manager.unregister();
     EXPECT_THAT(
