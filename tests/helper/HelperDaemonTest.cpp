@@ -82,10 +82,8 @@ TEST_F(HelperDaemonTest, RefusesAClientOfAnotherUserWithoutAReply) {
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     std::filesystem::permissions(dir.socketPath(), std::filesystem::perms::all);
     std::optional<RawClient> stranger;
-    if (const AsAnotherUser nobody; nobody.ok()) {
-        stranger.emplace(dir.socketPath());
-    }
-    ASSERT_TRUE(stranger && stranger->connected());
+    ASSERT_TRUE(asAnotherUser([&] { stranger.emplace(dir.socketPath()); }));
+    ASSERT_TRUE(stranger->connected());
     EXPECT_TRUE(stranger->send(wire::encode({wire::Operation::protocolVersion, 0})));
     EXPECT_TRUE(stranger->closedByPeer());
     EXPECT_THAT(dir.logText(), HasSubstr("Refused a client running as user 65534"));

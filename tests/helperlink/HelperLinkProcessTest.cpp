@@ -234,11 +234,10 @@ TEST_F(HelperLinkProcessTest, ADaemonOfAnotherUserIsRefused) {
     }
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
     sim::UniqueFd stranger;
-    if (const AsAnotherUser nobody; nobody.ok()) {
-        int error = 0;
-        stranger = sim::listenSeqpacket(dir.socketPath(), &error);
-    }
-    ASSERT_TRUE(stranger);
+    int problem = 0;
+    ASSERT_TRUE(
+        asAnotherUser([&] { stranger = sim::listenSeqpacket(dir.socketPath(), &problem); }));
+    ASSERT_TRUE(stranger) << problem;
     App app(dir);
     EXPECT_EQ(app.setLimit(12288), SetResult::unavailable);
     EXPECT_THAT(app.log.entries(),

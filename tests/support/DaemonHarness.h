@@ -60,23 +60,16 @@ bool eventually(const std::function<bool()>& done, std::chrono::milliseconds tim
 // needed, as far as the hard limit allows. False when the hard limit is too low.
 bool raiseDescriptorLimit(rlim_t needed);
 
-// While it lives, this thread's process acts as user nobody (65534): the sockets it connects or
-// listens on carry that user. Needs root, and a folder that nobody may write to.
-class AsAnotherUser {
-public:
-    AsAnotherUser() { ok_ = ::geteuid() == 0 && ::seteuid(65534) == 0; }
-    ~AsAnotherUser() {
-        if (ok_ && ::seteuid(0) != 0) {
-            std::abort();
-        }
+// Runs what as user nobody (65534), so that the sockets it connects or listens on are nobody's,
+// then as root again. False when that fails: it needs root, and a folder nobody may write to.
+template <typename What>
+bool asAnotherUser(What what) {
+    if (::seteuid(65534) != 0) {
+        return false;
     }
-    AsAnotherUser(const AsAnotherUser&) = delete;
-    AsAnotherUser& operator=(const AsAnotherUser&) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    bool ok_ = false;
-};
+    what();
+    return ::seteuid(0) == 0;
+}
 
 // One daemon on the test's own sim directory, killed at the end if it still runs.
 class DaemonTest : public ::testing::Test {
