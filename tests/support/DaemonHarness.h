@@ -102,9 +102,14 @@ public:
     bool closedByPeer(std::chrono::milliseconds timeout = 5s);
     void close() { fd_.reset(); }
 
-    // Version query and set-limit, each answered by its reply value.
-    std::optional<std::int64_t> protocolVersion();
-    std::optional<std::int64_t> setWiredLimit(std::int64_t megabytes);
+    // A request, answered by its reply's value; the version query and the set-limit.
+    std::optional<std::int64_t> ask(wire::Operation operation, std::int64_t value);
+    std::optional<std::int64_t> protocolVersion() {
+        return ask(wire::Operation::protocolVersion, 0);
+    }
+    std::optional<std::int64_t> setWiredLimit(std::int64_t megabytes) {
+        return ask(wire::Operation::setWiredLimit, megabytes);
+    }
 
 private:
     sim::UniqueFd fd_;
