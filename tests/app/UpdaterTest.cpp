@@ -37,17 +37,11 @@ QByteArray with(const char* name, const QByteArray& value) {
     return QByteArray("<sparkle:") + name + ">" + value + "</sparkle:" + name + ">";
 }
 
-const QByteArray olderAndCurrent = appcast(R"(
-    <item><title>2.2.1</title><sparkle:version>2.2.1</sparkle:version>
-      <enclosure url="https://example.invalid/2.2.1.zip"/></item>
-    <item><title>2.3.0</title>
-      <enclosure url="https://example.invalid/2.3.0.zip" sparkle:version="2.3.0"
-                 sparkle:shortVersionString="2.3.0" length="1" type="application/zip"/></item>)");
-
-const QByteArray newer = appcast(R"(
-    <item><sparkle:version>2.10.0</sparkle:version>
-      <enclosure url="https://example.invalid/2.10.0.zip"/></item>
-    <item><enclosure url="https://example.invalid/2.4.zip" sparkle:version="2.4.0"/></item>)");
+// Each with a release whose version is only in its enclosure.
+const QByteArray olderAndCurrent =
+    appcast(release("2.2.1") + R"(<item><enclosure url="b.zip" sparkle:version="2.3.0"/></item>)");
+const QByteArray newer =
+    appcast(release("2.10.0") + R"(<item><enclosure url="b.zip" sparkle:version="2.4.0"/></item>)");
 
 FeedChecker::Outcome checkOnce(const QUrl& feed, const std::filesystem::path& simDir) {
     FeedChecker checker(feed, "2.3.0", simDir);
