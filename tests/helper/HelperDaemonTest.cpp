@@ -2,12 +2,10 @@
 // it refuses, and how it copes when the world around it misbehaves.
 
 #include <cerrno>
-#include <csignal>
 #include <fcntl.h>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "tests/support/DaemonHarness.h"
