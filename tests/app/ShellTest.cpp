@@ -96,7 +96,7 @@ TEST_F(ShellTest, TheIconAndDotFollowTheLastKnownLimit) {
     }
 }
 
-TEST_F(ShellTest, EveryOpeningGetsAFreshPopover) {
+TEST_F(ShellTest, EveryOpeningGetsAFreshPopoverAndWithoutATrayItOpensAsAWindow) {
     launch(true);
     ASSERT_TRUE(statusItem->action);
     statusItem->action(); // open
@@ -116,10 +116,8 @@ TEST_F(ShellTest, EveryOpeningGetsAFreshPopover) {
     EXPECT_NE(second, nullptr);
     EXPECT_FALSE(second->model().showMoreSettings());
     EXPECT_EQ(second->model().customAllocation(), 8.0);
-}
 
-TEST_F(ShellTest, WithoutATrayThePopoverOpensAsAWindow) {
-    trayAvailable = false;
+    trayAvailable = false; // without a tray the popover opens at launch, as a window
     launch(true);
     EXPECT_TRUE(delegate->popover().isShown());
     EXPECT_TRUE(statusItem->image.empty());
@@ -146,8 +144,7 @@ TEST_F(ShellTest, AgreeingInstallsTheStatusItemDecliningQuitsClosingOnlyCloses) 
     QTest::keyClick(terms, Qt::Key_Return); // Return agrees
     EXPECT_EQ(harness.defaults.stringValue("agreedTermsVersion"), "2026-10-22");
     EXPECT_EQ(harness.defaults.boolValue("userAgreedToTerms"), true);
-    EXPECT_TRUE(statusItem);
-    EXPECT_EQ(afterStatusItem, std::vector{true});
+    EXPECT_EQ(afterStatusItem, std::vector{true}); // the status item, then the launch's work
     EXPECT_EQ(terminations, 0);
 
     // Declining quits without storing anything.

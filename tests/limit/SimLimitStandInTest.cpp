@@ -68,7 +68,7 @@ TEST(QtDefaults, ASettingsFileThatIsNotARegularFileOfOursIsNeverOpened) {
 }
 
 // Asking, cancelling, writing and a missing variable are run through the command line's tests.
-TEST(SimAdminRunner, RunsOnlyTheSysctlOfAScriptItCanRead) {
+TEST(SimAdminRunner, RunsOnlyTheSysctlOfAScriptItCanReadAndSaysWhyItCouldNot) {
     test::TempDir dir;
     dir.write(limitFileName, "0\n");
     int prompts = 0;
@@ -93,22 +93,18 @@ TEST(SimAdminRunner, RunsOnlyTheSysctlOfAScriptItCanRead) {
     EXPECT_EQ(error->message, "No dialog.");
     EXPECT_NE(error->number, -128);
     EXPECT_EQ(dir.read(limitFileName), "0\n");
-}
 
-TEST(SimAdminRunner, AFileWhereTheSimDirectoryShouldBeIsReportedNotHidden) {
-    const test::TempDir parent;
-    const std::filesystem::path simDir = parent / "sim";
-    parent.write("sim", "a file, not a folder\n");
+    // A file where the sim directory should be is reported, not hidden; the password road, the
+    // only road left, says why in its own words.
+    const std::filesystem::path simDir = dir / "sim";
+    dir.write("sim", "a file, not a folder\n");
     const std::string saved = std::getenv("ORVANE_SIM_DIR") ? std::getenv("ORVANE_SIM_DIR") : "";
     ::setenv("ORVANE_SIM_DIR", simDir.c_str(), 1);
     EXPECT_EQ(ensureSimDirectory(), ENOTDIR);
     saved.empty() ? ::unsetenv("ORVANE_SIM_DIR") : ::setenv("ORVANE_SIM_DIR", saved.c_str(), 1);
-
-    // The password road, the only road left, says why in its own words.
     SimAdminRunner admin(simDir, [](const std::string&) { return true; });
-    const AdminRunner::Outcome outcome = admin.run(passwordScriptSource(12288));
-    ASSERT_TRUE(outcome.error);
-    EXPECT_EQ(outcome.error->message, "sysctl: iogpu.wired_limit_mb: Not a directory");
+    EXPECT_EQ(admin.run(passwordScriptSource(12288)).error.value().message,
+              "sysctl: iogpu.wired_limit_mb: Not a directory");
 }
 
 TEST(XdgLoginItem, WritesAnEntryForThisProgramAndRemovesItAndRefusesLineBreaks) {
