@@ -48,6 +48,17 @@ protected:
         return widget && widget->isVisibleTo(view.get());
     }
     QString text(const QString& name) { return find<QLabel>(name)->text(); }
+    bool checked(const QString& name) { return find<QCheckBox>(name)->isChecked(); }
+    // Which of these widgets the view shows, in the order asked.
+    QStringList visible(std::initializer_list<const char*> names) {
+        QStringList shownNames;
+        for (const char* name : names) {
+            if (shown(name)) {
+                shownNames << name;
+            }
+        }
+        return shownNames;
+    }
     void clickRow(const QString& name) { find<ClickableRow>(name)->click(); }
     void click(const QString& name) { find<QAbstractButton>(name)->click(); }
 
@@ -57,9 +68,9 @@ protected:
     int quits = 0;
 };
 
-TEST_F(ContentViewTest, ASmallMachineGetsOnlyTheTitleAndTheWarning) {
+TEST_F(ContentViewTest, ASmallMachineGetsOnlyTheWarningAndReadsNothing) {
+    harness.kernel.value = 4096;
     open(static_cast<std::uint64_t>(7.9 * 1073741824.0));
-    EXPECT_EQ(text("title"), "Orvane App");
     EXPECT_EQ(
         text("minimumMemoryWarning"),
         QString::fromUtf8("\u26A0\uFE0F Your Mac must have at least 8 GB RAM to run this app."));
@@ -67,6 +78,8 @@ TEST_F(ContentViewTest, ASmallMachineGetsOnlyTheTitleAndTheWarning) {
          {"memoryBar", "totalFigure", "presetRow0", "customSlider", "quit", "moreSettings"}) {
         EXPECT_EQ(find(absent), nullptr) << absent;
     }
+    EXPECT_EQ(view->model().currentVRAMGB(), 0.0);
+    EXPECT_EQ(harness.queue.pendingTimers(), 1u); // the approval timer; no refresh
 
     open(gigabytes(8));
     EXPECT_EQ(find("minimumMemoryWarning"), nullptr);
@@ -75,32 +88,19 @@ TEST_F(ContentViewTest, ASmallMachineGetsOnlyTheTitleAndTheWarning) {
     EXPECT_EQ(find<QSlider>("customSlider")->maximum(), 2); // 4 to 6 GB in whole steps
 }
 
-TEST_F(ContentViewTest, TheBarAndFiguresFollowTheLimit) {
+TEST_F(ContentViewTest, BarFiguresAndCheckmarksFollowTheLimitAndTheTooltipReadsTheGpuWhenShown) {
     open();
     auto* bar = find<MemoryBar>("memoryBar");
-    EXPECT_TRUE(bar->isSystemManaged());
-    EXPECT_EQ(bar->size(), QSize(260, 25));
-
-    harness.kernel.value = 14336;
-    view->model().refreshVRAM();
-    EXPECT_FALSE(bar->isSystemManaged());
-    EXPECT_DOUBLE_EQ(bar->reservedWidth(), 32.5);
-    EXPECT_DOUBLE_EQ(bar->vramWidth(), 227.5);
-    EXPECT_EQ(bar->size(), QSize(260, 25));
-    EXPECT_EQ(text("totalFigure"), "Total System RAM: 16 GB");
-    EXPECT_EQ(text("reservedFigure"), "Reserved System RAM: 2 GB");
-    EXPECT_EQ(text("allocatedFigure"), "Allocated VRAM: 14 GB");
-}
-
-TEST_F(ContentViewTest, TheBarsTooltipReadsTheGpuMemoryOnlyWhenItIsAboutToShow) {
-    open();
-    auto* bar = find<MemoryBar>("memoryBar");
-    const QSize barSize = bar->size();
     const auto hover = [bar] {
         QHelpEvent event(QEvent::ToolTip, QPoint(5, 5), bar->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(bar, &event);
         return QToolTip::isVisible() ? QToolTip::text() : QString();
     };
+    const auto checkmarks = [this] {
+        return visible({"presetCheckmark0", "presetCheckmark3", "customCheckmark"});
+    };
+    EXPECT_TRUE(bar->isSystemManaged());
+    EXPECT_EQ(checkmarks(), QStringList{"presetCheckmark0"});
     EXPECT_EQ(hover(), ""); // unknown: no tooltip at all
     EXPECT_EQ(harness.gpu.reads, 1);
 
@@ -108,6 +108,14 @@ TEST_F(ContentViewTest, TheBarsTooltipReadsTheGpuMemoryOnlyWhenItIsAboutToShow) 
     EXPECT_EQ(hover(), "GPU memory in use: 12.4 GB, limit system managed");
     harness.kernel.value = 14336;
     view->model().refreshVRAM();
+    EXPECT_FALSE(bar->isSystemManaged());
+    EXPECT_DOUBLE_EQ(bar->reservedWidth(), 32.5);
+    EXPECT_EQ(text("reservedFigure"), "Reserved System RAM: 2 GB");
+    EXPECT_EQ(text("allocatedFigure"), "Allocated VRAM: 14 GB");
+    EXPECT_EQ(checkmarks(), QStringList{"presetCheckmark3"}); // the slider starts at 8
+    find<QSlider>("customSlider")->setValue(6);               // 8 + 6
+    EXPECT_EQ(text("customAmount"), "Allocate 14 GB VRAM");
+    EXPECT_EQ(checkmarks(), (QStringList{"presetCheckmark3", "customCheckmark"}));
     EXPECT_EQ(hover(), "GPU memory in use: 12.4 GB of 14 GB allowed");
     harness.gpu.reading.inUseBytes = 14602888806; // read anew each time: 13.6 GB
     EXPECT_EQ(hover(), "GPU memory in use: 13.6 GB of 14 GB allowed");
@@ -115,87 +123,48 @@ TEST_F(ContentViewTest, TheBarsTooltipReadsTheGpuMemoryOnlyWhenItIsAboutToShow) 
     const int reads = harness.gpu.reads;
     harness.queue.advance(10.0); // the approval timer ticks; nothing polls the GPU
     EXPECT_EQ(harness.gpu.reads, reads);
-    EXPECT_EQ(bar->size(), barSize);
+    EXPECT_EQ(bar->size(), QSize(260, 25));
     QToolTip::hideText();
 }
 
-TEST_F(ContentViewTest, RowsAndTheCustomHeaderCarryTheirCheckmarks) {
-    harness.kernel.value = 12288;
+TEST_F(ContentViewTest, TheStatusAreaShowsOneThingInItsOrderAndTheControlsLockMeanwhile) {
     open();
-    EXPECT_EQ(find("presetRow2")->findChild<QLabel*>()->text(), "Allocate 12 GB VRAM");
-    EXPECT_TRUE(shown("presetCheckmark2"));
-    EXPECT_FALSE(shown("presetCheckmark0"));
-    EXPECT_FALSE(shown("customCheckmark")); // the slider starts at 8
+    const auto status = [this] {
+        return visible({"statusBusy", "statusOffer", "statusApproval", "statusError"});
+    };
+    EXPECT_TRUE(status().isEmpty());
+    view->model().applyVRAM(15.0);
+    EXPECT_EQ(status(), QStringList{"statusError"});
+    EXPECT_EQ(text("statusError"), "15 GB is outside the allowed range.");
 
-    find<QSlider>("customSlider")->setValue(4); // 8 + 4
-    EXPECT_EQ(text("customAmount"), "Allocate 12 GB VRAM");
-    EXPECT_TRUE(shown("customCheckmark"));
-    EXPECT_TRUE(shown("presetCheckmark2"));
-}
+    clickRow("presetRow3"); // first change ever: the offer
+    EXPECT_EQ(status(), QStringList{"statusOffer"});
+    click("turnOn"); // registration wants approval
+    EXPECT_EQ(status(), QStringList{"statusApproval"});
+    EXPECT_EQ(harness.service.settingsOpened, 1);
+    click("openSystemSettings");
+    EXPECT_EQ(harness.service.settingsOpened, 2);
 
-TEST_F(ContentViewTest, ControlsLockWhileAChangeIsUnderWay) {
-    harness.service.current = 1; // password-free changes are on
-    open();
-    clickRow("presetRow3");
-    EXPECT_TRUE(shown("statusBusy"));
-    EXPECT_EQ(text("statusBusy"), QString::fromUtf8("Applying\u2026"));
+    harness.admin.duringRun = [this] { harness.kernel.value = 14336; }; // the user types it
+    click("usePasswordInstead");
+    EXPECT_EQ(status(), QStringList{"statusBusy"});
+    EXPECT_EQ(text("statusBusy"), QString::fromUtf8("Waiting for administrator approval\u2026"));
     for (const char* control :
          {"presetRow0", "presetRow3", "customSlider", "setCustomAllocation"}) {
         EXPECT_FALSE(find(control)->isEnabled()) << control;
     }
     clickRow("presetRow1"); // refused while locked
-    harness.queue.drain();  // the helper's answer arrives
-    EXPECT_EQ(harness.transport.sent, (std::vector<std::int64_t>{14336}));
-    EXPECT_FALSE(shown("statusBusy"));
+    harness.queue.advance(0.05);
+    EXPECT_EQ(harness.admin.sources.size(), 1u);
+    EXPECT_TRUE(status().isEmpty());
     EXPECT_TRUE(find("presetRow1")->isEnabled());
     EXPECT_TRUE(shown("presetCheckmark3"));
 }
 
-TEST_F(ContentViewTest, TheStatusAreaShowsOneThingInItsOrder) {
+TEST_F(ContentViewTest, MoreSettingsButtonsReachTheHostAndFunModeOutlivesThePopover) {
     open();
-    const auto visibleStatus = [this] {
-        QStringList visible;
-        for (const char* name : {"statusBusy", "statusOffer", "statusApproval", "statusError"}) {
-            if (shown(name)) {
-                visible << name;
-            }
-        }
-        return visible;
-    };
-    EXPECT_TRUE(visibleStatus().isEmpty());
-
-    view->model().applyVRAM(15.0);
-    EXPECT_EQ(visibleStatus(), QStringList{"statusError"});
-    EXPECT_EQ(text("statusError"), "15 GB is outside the allowed range.");
-
-    clickRow("presetRow1"); // first change ever: the offer
-    EXPECT_EQ(visibleStatus(), QStringList{"statusOffer"});
-    EXPECT_TRUE(harness.admin.sources.empty());
-
-    click("turnOn"); // registration wants approval
-    EXPECT_EQ(visibleStatus(), QStringList{"statusApproval"});
-    EXPECT_EQ(harness.service.settingsOpened, 1);
-    click("openSystemSettings");
-    EXPECT_EQ(harness.service.settingsOpened, 2);
-
-    harness.admin.duringRun = [this] { harness.kernel.value = 10240; }; // the user types it
-    click("usePasswordInstead");
-    EXPECT_EQ(visibleStatus(), QStringList{"statusBusy"});
-    EXPECT_EQ(text("statusBusy"), QString::fromUtf8("Waiting for administrator approval\u2026"));
-    harness.queue.advance(0.05);
-    EXPECT_EQ(harness.admin.sources.size(), 1u);
-    EXPECT_TRUE(visibleStatus().isEmpty());
-}
-
-TEST_F(ContentViewTest, MoreSettingsOpensFromAnywhereInItsRowAndFunModeOutlivesThePopover) {
-    open();
-    EXPECT_EQ(find<QLabel>("moreSettingsChevron")->accessibleName(), "chevron.right");
-    EXPECT_FALSE(shown("moreSettingsContent"));
     clickRow("moreSettingsRow");
-    EXPECT_EQ(find<QLabel>("moreSettingsChevron")->accessibleName(), "chevron.down");
-    EXPECT_TRUE(shown("launchAtLogin"));
     EXPECT_EQ(text("versionLine"), "Version 2.3.0");
-    EXPECT_FALSE(shown("approvalHint"));
     click("checkForUpdates");
     EXPECT_EQ(updater.checksStarted, 1);
 
@@ -207,62 +176,43 @@ TEST_F(ContentViewTest, MoreSettingsOpensFromAnywhereInItsRowAndFunModeOutlivesT
     click("quit");
     EXPECT_EQ(quits, 1);
 
-    open(); // the next opening: collapsed again, fun mode kept
-    EXPECT_FALSE(shown("moreSettingsContent"));
+    open(); // the next opening: fun mode kept
     EXPECT_EQ(label(2), "Allocate 12 GB VRAM: Too Much!");
 }
 
-TEST_F(ContentViewTest, ThePasswordFreeSwitchShowsTheHintAndDropsAWaitingChange) {
-    open();
-    clickRow("moreSettingsRow");
-    clickRow("presetRow1");
-    click("turnOn");
-    EXPECT_TRUE(find<QCheckBox>("passwordFree")->isChecked());
-    EXPECT_TRUE(shown("approvalHint"));
-    EXPECT_TRUE(shown("statusApproval"));
-
-    click("passwordFree"); // off: unregister, drop the held change
-    EXPECT_FALSE(find<QCheckBox>("passwordFree")->isChecked());
-    EXPECT_FALSE(shown("approvalHint"));
-    EXPECT_FALSE(shown("statusApproval"));
-    EXPECT_FALSE(shown("statusError"));
-    harness.queue.advance(5.0);
-    EXPECT_TRUE(harness.transport.sent.empty());
-    EXPECT_TRUE(harness.admin.sources.empty());
-    EXPECT_TRUE(shown("presetCheckmark0")); // the checkmark is back on the current limit
-}
-
-TEST_F(ContentViewTest, KeepLimitSitsUnderPasswordFreeAndSaysWhatItNeeds) {
+// While password-free changes are not on, the keep switch's caption says that restoring needs them;
+// the switch turns on all the same.
+TEST_F(ContentViewTest, ThePasswordFreeAndKeepSwitchesSayWhatTheyNeedAndOffDropsAWaitingChange) {
     harness.kernel.value = 12288;
-    harness.service.afterRegister = 1; // registering is allowed at once
     open();
     clickRow("moreSettingsRow");
-    // In the order of the section: password-free changes with their approval hint, then this.
-    const auto place = [this](const char* name) {
-        return find("moreSettingsContent")->layout()->indexOf(find(name));
-    };
-    EXPECT_EQ(place("keepLimitAfterRestart"), place("approvalOpenSystemSettings") + 1);
-    EXPECT_EQ(place("keepLimitCaption"), place("keepLimitAfterRestart") + 1);
-    EXPECT_EQ(place("checkForUpdates"), place("keepLimitCaption") + 1);
-    EXPECT_EQ(find<QCheckBox>("keepLimitAfterRestart")->text(), "Keep Limit After Restart");
-    EXPECT_FALSE(find<QCheckBox>("keepLimitAfterRestart")->isChecked());
-    ASSERT_TRUE(shown("keepLimitCaption")); // the helper is off
+    ASSERT_TRUE(shown("keepLimitCaption"));
     EXPECT_EQ(text("keepLimitCaption"), "Needs password-free VRAM changes.");
-    EXPECT_EQ(find("keepLimitCaption")->font(), find("versionLine")->font());
-    EXPECT_EQ(find("keepLimitCaption")->palette().color(QPalette::WindowText),
-              find("versionLine")->palette().color(QPalette::WindowText));
-
-    click("keepLimitAfterRestart"); // allowed before password-free changes are on
-    EXPECT_TRUE(find<QCheckBox>("keepLimitAfterRestart")->isChecked());
-    EXPECT_TRUE(find<QCheckBox>("launchAtLogin")->isChecked());
+    click("keepLimitAfterRestart");
+    EXPECT_TRUE(checked("launchAtLogin"));
     EXPECT_TRUE(harness.loginItem.enabled);
     EXPECT_EQ(harness.defaults.integerValue("keptLimitMB"), 12288);
 
+    clickRow("presetRow1");
+    click("turnOn"); // registered, waiting for approval
+    EXPECT_TRUE(checked("passwordFree"));
+    EXPECT_EQ(visible({"approvalHint", "keepLimitCaption", "statusApproval"}),
+              (QStringList{"approvalHint", "keepLimitCaption", "statusApproval"}));
+    click("passwordFree"); // off: unregister, drop the held change
+    EXPECT_FALSE(checked("passwordFree"));
+    EXPECT_EQ(visible({"approvalHint", "keepLimitCaption", "statusApproval", "statusError"}),
+              QStringList{"keepLimitCaption"});
+    harness.queue.advance(5.0);
+    EXPECT_TRUE(harness.transport.sent.empty());
+    EXPECT_TRUE(harness.admin.sources.empty());
+    EXPECT_TRUE(shown("presetCheckmark2")); // the checkmark is back on the current limit
+
+    harness.service.afterRegister = 1; // allowed at once this time
     click("passwordFree");
     EXPECT_FALSE(shown("keepLimitCaption"));
     open();
     clickRow("moreSettingsRow");
-    EXPECT_TRUE(find<QCheckBox>("keepLimitAfterRestart")->isChecked());
+    EXPECT_TRUE(checked("keepLimitAfterRestart"));
     EXPECT_FALSE(shown("keepLimitCaption"));
 }
 
@@ -273,27 +223,20 @@ TEST_F(ContentViewTest, UpdateSettingsAreBuiltAfreshWriteOnlyUserChangesAndLineU
     updater.checks = false;
     updater.downloads = true;
     click("changeUpdateSettings");
-    auto* checks = find<QCheckBox>("automaticallyChecks");
-    auto* downloads = find<QCheckBox>("automaticallyDownloads");
-    ASSERT_TRUE(checks && downloads);
-    EXPECT_FALSE(checks->isChecked());
-    EXPECT_TRUE(downloads->isChecked());
-    EXPECT_FALSE(downloads->isEnabled()); // disabled, still showing its value
-    EXPECT_EQ(updater.setterCalls, 0);
+    EXPECT_FALSE(checked("automaticallyChecks"));
+    EXPECT_TRUE(checked("automaticallyDownloads"));
+    EXPECT_FALSE(find("automaticallyDownloads")->isEnabled()); // disabled, still showing its value
 
     click("changeUpdateSettings");
-    EXPECT_EQ(find("updaterSettings"), nullptr);
     updater.checks = true;
     click("changeUpdateSettings");
-    checks = find<QCheckBox>("automaticallyChecks");
+    auto* checks = find<QCheckBox>("automaticallyChecks");
     EXPECT_TRUE(checks->isChecked()); // read anew from the updater
-    EXPECT_EQ(updater.setterCalls, 0);
-
-    checks->click(); // the user turns checks off: downloads keep their value
+    checks->click();                  // the user turns checks off: downloads keep their value
     EXPECT_FALSE(updater.checks);
     EXPECT_TRUE(updater.downloads);
     EXPECT_FALSE(find<QCheckBox>("automaticallyDownloads")->isEnabled());
-    EXPECT_EQ(updater.setterCalls, 1);
+    EXPECT_EQ(updater.setterCalls, 1); // building the settings wrote nothing
 
     // Every row in the body style, one spacing apart; the update settings keep their 10 points
     // of padding above.

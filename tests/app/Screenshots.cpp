@@ -90,11 +90,7 @@ int main(int argc, char** argv) {
             return new UpdaterSettingsView(updater);
         };
         host.moreSettings.version = "2.3.0";
-        ContentView view(std::make_unique<ContentViewModel>(
-                             ContentServices{harness.manager, harness.kernel, harness.memory,
-                                             harness.defaults, harness.queue, harness.admin,
-                                             harness.loginItem, harness.log, &harness.icon}),
-                         std::move(host));
+        ContentView view(harness.makeModel(&harness.icon), std::move(host));
         view.show();
         if (shot.after) {
             shot.after(view);

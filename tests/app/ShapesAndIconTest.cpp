@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/popover/MemoryBar.h"
 #include "app/popover/RoundedShapes.h"
 #include "app/shell/PopoverWindow.h"
 #include "platform/qt/VRAMDot.h"
@@ -16,52 +15,28 @@ int curveCount(const QPainterPath& path) {
     return curves;
 }
 
-TEST(RoundedShapes, RoundOnlyTheirOwnSideAndShrinkTheRadiusForNarrowAndEmptyRectangles) {
-    const QRectF bar(0, 0, 260, 25);
-    EXPECT_EQ(effectiveRadius(5, bar), 5);
-    const QPainterPath left = LeftRoundedShape{5}.path(bar);
-    const QPainterPath right = RightRoundedShape{5}.path(bar);
-    EXPECT_EQ(left.boundingRect(), bar);
-    EXPECT_EQ(right.boundingRect(), bar);
-    // Just inside each corner: cut away where rounded, filled where square.
-    for (const QPointF corner : {QPointF(0.5, 0.5), QPointF(0.5, 24.5)}) {
-        EXPECT_FALSE(left.contains(corner));
-        EXPECT_TRUE(right.contains(corner));
-        EXPECT_TRUE(left.contains(corner + QPointF(259, 0)));
-        EXPECT_FALSE(right.contains(corner + QPointF(259, 0)));
-    }
-    // The arcs join the edges: the middle of each rounded corner's arc lies on the outline.
-    EXPECT_TRUE(left.contains(QPointF(5 - 5 * 0.7071 + 0.2, 5 - 5 * 0.7071 + 0.2)));
-
-    const QRectF narrow(0, 0, 6, 25);
-    EXPECT_EQ(effectiveRadius(5, narrow), 3);
-    EXPECT_EQ(LeftRoundedShape{5}.path(narrow).boundingRect(), narrow);
-    EXPECT_GT(curveCount(LeftRoundedShape{5}.path(narrow)), 0);
-    for (const QRectF& empty : {QRectF(10, 0, 0, 25), QRectF(0, 0, 260, 0), QRectF()}) {
-        EXPECT_EQ(effectiveRadius(5, empty), 0);
-        EXPECT_EQ(curveCount(LeftRoundedShape{5}.path(empty)), 0);
-        EXPECT_EQ(curveCount(RightRoundedShape{5}.path(empty)), 0);
-    }
-}
-
-TEST(MemoryBar, StacksTheLettersOfANarrowReservedSegment) {
-    for (const double width : {32.5, 34.999, 35.0, 97.5}) {
-        EXPECT_EQ(MemoryBar::reservedLabel(width).join(' '), width < 35.0 ? "R A M" : "RAM");
+// Which corners are rounded shows in every screenshot of the bar; what the pictures do not show is
+// a segment too narrow or empty for the radius.
+TEST(RoundedShapes, ShrinkTheRadiusForNarrowAndEmptyRectangles) {
+    // A segment narrower than two radii gets half its width; an empty one has no curve at all.
+    for (const auto& [rect, radius] :
+         {std::pair{QRectF(0, 0, 6, 25), 3.0}, std::pair{QRectF(10, 0, 0, 25), 0.0},
+          std::pair{QRectF(0, 0, 260, 0), 0.0}, std::pair{QRectF(), 0.0}}) {
+        EXPECT_EQ(effectiveRadius(5, rect), radius);
+        EXPECT_EQ(LeftRoundedShape{5}.path(rect).boundingRect(), rect);
+        EXPECT_EQ(curveCount(LeftRoundedShape{5}.path(rect)) > 0, radius > 0);
+        EXPECT_EQ(curveCount(RightRoundedShape{5}.path(rect)) > 0, radius > 0);
     }
 }
 
 TEST(VRAMDot, TouchesTheTopAndRightEdgesOfItsSquare) {
-    const QRectF disc = VRAMDot::discRect({0, 0, 18, 18});
-    EXPECT_DOUBLE_EQ(disc.left(), 11.52);
-    EXPECT_EQ(disc.top(), 0.0);
-    EXPECT_EQ(disc.right(), 18.0);
-    EXPECT_DOUBLE_EQ(disc.width(), 6.48);
-
     const QImage image = VRAMDot::image(2.0);
     EXPECT_EQ(image.size(), QSize(36, 36));
-    EXPECT_GT(qAlpha(image.pixel(36 - 7, 6)), 200); // inside the disc
-    EXPECT_EQ(qAlpha(image.pixel(4, 30)), 0);       // far from it
-    EXPECT_EQ(qAlpha(image.pixel(35, 35)), 0);      // below it on the right edge
+    for (const QPoint inside : {QPoint(29, 6), QPoint(29, 0), QPoint(35, 6)}) {
+        EXPECT_GT(qAlpha(image.pixel(inside)), 200) << inside.x() << "," << inside.y();
+    }
+    EXPECT_EQ(qAlpha(image.pixel(4, 30)), 0);  // far from it
+    EXPECT_EQ(qAlpha(image.pixel(35, 35)), 0); // below it on the right edge
 }
 
 TEST(PopoverPlacement, HangsBelowTheIconAndStaysOnScreen) {

@@ -59,50 +59,44 @@ protected:
 };
 
 TEST_F(ShellTest, OnlyTheExactTermsVersionSkipsTheTermsWindow) {
-    struct Case {
-        std::optional<std::string> stored;
-        bool agreed;
-    };
-    for (const Case& c : {Case{std::nullopt, false}, Case{"2026-10-22", true},
-                          Case{"2025-01-01", false}, Case{"2026-10-22 ", false}}) {
+    using Case = std::pair<std::optional<std::string>, bool>;
+    const Case cases[] = {
+        {std::nullopt, false}, {"2026-10-22", true}, {"2025-01-01", false}, {"2026-10-22 ", false}};
+    for (const auto& [stored, agreed] : cases) {
         harness.defaults.values.clear();
-        if (c.stored) {
-            harness.defaults.setString("agreedTermsVersion", *c.stored);
+        if (stored) {
+            harness.defaults.setString("agreedTermsVersion", *stored);
         }
         harness.defaults.setBool("userAgreedToTerms", true); // never consulted
         statusItem = nullptr;
         afterStatusItem.clear();
         launch();
-        EXPECT_EQ(statusItem != nullptr, c.agreed) << c.stored.value_or("(none)");
-        EXPECT_EQ(afterStatusItem, c.agreed ? std::vector{true} : std::vector<bool>{});
-        EXPECT_EQ(delegate->termsWindow() != nullptr, !c.agreed);
+        EXPECT_EQ(statusItem != nullptr, agreed) << stored.value_or("(none)");
+        EXPECT_EQ(afterStatusItem, agreed ? std::vector{true} : std::vector<bool>{});
+        EXPECT_EQ(delegate->termsWindow() != nullptr, !agreed);
         EXPECT_EQ(AppDelegate::shared, delegate.get());
-        EXPECT_EQ(AppDelegate::sharedUpdaterController, &delegate->updaterController());
         EXPECT_GE(accessoryCalls, 1);
     }
 }
 
 TEST_F(ShellTest, TheIconAndDotFollowTheLastKnownLimit) {
     launch(true);
-    struct Case {
-        std::optional<double> stored;
-        bool active;
-    };
-    for (const Case& c : {Case{std::nullopt, false}, Case{0.0, false}, Case{0.5, true},
-                          Case{-3.0, false}, Case{std::nan(""), false}, Case{14.0, true}}) {
+    using Case = std::pair<std::optional<double>, bool>;
+    const Case cases[] = {{std::nullopt, false}, {0.0, false}, {0.5, true},
+                          {-3.0, false},         {NAN, false}, {14.0, true}};
+    for (const auto& [stored, active] : cases) {
         harness.defaults.values.erase("lastKnownVRAMGB");
-        if (c.stored) {
-            harness.defaults.setDouble("lastKnownVRAMGB", *c.stored);
+        if (stored) {
+            harness.defaults.setDouble("lastKnownVRAMGB", *stored);
         }
         delegate->updateStatusIcon();
-        EXPECT_EQ(statusItem->image, c.active ? "MenuIcon_Active" : "MenuIcon");
-        EXPECT_EQ(statusItem->label, c.active ? "Orvane, custom VRAM active" : "Orvane");
-        EXPECT_EQ(statusItem->dotHidden, !c.active);
-        EXPECT_EQ(delegate->customVRAMDot().hidden, !c.active);
+        EXPECT_EQ(statusItem->image, active ? "MenuIcon_Active" : "MenuIcon");
+        EXPECT_EQ(statusItem->label, active ? "Orvane, custom VRAM active" : "Orvane");
+        EXPECT_EQ(statusItem->dotHidden, !active);
     }
 }
 
-TEST_F(ShellTest, EveryOpeningGetsAFreshPopover) {
+TEST_F(ShellTest, EveryOpeningGetsAFreshPopoverAndWithoutATrayItOpensAsAWindow) {
     launch(true);
     ASSERT_TRUE(statusItem->action);
     statusItem->action(); // open
@@ -122,10 +116,8 @@ TEST_F(ShellTest, EveryOpeningGetsAFreshPopover) {
     EXPECT_NE(second, nullptr);
     EXPECT_FALSE(second->model().showMoreSettings());
     EXPECT_EQ(second->model().customAllocation(), 8.0);
-}
 
-TEST_F(ShellTest, WithoutATrayThePopoverOpensAsAWindow) {
-    trayAvailable = false;
+    trayAvailable = false; // without a tray the popover opens at launch, as a window
     launch(true);
     EXPECT_TRUE(delegate->popover().isShown());
     EXPECT_TRUE(statusItem->image.empty());
@@ -136,14 +128,11 @@ TEST_F(ShellTest, AgreeingInstallsTheStatusItemDecliningQuitsClosingOnlyCloses) 
     launch();
     TermsWindow* terms = delegate->termsWindow();
     ASSERT_TRUE(terms);
-    EXPECT_EQ(terms->windowTitle(), "Terms and Conditions");
     // Titled and closable only, and of one size.
     EXPECT_EQ(terms->windowFlags() &
                   (Qt::WindowMinMaxButtonsHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
               Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     EXPECT_EQ(terms->minimumSize(), terms->maximumSize());
-    EXPECT_EQ(terms->width(), 500);
-    EXPECT_GE(terms->height(), 440);
     terms->showMinimized(); // a window manager's doing: it comes straight back
     ASSERT_TRUE(QTest::qWaitFor([terms] { return !terms->isMinimized() && terms->isVisible(); }));
     EXPECT_EQ(terms->findChild<QLabel*>("documentText")->text(), "We keep nothing.");
@@ -155,8 +144,7 @@ TEST_F(ShellTest, AgreeingInstallsTheStatusItemDecliningQuitsClosingOnlyCloses) 
     QTest::keyClick(terms, Qt::Key_Return); // Return agrees
     EXPECT_EQ(harness.defaults.stringValue("agreedTermsVersion"), "2026-10-22");
     EXPECT_EQ(harness.defaults.boolValue("userAgreedToTerms"), true);
-    EXPECT_TRUE(statusItem);
-    EXPECT_EQ(afterStatusItem, std::vector{true});
+    EXPECT_EQ(afterStatusItem, std::vector{true}); // the status item, then the launch's work
     EXPECT_EQ(terminations, 0);
 
     // Declining quits without storing anything.

@@ -1,3 +1,6 @@
+// Every road a change from the popover can take: held for the offer, through the helper, waiting
+// for approval, and the password road.
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,32 +15,36 @@ using Area = ContentViewModel::StatusArea;
 using HelperState = HelperManager::State;
 constexpr const char* waitingText = "Waiting for administrator approval…";
 
+std::string script(std::int64_t megabytes) {
+    return ContentViewModel::passwordScriptSource(megabytes);
+}
+
 class ApplyFlow : public ::testing::Test, protected ModelHarness {
 protected:
     void SetUp() override {
         open();
         queue.advance(1.0); // past the appear handler's own refresh
     }
-    // The first change waits behind the offer; "Turn On" leaves it awaiting approval.
-    void waitForApproval(double gigabytes) {
-        model->selectPreset(gigabytes);
-        model->turnOnHelper(model->helperOfferMB());
-    }
 };
 
-TEST_F(ApplyFlow, TheFirstChangeIsHeldForTheOfferAndNotNowTakesThePasswordRoadForGood) {
+// "Not Now" stores that the offer was shown; a cancelled dialog is no error, and the refresh puts
+// the checkmark back on the limit in force.
+TEST_F(ApplyFlow, NotNowTakesThePasswordRoadForGoodAndACancelLeavesTheLimitInForce) {
+    kernel.value = 10240;
+    admin.outcome = {true, AdminRunner::ScriptError{-128, "User canceled.", "{}"}};
     model->selectPreset(12.0);
-    EXPECT_EQ(model->helperOfferMB(), 12288);
     EXPECT_EQ(model->statusArea(), Area::offer);
     model->declineHelperOffer(12288);
-    EXPECT_TRUE(model->helperOfferShown());
     EXPECT_EQ(model->busyMessage(), waitingText);
     queue.advance(0.05);
     model->selectPreset(14.0); // no second offer
     EXPECT_EQ(model->busyMessage(), waitingText);
     queue.advance(0.05);
-    EXPECT_EQ(admin.sources.size(), 2u);
+    EXPECT_THAT(admin.sources, ElementsAre(script(12288), script(14336)));
     EXPECT_THAT(transport.sent, IsEmpty());
+    EXPECT_EQ(model->vramError(), std::nullopt);
+    queue.advance(1.0);
+    EXPECT_EQ(model->selectedVRAMGB(), 10.0);
 }
 
 TEST_F(ApplyFlow, TurnOnGoesWhereTheRegistrationLeadsIt) {
@@ -59,12 +66,13 @@ TEST_F(ApplyFlow, TurnOnGoesWhereTheRegistrationLeadsIt) {
     }
 }
 
-TEST_F(ApplyFlow, TheHeldChangeGoesThroughTheHelperOneTickAfterApproval) {
+TEST_F(ApplyFlow, TheApprovalTickSendsTheHeldChangeAndMovesTheSwitch) {
     model->startApprovalTimer();
     const int before = renders;
     queue.advance(2.0);
     EXPECT_EQ(renders, before); // idle ticks render nothing
-    waitForApproval(14.0);
+    model->selectPreset(14.0);
+    model->turnOnHelper(14336);
     queue.advance(1.0);
     EXPECT_EQ(model->statusArea(), Area::approval);
     service.current = 1; // the user allows the helper
@@ -73,12 +81,10 @@ TEST_F(ApplyFlow, TheHeldChangeGoesThroughTheHelperOneTickAfterApproval) {
     queue.advance(0.5);
     EXPECT_THAT(transport.sent, ElementsAre(14336));
     EXPECT_EQ(model->statusArea(), Area::none); // the reply came and read back the same value
-}
 
-TEST_F(ApplyFlow, TheSwitchFollowsAnApprovalWithNoChangeHeld) {
+    // With no change held, the switch follows an approval all the same.
     service.current = 2;
     model->onPopoverAppear();
-    model->startApprovalTimer();
     service.current = 1;
     queue.advance(1.0);
     EXPECT_EQ(model->helperState(), HelperState::on);
@@ -96,7 +102,7 @@ TEST_F(ApplyFlow, TapsAndStaleAnswersAreRefusedWhileAChangeIsOpen) {
     model->selectPreset(14.0);
     EXPECT_EQ(model->waitingForApprovalMB(), std::nullopt);
     queue.advance(0.05);
-    EXPECT_THAT(admin.sources, ElementsAre(ContentViewModel::passwordScriptSource(10240)));
+    EXPECT_THAT(admin.sources, ElementsAre(script(10240)));
     EXPECT_EQ(model->selectedVRAMGB(), 14.0); // only the checkmark moved
 }
 
@@ -120,21 +126,11 @@ TEST_F(ApplyFlow, HelperResultsSetTheRightSentence) {
     EXPECT_EQ(model->vramError(), std::nullopt);
 }
 
-TEST_F(ApplyFlow, AnUnavailableHelperFallsSilentlyToThePasswordRoad) {
-    service.current = 1;
-    transport.script.proxyConforms = false;
-    model->selectPreset(0.0);
-    queue.drain();
-    EXPECT_EQ(model->busyMessage(), waitingText);
-    queue.advance(0.05);
-    EXPECT_THAT(admin.sources, ElementsAre(ContentViewModel::passwordScriptSource(0)));
-    EXPECT_EQ(model->vramError(), std::nullopt); // read back 0.0: confirmed
-}
-
-// Each opening builds a new model; a change of the old one still ends as it would have.
+// Each opening builds a new model; a change of the old one still ends as it would have. The
+// helper's answer is "unavailable": the password road takes over without a word.
 TEST_F(ApplyFlow, AChangeInFlightFinishesItsRoadAfterThePopoverIsOpenedAnew) {
     service.current = 1;
-    transport.script.proxyConforms = false; // the helper's answer, still to come: unavailable
+    transport.script.proxyConforms = false;
     admin.duringRun = [this] { kernel.value = 12288; };
     model->selectPreset(12.0);
     model->startApprovalTimer();
@@ -142,7 +138,7 @@ TEST_F(ApplyFlow, AChangeInFlightFinishesItsRoadAfterThePopoverIsOpenedAnew) {
     open();
     EXPECT_EQ(model->statusArea(), Area::none); // the new popover starts idle
     queue.advance(0.05);                        // the answer, then the password road's delay
-    EXPECT_THAT(admin.sources, ElementsAre(ContentViewModel::passwordScriptSource(12288)));
+    EXPECT_THAT(admin.sources, ElementsAre(script(12288)));
     EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), 12.0); // read back
     EXPECT_EQ(icon.updates, icons + 1);
     EXPECT_EQ(model->busyMessage(), std::nullopt);
@@ -152,6 +148,42 @@ TEST_F(ApplyFlow, AChangeInFlightFinishesItsRoadAfterThePopoverIsOpenedAnew) {
     model.reset();
     queue.advance(2.0);
     EXPECT_EQ(queue.pendingTimers(), 0u);
+}
+
+// The script is run by the system as it stands: one line, no room for anything else.
+TEST(PasswordRoad, EachOutcomeOfTheOneLineScriptLeavesItsSentenceAndLogLine) {
+    using Error = AdminRunner::ScriptError;
+    const std::string failureLog = "Setting VRAM limit failed: {}";
+    using Row = std::tuple<AdminRunner::Outcome, std::int64_t, std::optional<std::string>, bool>;
+    for (const auto& [outcome, readBack, sentence, logs] : std::initializer_list<Row>{
+             {{true, {}}, 13312, {}, false},
+             {{true, {}}, 0, "The VRAM limit didn't change as expected.", false},
+             {{false, {}}, 0, "Couldn't change the VRAM limit.", false},
+             {{true, Error{-128, {}, "{}"}}, 0, {}, false},
+             {{true, Error{1, "sysctl: unknown oid", "{}"}}, 0, "sysctl: unknown oid", true},
+             {{true, Error{{}, {}, "{}"}}, 0, "Couldn't change the VRAM limit.", true},
+             {{true, Error{1, "", "{}"}}, 0, "Couldn't change the VRAM limit.", true}}) {
+        ModelHarness h;
+        auto& model = h.open();
+        h.admin.outcome = outcome;
+        h.kernel.value = readBack;
+        model.applyWithPassword(13312);
+        h.queue.advance(0.049);
+        EXPECT_EQ(model.busyMessage(), waitingText);
+        EXPECT_THAT(h.admin.sources, IsEmpty());
+        h.queue.advance(0.001);
+        EXPECT_THAT(
+            h.admin.sources,
+            ElementsAre("do shell script \"/usr/sbin/sysctl -w iogpu.wired_limit_mb=13312\" "
+                        "with prompt \"Orvane needs administrator access to change the GPU "
+                        "memory limit.\" with administrator privileges"));
+        EXPECT_EQ(model.busyMessage(), std::nullopt);
+        EXPECT_EQ(model.vramError(), sentence);
+        EXPECT_EQ(h.icon.updates, 1);
+        const auto entries = h.log.entries();
+        const bool logged = !entries.empty() && entries.back() == error("vram", failureLog);
+        EXPECT_EQ(logged, logs);
+    }
 }
 
 } // namespace
