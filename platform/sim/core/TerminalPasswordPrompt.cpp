@@ -1,4 +1,4 @@
-#include "platform/sim/shell/TerminalPasswordPrompt.h"
+#include "platform/sim/core/TerminalPasswordPrompt.h"
 
 #include <cstdio>
 #include <iostream>
