@@ -1,5 +1,6 @@
 #include "app/cli/CommandLineMain.h"
 
+#include <clocale>
 #include <csignal>
 #include <optional>
 #include <string>
@@ -23,17 +24,37 @@ void describeApplication() {
 int commandLineMain(int argc, char** argv) {
     // Under a file-size limit a write past it must fail with EFBIG and be reported, not end us.
     std::signal(SIGXFSZ, SIG_IGN);
-    QCoreApplication application(argc, argv);
+    // As QCoreApplication reads them: each in the local 8-bit encoding, UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    // The environment's locale, as QCoreApplication would set it, also where there is none: the
+    // system's error texts read the same whichever command reports them.
+    std::setlocale(LC_ALL, "");
     describeApplication();
     const std::optional<std::string> problem = platform::prepareApplication();
+
+    // The application object serves the main queue. Only a command that waits for the helper
+    // needs it, and it comes first, so that every timer and posted task has its event loop; a
+    // read such as status is spared its cost. Destroyed last, after what posts to it.
+    std::optional<QCoreApplication> application;
+    const auto serveMainQueue = [&] {
+        if (!application) {
+            application.emplace(argc, argv);
+        }
+    };
 
     // Every port the commands use is wired here, and only once a command is known to need them:
     // a usage error or --help touches none.
     std::optional<HelperManager> manager;
     std::optional<CliContext> context;
-    const auto makeContext = [&](bool verbose) -> CliContext& {
+    const auto makeContext = [&](const ContextNeeds& needs) -> CliContext& {
+        if (needs.mainQueue) {
+            serveMainQueue();
+        }
         if (!context) {
-            const platform::CommandLinePorts ports = platform::commandLinePorts(verbose);
+            const platform::CommandLinePorts ports = platform::commandLinePorts(needs.verbose);
             manager.emplace(ports.serviceManager, platform::helperTransport(),
                             platform::mainQueue(), ports.log);
             manager->keepRegistrationRecord(
@@ -42,7 +63,8 @@ int commandLineMain(int argc, char** argv) {
             context.emplace(CliContext{
                 platform::kernelLimit(), platform::physicalMemory(), platform::gpuMemoryStats(),
                 platform::defaults(), *manager, ports.adminRunner, ports.log,
-                [](const std::function<bool()>& done) {
+                [&serveMainQueue](const std::function<bool()>& done) {
+                    serveMainQueue(); // never a wait without a loop to end it
                     while (!done()) {
                         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
                     }
@@ -53,7 +75,7 @@ int commandLineMain(int argc, char** argv) {
     };
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return runCommandLine(QCoreApplication::arguments(), makeContext, out, err);
+    return runCommandLine(arguments, makeContext, out, err);
 }
 
 } // namespace orvane::cli
