@@ -1,6 +1,5 @@
 #include "app/cli/CommandLineMain.h"
 
-#include <clocale>
 #include <csignal>
 #include <optional>
 #include <string>
@@ -29,9 +28,6 @@ int commandLineMain(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
-    // The environment's locale, as QCoreApplication would set it, also where there is none: the
-    // system's error texts read the same whichever command reports them.
-    std::setlocale(LC_ALL, "");
     describeApplication();
     const std::optional<std::string> problem = platform::prepareApplication();
 
