@@ -250,6 +250,7 @@ TEST_F(CliTest, BadSizesAreRefusedWithTheirStatusAndChangeNothing) {
     EXPECT_EQ(orvane({"frobnicate"}).status, 2);
     EXPECT_EQ(orvane({"helper", "maybe"}).status, 2);
     EXPECT_EQ(orvane({"--version"}).out, "Orvane 2.3.0\n");
+    EXPECT_EQ(orvane({}).status, 2); // orvane has no application to start instead
 }
 
 TEST_F(CliTest, ThePasswordRoadAsksOnTheTerminalAndCanBeRefused) {
