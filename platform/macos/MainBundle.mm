@@ -16,20 +16,24 @@ namespace {
 // The innermost folder named *.app around this executable, found from its real path: orvane is
 // usually started through a symbolic link on the PATH.
 NSBundle* enclosingApplication() {
-    uint32_t size = 0;
-    _NSGetExecutablePath(nullptr, &size);
-    std::vector<char> path(size + 1, '\0');
+    uint32_t size = PATH_MAX;
+    std::vector<char> path(size, '\0');
+    if (_NSGetExecutablePath(path.data(), &size) != 0) {
+        path.assign(size, '\0'); // size now holds the length it needs
+        if (_NSGetExecutablePath(path.data(), &size) != 0) {
+            return nil;
+        }
+    }
     char resolved[PATH_MAX];
-    if (_NSGetExecutablePath(path.data(), &size) != 0 ||
-        ::realpath(path.data(), resolved) == nullptr) {
+    if (::realpath(path.data(), resolved) == nullptr) {
         return nil;
     }
-    NSURL* folder = [NSURL fileURLWithPath:toNSString(resolved)].URLByDeletingLastPathComponent;
-    while (folder.path.length > 1) {
+    // Each step is shorter, and "/" is its own parent: the walk ends there.
+    for (NSString* folder = toNSString(resolved).stringByDeletingLastPathComponent;
+         folder.length > 1; folder = folder.stringByDeletingLastPathComponent) {
         if ([folder.pathExtension isEqualToString:@"app"]) {
-            return [NSBundle bundleWithURL:folder];
+            return [NSBundle bundleWithPath:folder];
         }
-        folder = folder.URLByDeletingLastPathComponent;
     }
     return nil;
 }
