@@ -4,7 +4,6 @@
 
 #include "platform/CorePlatform.h"
 #include "platform/ports/AdminRunner.h"
-#include "platform/ports/LoginItem.h"
 #include "platform/ports/ServiceManager.h"
 #include "platform/ports/StatusItem.h"
 #include "platform/ports/Updater.h"
@@ -16,7 +15,6 @@ namespace orvane::platform {
 
 ServiceManager& serviceManager();
 AdminRunner& adminRunner();
-LoginItem& loginItem();
 
 std::unique_ptr<StatusItem> makeStatusItem();
 std::unique_ptr<Updater> makeUpdater();

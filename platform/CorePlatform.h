@@ -10,6 +10,7 @@
 #include "platform/ports/HelperTransport.h"
 #include "platform/ports/KernelLimit.h"
 #include "platform/ports/Log.h"
+#include "platform/ports/LoginItem.h"
 #include "platform/ports/MainQueue.h"
 #include "platform/ports/PhysicalMemory.h"
 #include "platform/ports/ServiceManager.h"
@@ -32,6 +33,8 @@ KernelLimit& kernelLimit();
 PhysicalMemory& physicalMemory();
 GpuMemoryStats& gpuMemoryStats();
 HelperTransport& helperTransport();
+// Launch at login: keeping the limit turns it on, from the command line too.
+LoginItem& loginItem();
 // Orvane.app, also for a program of ours elsewhere in it.
 Bundle& bundle();
 

@@ -10,6 +10,7 @@
 #include "platform/ports/GpuMemoryStats.h"
 #include "platform/ports/KernelLimit.h"
 #include "platform/ports/Log.h"
+#include "platform/ports/LoginItem.h"
 #include "platform/ports/PhysicalMemory.h"
 
 namespace orvane::cli {
@@ -23,6 +24,7 @@ struct CliContext {
     Defaults& defaults;
     HelperManager& helperManager;
     AdminRunner& adminRunner;
+    LoginItem& loginItem; // the application's own, which keeping the limit turns on
     Log& log;
     // Serves the main queue until done() holds.
     std::function<void(const std::function<bool()>& done)> waitUntil;

@@ -14,7 +14,11 @@ inline constexpr const char* commands = "Commands:\n"
                                         "  helper <action>  Password-free changes: status, on or "
                                         "off\n"
                                         "  watch            Show the GPU memory in use each second "
-                                        "until interrupted";
+                                        "until interrupted\n"
+                                        "  keep [on|off]    Keep the limit after a restart, or "
+                                        "show whether it is kept\n"
+                                        "  restore          Set the kept limit again after a "
+                                        "restart (password-free only)";
 inline constexpr const char* sizeHelp =
     "Gigabytes (24, 24.5, 24GB), megabytes (24576MB), or default for the system's choice.";
 
@@ -66,6 +70,29 @@ inline constexpr const char* watchGigabytes = "%1 GB"; // one decimal
 inline constexpr const char* watchWholeGigabytes = "%1 GB";
 inline constexpr const char* watchUnknown = "unknown";
 inline constexpr const char* watchSystemManaged = "system managed";
+inline constexpr const char* keepActions = "Give on or off, or nothing to show the setting.";
+inline constexpr const char* keepHelp =
+    "Keep the GPU memory limit after a restart: Orvane sets it again when it starts at login, "
+    "or when 'orvane restore' runs. Turning this on also turns on Launch at Login. Without an "
+    "action, shows whether the limit is kept and which.";
+inline constexpr const char* restoreHelp =
+    "Set the kept limit again after a restart, through password-free changes only, when nothing "
+    "else has set a limit since. For a start-up script on a machine that runs without anyone "
+    "logging in.";
+inline constexpr const char* keepNeedsHelper =
+    "Restoring needs password-free VRAM changes: turn them on with 'orvane helper on'.";
+inline constexpr const char* launchAtLoginFailed =
+    "The limit is kept, but Launch at Login could not be turned on: %1";
+inline constexpr const char* keepingOff = "off";
+inline constexpr const char* keepingLimit = "on, %1 MB kept";
+inline constexpr const char* keepingNothing = "on, nothing kept";
+inline constexpr const char* restored = "Restored the kept limit: %1 MB.";
+inline constexpr const char* restoreNotKeeping =
+    "Nothing to restore: keeping the limit after a restart is off.";
+inline constexpr const char* restoreNothingKept = "Nothing to restore: no limit is kept.";
+inline constexpr const char* restoreAlreadySet =
+    "Nothing to restore: the GPU memory limit is already set (%1 MB).";
+inline constexpr const char* notRestored = "The kept limit was not restored: %1";
 
 inline constexpr const char* helperOff = "off";
 inline constexpr const char* helperNeedsApproval = "needs approval";

@@ -5,9 +5,11 @@
 
 #include "app/cli/CliTexts.h"
 #include "app/cli/Commands.h"
+#include "app/cli/KeepCommands.h"
 #include "app/cli/SizeArgument.h"
 #include "app/cli/StatusReport.h"
 #include "app/cli/Watch.h"
+#include "app/limit/KeptLimit.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/VramReader.h"
 #include "shared/ErrnoText.h"
@@ -141,6 +143,8 @@ int showStatus(CliContext& ports, bool json, QTextStream& out, QTextStream& err)
     facts.funMode = ports.defaults.boolValue(texts::enableFunModeKey).value_or(false);
     facts.helper = ports.helperManager.state();
     facts.gpu = ports.gpuMemory.read();
+    facts.keeping = keepsLimitAfterRestart(ports.defaults);
+    facts.keptMB = keptLimitMB(ports.defaults);
     out << (json ? statusJson(facts) : statusText(facts));
     if (!reading.megabytes) {
         err << QString(cli_text::limitNotRead).arg(QString::fromStdString(facts.limitError))
@@ -156,7 +160,8 @@ int runCommand(const QStringList& arguments,
     QCommandLineParser global;
     prepare(global, QString(cli_text::description) + "\n\n" + cli_text::commands);
     global.addOption(versionOption);
-    global.addPositionalArgument("command", "status, set, reset, helper or watch.", "<command>");
+    global.addPositionalArgument("command", "status, set, reset, helper, keep, restore or watch.",
+                                 "<command>");
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!global.parse(arguments)) {
         return usageError(err, global.errorText());
@@ -192,6 +197,12 @@ int runCommand(const QStringList& arguments,
     } else if (command == "watch") {
         prepare(parser, cli_text::watchDescription);
         parser.addOption(watchIntervalOption());
+    } else if (command == "keep") {
+        prepare(parser, cli_text::keepHelp);
+        parser.addPositionalArgument("action", "on or off; nothing to show the setting.",
+                                     "[on|off]");
+    } else if (command == "restore") {
+        prepare(parser, cli_text::restoreHelp);
     } else {
         return usageError(err, QString(cli_text::unknownCommand).arg(command));
     }
@@ -205,7 +216,12 @@ int runCommand(const QStringList& arguments,
     const bool verbose = parser.isSet(verboseOption) || global.isSet(verboseOption);
     const QStringList values = parser.positionalArguments();
     const qsizetype expected = (command == "set" || command == "helper") ? 1 : 0;
-    if (values.size() != expected) {
+    if (command == "keep") {
+        if (values.size() > 1 ||
+            (values.size() == 1 && values.front() != "on" && values.front() != "off")) {
+            return usageError(err, cli_text::keepActions);
+        }
+    } else if (values.size() != expected) {
         return usageError(err, expected == 0
                                    ? QString("'%1' takes no arguments.").arg(command)
                                    : QString("'%1' takes exactly one argument.").arg(command));
@@ -235,9 +251,12 @@ int runCommand(const QStringList& arguments,
         return watchCommand(
             parser, [ports]() -> CliContext& { return *ports; }, out, err);
     }
-    if (command == "helper") {
+    if (command == "helper" || command == "keep" || command == "restore") {
         QString output;
-        const CommandResult result = helperCommand(*ports, values.front(), output);
+        const CommandResult result =
+            command == "helper" ? helperCommand(*ports, values.front(), output)
+            : command == "keep" ? keepCommand(*ports, values.value(0), output)
+                                : restoreCommand(*ports, output);
         out << output;
         return report(result, verbose, err);
     }

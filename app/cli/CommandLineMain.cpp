@@ -58,7 +58,7 @@ int commandLineMain(int argc, char** argv) {
                 platform::bundle().infoString("CFBundleVersion").value_or(""));
             context.emplace(CliContext{
                 platform::kernelLimit(), platform::physicalMemory(), platform::gpuMemoryStats(),
-                platform::defaults(), *manager, ports.adminRunner, ports.log,
+                platform::defaults(), *manager, ports.adminRunner, platform::loginItem(), ports.log,
                 [&serveMainQueue](const std::function<bool()>& done) {
                     serveMainQueue(); // never a wait without a loop to end it
                     while (!done()) {

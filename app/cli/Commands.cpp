@@ -4,6 +4,7 @@
 
 #include "app/cli/CliTexts.h"
 #include "app/cli/StatusReport.h"
+#include "app/limit/KeptLimit.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/PasswordScript.h"
 #include "app/limit/VramReader.h"
@@ -45,6 +46,7 @@ CommandResult confirm(CliContext& context, std::int64_t megabytes, const char* d
     }
     context.defaults.setDouble(texts::lastKnownVRAMGBKey,
                                static_cast<double>(megabytes) * 0.0009765625);
+    recordConfirmedLimit(context.defaults, megabytes);
     return {ExitStatus::done, {}, QString(doneText).arg(megabytes)};
 }
 

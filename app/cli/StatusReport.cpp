@@ -59,6 +59,14 @@ QString helperStateText(HelperManager::State state) {
     return cli_text::helperOff;
 }
 
+QString keepingText(bool keeping, std::optional<std::int64_t> keptMB) {
+    if (!keeping) {
+        return cli_text::keepingOff;
+    }
+    return keptMB ? QString(cli_text::keepingLimit).arg(*keptMB)
+                  : QString(cli_text::keepingNothing);
+}
+
 QString statusText(const StatusFacts& facts) {
     const double total = totalGB(facts);
     QStringList lines;
@@ -78,6 +86,7 @@ QString statusText(const StatusFacts& facts) {
         lines << QString();
     }
     lines << "Password-free changes: " + helperStateText(facts.helper);
+    lines << "Keep limit after restart: " + keepingText(facts.keeping, facts.keptMB);
     return lines.join('\n') + '\n';
 }
 
@@ -95,6 +104,9 @@ QString statusJson(const StatusFacts& facts) {
     report["helper"] = helperStateText(facts.helper);
     report["gpuInUseMB"] = megabytesOrNull(facts.gpu.inUseBytes);
     report["gpuAllocatedMB"] = megabytesOrNull(facts.gpu.allocatedBytes);
+    report["keepLimitAfterRestart"] = facts.keeping;
+    report["keptLimitMB"] = facts.keptMB ? QJsonValue(static_cast<qint64>(*facts.keptMB))
+                                         : QJsonValue(QJsonValue::Null);
     if (total < minimumRequiredRAMGB) {
         report["warning"] = text(minimumMemoryText(minimumRequiredRAMGB));
         report["presets"] = QJsonArray();

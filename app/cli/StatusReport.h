@@ -19,10 +19,16 @@ struct StatusFacts {
     std::string limitError;              // why the read failed, when it did
     bool funMode = false;
     HelperManager::State helper = HelperManager::State::off;
-    GpuMemoryStats::Reading gpu; // the GPU's memory in use and allocated, each maybe unknown
+    GpuMemoryStats::Reading gpu;        // the GPU's memory in use and allocated, each maybe unknown
+    bool keeping = false;               // "keepLimitAfterRestart"
+    std::optional<std::int64_t> keptMB; // "keptLimitMB"
 };
 
 QString helperStateText(HelperManager::State state);
+
+// Whether the limit is kept for after a restart, and which: "on, 12288 MB kept", "on, nothing
+// kept" or "off".
+QString keepingText(bool keeping, std::optional<std::int64_t> keptMB);
 
 // The popover's texts, one per line, and the GPU's memory in use when it is known.
 QString statusText(const StatusFacts& facts);

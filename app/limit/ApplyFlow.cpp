@@ -43,7 +43,7 @@ void ContentViewModel::handleHelperResult(HelperManager::SetResult result, std::
     f.busyMessage.reset();
     switch (result) {
     case HelperManager::SetResult::success:
-        if (!sameMegabytes(megabytes, readVRAMGB())) {
+        if (!confirmedByReadBack(megabytes)) {
             f.vramError = std::string(texts::limitDidNotChange);
         }
         break;

@@ -2,7 +2,9 @@
 
 #include "app/limit/ContentViewModelState.h"
 #include "app/limit/GpuMemoryFigures.h"
+#include "app/limit/KeptLimit.h"
 #include "app/limit/Presets.h"
+#include "app/limit/Sizes.h"
 #include "app/limit/VramReader.h"
 
 namespace orvane {
@@ -76,6 +78,9 @@ bool ContentViewModel::helperOfferShown() const {
 bool ContentViewModel::enableFunMode() const {
     return state_->storedFlag(texts::enableFunModeKey);
 }
+bool ContentViewModel::keepLimitAfterRestart() const {
+    return state_->storedFlag(texts::keepLimitAfterRestartKey);
+}
 
 // --- the model ---------------------------------------------------------------------------------
 
@@ -111,6 +116,18 @@ void ContentViewModel::onPopoverAppear() {
     f.selectedVRAMGB = value;
     scheduleRefresh();
     f.launchAtLogin = state_->services.loginItem.isEnabled();
+}
+
+bool ContentViewModel::confirmedByReadBack(std::int64_t megabytes) {
+    auto& s = state_->services;
+    const VramReading readBack = readVRAM(s.kernel, s.defaults, state_->vramLog);
+    if (!sameMegabytes(megabytes, readBack.gigabytes)) {
+        return false;
+    }
+    if (readBack.fromKernel) {
+        recordConfirmedLimit(s.defaults, megabytes);
+    }
+    return true;
 }
 
 void ContentViewModel::updateStatusIcon() {

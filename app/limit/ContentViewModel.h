@@ -77,8 +77,9 @@ public:
     HelperManager::State helperState() const;
     std::optional<std::int64_t> helperOfferMB() const;
     std::optional<std::int64_t> waitingForApprovalMB() const;
-    bool helperOfferShown() const; // user defaults "helperOfferShown"
-    bool enableFunMode() const;    // user defaults "enableFunMode"
+    bool helperOfferShown() const;      // user defaults "helperOfferShown"
+    bool enableFunMode() const;         // user defaults "enableFunMode"
+    bool keepLimitAfterRestart() const; // user defaults "keepLimitAfterRestart"
 
     // --- the model -----------------------------------------------------------------------------
     double readVRAMGB();
@@ -114,6 +115,7 @@ public:
     void usePasswordInstead(std::int64_t megabytes); // "Use Password Instead"
     void setPasswordFree(bool on);                   // "Password-free VRAM changes"
     void setLaunchAtLogin(bool enabled);             // "Launch at Login"
+    void setKeepLimitAfterRestart(bool on);          // "Keep Limit After Restart"
     void setEnableFunMode(bool enabled);             // "Enable Fun Mode"
     void toggleMoreSettings();                       // the disclosure row
     void toggleUpdateSettings();                     // "Change Update Settings"
@@ -151,6 +153,9 @@ private:
     void finishPasswordRoad(std::int64_t megabytes);
     void updateStatusIcon();
     void setHelperOfferShown(bool shown);
+    // The read-back after a change reports success: whether the limit now reads as megabytes.
+    // A match read from the variable itself (not the stored fallback) is kept for a restart.
+    bool confirmedByReadBack(std::int64_t megabytes);
 
     std::shared_ptr<State> state_;
     bool copy_ = false;

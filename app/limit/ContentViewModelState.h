@@ -49,7 +49,8 @@ struct ContentViewModel::State {
 
     auto snapshot() const {
         return std::make_tuple(fields, storedFlag(texts::helperOfferShownKey),
-                               storedFlag(texts::enableFunModeKey));
+                               storedFlag(texts::enableFunModeKey),
+                               storedFlag(texts::keepLimitAfterRestartKey));
     }
 };
 

@@ -64,8 +64,23 @@ inline constexpr std::string_view readFailedLog = "Failed to read VRAM: %{public
 inline constexpr std::string_view scriptFailedLog = "Setting VRAM limit failed: %{public}@";
 inline constexpr std::string_view launchAtLoginFailedLog = "Launch at login failed: %{public}s";
 
+// --- restoring the kept limit: why it was not restored, and the log lines ----------------------
+inline constexpr std::string_view restoreKeptOutsideRange =
+    "The kept limit of %ld MB is outside the allowed range on this Mac.";
+inline constexpr std::string_view restoreHelperOff = "Password-free VRAM changes are off.";
+inline constexpr std::string_view restoreHelperNeedsApproval =
+    "Password-free VRAM changes wait for approval in System Settings \u2192 Login Items.";
+inline constexpr std::string_view restoreLimitNotRead =
+    "The GPU memory limit could not be read: %{public}s";
+inline constexpr std::string_view restoreNotReadBack =
+    "The kept limit was sent, but the new limit could not be read back: %{public}s";
+inline constexpr std::string_view restoreFailedLog = "Restoring the kept limit failed: %{public}s";
+inline constexpr std::string_view restoredLog = "Restored the kept limit of %ld MB";
+
 // --- user defaults keys ------------------------------------------------------------------------
 inline constexpr std::string_view lastKnownVRAMGBKey = "lastKnownVRAMGB";
+inline constexpr std::string_view keepLimitAfterRestartKey = "keepLimitAfterRestart";
+inline constexpr std::string_view keptLimitMBKey = "keptLimitMB"; // absent: nothing to restore
 inline constexpr std::string_view helperOfferShownKey = "helperOfferShown";
 inline constexpr std::string_view enableFunModeKey = "enableFunMode";
 

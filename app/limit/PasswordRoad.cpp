@@ -36,7 +36,7 @@ std::optional<std::string> ContentViewModel::runPasswordScript(std::int64_t mega
         return std::string(texts::couldNotChangeLimit);
     }
     if (!outcome.error) {
-        if (sameMegabytes(megabytes, readVRAMGB())) {
+        if (confirmedByReadBack(megabytes)) {
             return std::nullopt;
         }
         return std::string(texts::limitDidNotChange);

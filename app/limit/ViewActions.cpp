@@ -1,5 +1,6 @@
 #include "app/limit/ContentViewModel.h"
 #include "app/limit/ContentViewModelState.h"
+#include "app/limit/KeptLimit.h"
 
 namespace orvane {
 
@@ -75,6 +76,21 @@ void ContentViewModel::setLaunchAtLogin(bool enabled) {
     state_->fields.launchAtLogin = enabled;
     if (const auto error = state_->services.loginItem.setEnabled(enabled)) {
         state_->appLog.error(texts::launchAtLoginFailedLog, {*error});
+    }
+}
+
+void ContentViewModel::setKeepLimitAfterRestart(bool on) {
+    const Change change(*this);
+    auto& s = state_->services;
+    orvane::setKeepLimitAfterRestart(s.defaults, s.kernel, on);
+    if (!on) {
+        return;
+    }
+    // Restoring happens when Orvane starts, so it must start at login; the switch shows it.
+    if (s.loginItem.isEnabled()) {
+        state_->fields.launchAtLogin = true;
+    } else {
+        setLaunchAtLogin(true);
     }
 }
 

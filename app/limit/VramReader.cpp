@@ -34,15 +34,19 @@ double storedVRAMGB(Defaults& defaults) {
     return stored && std::isfinite(*stored) ? *stored : 0.0;
 }
 
-double readVRAMGB(KernelLimit& kernel, Defaults& defaults, const Logger& vramLog) {
+VramReading readVRAM(KernelLimit& kernel, Defaults& defaults, const Logger& vramLog) {
     const LimitReading reading = readLimitMB(kernel);
     if (!reading.megabytes) {
         vramLog.error(texts::readFailedLog, {errnoText(reading.error)});
-        return storedVRAMGB(defaults);
+        return {storedVRAMGB(defaults), false};
     }
     const double gigabytes = static_cast<double>(*reading.megabytes) * 0.0009765625;
     defaults.setDouble(texts::lastKnownVRAMGBKey, gigabytes);
-    return gigabytes;
+    return {gigabytes, true};
+}
+
+double readVRAMGB(KernelLimit& kernel, Defaults& defaults, const Logger& vramLog) {
+    return readVRAM(kernel, defaults, vramLog).gigabytes;
 }
 
 } // namespace orvane

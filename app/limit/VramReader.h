@@ -28,4 +28,11 @@ double storedVRAMGB(Defaults& defaults);
 // read fails the failure is logged and the stored value stands in (0.0 without one).
 double readVRAMGB(KernelLimit& kernel, Defaults& defaults, const Logger& vramLog);
 
+// The same, telling whether the value came from the variable or stood in for a failed read.
+struct VramReading {
+    double gigabytes = 0.0;
+    bool fromKernel = false;
+};
+VramReading readVRAM(KernelLimit& kernel, Defaults& defaults, const Logger& vramLog);
+
 } // namespace orvane

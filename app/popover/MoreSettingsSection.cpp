@@ -88,6 +88,16 @@ MoreSettingsSection::MoreSettingsSection(ContentViewModel& model, Host host, QWi
             [this] { model_.openSystemSettings(); });
     expandedLayout_->addWidget(approvalSettings_);
 
+    keepLimit_ = checkBox(popover_text::keepLimitAfterRestart, "keepLimitAfterRestart");
+    connect(keepLimit_, &QCheckBox::clicked, this,
+            [this](bool on) { model_.setKeepLimitAfterRestart(on); });
+    expandedLayout_->addWidget(keepLimit_);
+    keepCaption_ =
+        typography::label(popover_text::keepNeedsPasswordFree, Style::caption, false, true);
+    keepCaption_->setObjectName("keepLimitCaption");
+    keepCaption_->setPalette(secondary);
+    expandedLayout_->addWidget(keepCaption_);
+
     QPushButton* check = controls::plainButton(popover_text::checkForUpdates, "checkForUpdates");
     connect(check, &QPushButton::clicked, this, [this] {
         if (host_.checkForUpdates) {
@@ -119,7 +129,7 @@ MoreSettingsSection::MoreSettingsSection(ContentViewModel& model, Host host, QWi
     for (QWidget* row : std::initializer_list<QWidget*>{approvalSettings_, check, change}) {
         row->setFixedHeight(rowHeight);
     }
-    for (QCheckBox* row : {launchAtLogin_, passwordFree_, funMode_}) {
+    for (QCheckBox* row : {launchAtLogin_, passwordFree_, keepLimit_, funMode_}) {
         row->setFixedHeight(rowHeight);
     }
 
@@ -166,6 +176,9 @@ void MoreSettingsSection::render() {
     const bool awaitingApproval = model_.helperState() == HelperManager::State::needsApproval;
     approvalHint_->setVisible(awaitingApproval);
     approvalSettings_->setVisible(awaitingApproval);
+    keepLimit_->setChecked(model_.keepLimitAfterRestart());
+    // The kept limit is restored through the helper only; it can be turned on beforehand.
+    keepCaption_->setVisible(model_.helperState() != HelperManager::State::on);
     funMode_->setChecked(model_.enableFunMode());
 
     // The update settings are built anew each time they are shown, and gone when hidden.

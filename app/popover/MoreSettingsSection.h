@@ -18,7 +18,8 @@ namespace orvane {
 class ClickableRow;
 
 // The collapsible block above Quit: launch at login, password-free changes with the approval
-// hint, the update commands and settings, fun mode and the version line.
+// hint, keeping the limit after a restart, the update commands and settings, fun mode and the
+// version line.
 class MoreSettingsSection final : public QWidget {
     Q_OBJECT
 public:
@@ -47,6 +48,8 @@ private:
     QCheckBox* passwordFree_ = nullptr;
     QLabel* approvalHint_ = nullptr;
     QPushButton* approvalSettings_ = nullptr;
+    QCheckBox* keepLimit_ = nullptr;
+    QLabel* keepCaption_ = nullptr;
     QPointer<QWidget> updaterSettings_;
     int updaterSettingsIndex_ = 0;
     QCheckBox* funMode_ = nullptr;

@@ -29,6 +29,8 @@ inline constexpr const char* launchAtLogin = "Launch at Login";
 inline constexpr const char* passwordFree = "Password-free VRAM changes";
 inline constexpr const char* approvalHint =
     "Allow Orvane in System Settings \u2192 Login Items to finish turning this on.";
+inline constexpr const char* keepLimitAfterRestart = "Keep Limit After Restart";
+inline constexpr const char* keepNeedsPasswordFree = "Needs password-free VRAM changes.";
 inline constexpr const char* checkForUpdates = "Check for Updates Now";
 inline constexpr const char* changeUpdateSettings = "Change Update Settings";
 inline constexpr const char* enableFunMode = "Enable Fun Mode";

@@ -1,6 +1,7 @@
 #include "app/shell/ApplicationModel.h"
 
 #include "app/helperlink/HelperManager.h"
+#include "app/limit/KeptLimitRestore.h"
 #include "app/shell/AppDelegate.h"
 #include "platform/AppPlatform.h"
 
@@ -19,6 +20,26 @@ std::unique_ptr<ContentViewModel> makeApplicationModel() {
         AppDelegate::shared,
         &platform::gpuMemoryStats(),
     });
+}
+
+void restoreKeptLimitAtLaunch() {
+    restoreKeptLimit(
+        RestoreServices{
+            HelperManager::shared(),
+            platform::kernelLimit(),
+            platform::physicalMemory(),
+            platform::defaults(),
+            platform::systemLog(),
+        },
+        [](const RestoreOutcome& outcome) {
+            if (outcome.kind != RestoreOutcome::Kind::restored || !AppDelegate::shared) {
+                return;
+            }
+            AppDelegate::shared->updateStatusIcon();
+            if (ContentView* view = AppDelegate::shared->contentView()) {
+                view->model().refreshVRAM(); // a popover already open shows the new figures
+            }
+        });
 }
 
 } // namespace orvane

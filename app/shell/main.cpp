@@ -36,7 +36,9 @@ int runApplication(int argc, char** argv) {
         .makeAccessory = platform::makeAccessory,
         .activate = platform::activateApplication,
         .terminate = platform::terminate,
-        .afterStatusItem = [] { HelperManager::shared().renewRegistrationIfStale({}); },
+        // An update's helper is registered anew first: the kept limit goes to the new one.
+        .afterStatusItem =
+            [] { HelperManager::shared().renewRegistrationIfStale(restoreKeptLimitAtLaunch); },
     });
     QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
     return QApplication::exec();

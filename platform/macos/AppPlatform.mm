@@ -1,5 +1,5 @@
-// The application's ports on a Mac beyond those of CorePlatform.mm: the status item, the login
-// item, the updater and the system's services as the application holds them, each built once.
+// The application's ports on a Mac beyond those of CorePlatform.mm: the status item, the updater
+// and the system's services as the application holds them, each built once.
 
 #include "platform/AppPlatform.h"
 
@@ -10,7 +10,6 @@
 #include "platform/macos/AppKitStatusItem.h"
 #include "platform/macos/AppServiceManager.h"
 #include "platform/macos/AppleScriptRunner.h"
-#include "platform/macos/MainAppLoginItem.h"
 #include "platform/macos/SparkleUpdater.h"
 
 namespace orvane::platform {
@@ -23,11 +22,6 @@ ServiceManager& serviceManager() {
 AdminRunner& adminRunner() {
     static macos::AppleScriptRunner runner;
     return runner;
-}
-
-LoginItem& loginItem() {
-    static macos::MainAppLoginItem item;
-    return item;
 }
 
 std::unique_ptr<StatusItem> makeStatusItem() {

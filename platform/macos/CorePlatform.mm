@@ -7,6 +7,7 @@
 #include "platform/macos/AcceleratorMemoryStats.h"
 #include "platform/macos/AppServiceManager.h"
 #include "platform/macos/AppleScriptRunner.h"
+#include "platform/macos/MainAppLoginItem.h"
 #include "platform/macos/MainBundle.h"
 #include "platform/macos/OsLog.h"
 #include "platform/macos/ProcessInfoMemory.h"
@@ -56,6 +57,11 @@ GpuMemoryStats& gpuMemoryStats() {
 HelperTransport& helperTransport() {
     static macos::XpcHelperTransport transport;
     return transport;
+}
+
+LoginItem& loginItem() {
+    static macos::MainAppLoginItem item;
+    return item;
 }
 
 Bundle& bundle() {

@@ -12,10 +12,13 @@ public:
     std::optional<double> doubleValue(std::string_view key) override;
     std::optional<bool> boolValue(std::string_view key) override;
     std::optional<std::string> stringValue(std::string_view key) override;
+    std::optional<std::int64_t> integerValue(std::string_view key) override;
 
     void setDouble(std::string_view key, double value) override;
     void setBool(std::string_view key, bool value) override;
     void setString(std::string_view key, std::string_view value) override;
+    void setInteger(std::string_view key, std::int64_t value) override;
+    void remove(std::string_view key) override;
 };
 
 } // namespace orvane::macos

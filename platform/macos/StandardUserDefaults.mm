@@ -1,6 +1,7 @@
 #include "platform/macos/StandardUserDefaults.h"
 
 #import <Foundation/Foundation.h>
+#include <cmath>
 
 #include "platform/macos/Strings.h"
 #include "shared/HelperIdentity.h"
@@ -52,6 +53,23 @@ std::optional<bool> StandardUserDefaults::boolValue(std::string_view key) {
     return std::nullopt;
 }
 
+std::optional<std::int64_t> StandardUserDefaults::integerValue(std::string_view key) {
+    id object = storedObject(key);
+    if (![object isKindOfClass:[NSNumber class]] || isBoolean(object)) {
+        return std::nullopt;
+    }
+    if (!CFNumberIsFloatType((__bridge CFNumberRef)object)) {
+        return static_cast<std::int64_t>([object longLongValue]);
+    }
+    // A real number (written by hand with defaults write) counts only when it is whole and fits.
+    const double value = [object doubleValue];
+    if (!(value >= -9223372036854775808.0 && value < 9223372036854775808.0) ||
+        std::trunc(value) != value) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(value);
+}
+
 std::optional<std::string> StandardUserDefaults::stringValue(std::string_view key) {
     id object = storedObject(key);
     if ([object isKindOfClass:[NSString class]]) {
@@ -70,6 +88,15 @@ void StandardUserDefaults::setBool(std::string_view key, bool value) {
 
 void StandardUserDefaults::setString(std::string_view key, std::string_view value) {
     [applicationDefaults() setObject:toNSString(value) forKey:toNSString(key)];
+}
+
+void StandardUserDefaults::setInteger(std::string_view key, std::int64_t value) {
+    [NSUserDefaults.standardUserDefaults setObject:@(static_cast<long long>(value))
+                                            forKey:toNSString(key)];
+}
+
+void StandardUserDefaults::remove(std::string_view key) {
+    [NSUserDefaults.standardUserDefaults removeObjectForKey:toNSString(key)];
 }
 
 } // namespace orvane::macos

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,10 +17,16 @@ public:
     virtual std::optional<double> doubleValue(std::string_view key) = 0;
     virtual std::optional<bool> boolValue(std::string_view key) = 0;
     virtual std::optional<std::string> stringValue(std::string_view key) = 0;
+    // A whole number; a stored number with a fraction is no value.
+    virtual std::optional<std::int64_t> integerValue(std::string_view key) = 0;
 
     virtual void setDouble(std::string_view key, double value) = 0;
     virtual void setBool(std::string_view key, bool value) = 0;
     virtual void setString(std::string_view key, std::string_view value) = 0;
+    virtual void setInteger(std::string_view key, std::int64_t value) = 0;
+
+    // Removes the key, so that it holds no value at all.
+    virtual void remove(std::string_view key) = 0;
 };
 
 } // namespace orvane

@@ -232,7 +232,42 @@ TEST_F(ContentViewTest, ThePasswordFreeSwitchShowsTheHintAndDropsAWaitingChange)
     EXPECT_TRUE(shown("presetCheckmark0")); // the checkmark is back on the current limit
 }
 
+TEST_F(ContentViewTest, KeepLimitSitsUnderPasswordFreeAndSaysWhatItNeeds) {
+    harness.kernel.value = 12288;
+    harness.service.afterRegister = 1; // registering is allowed at once
+    open();
+    clickRow("moreSettingsRow");
+    // In the order of the section: password-free changes with their approval hint, then this.
+    const auto place = [this](const char* name) {
+        return find("moreSettingsContent")->layout()->indexOf(find(name));
+    };
+    EXPECT_EQ(place("keepLimitAfterRestart"), place("approvalOpenSystemSettings") + 1);
+    EXPECT_EQ(place("keepLimitCaption"), place("keepLimitAfterRestart") + 1);
+    EXPECT_EQ(place("checkForUpdates"), place("keepLimitCaption") + 1);
+    EXPECT_EQ(find<QCheckBox>("keepLimitAfterRestart")->text(), "Keep Limit After Restart");
+    EXPECT_FALSE(find<QCheckBox>("keepLimitAfterRestart")->isChecked());
+    ASSERT_TRUE(shown("keepLimitCaption")); // the helper is off
+    EXPECT_EQ(text("keepLimitCaption"), "Needs password-free VRAM changes.");
+    EXPECT_EQ(find("keepLimitCaption")->font(), find("versionLine")->font());
+    EXPECT_EQ(find("keepLimitCaption")->palette().color(QPalette::WindowText),
+              find("versionLine")->palette().color(QPalette::WindowText));
+
+    click("keepLimitAfterRestart"); // allowed before password-free changes are on
+    EXPECT_TRUE(find<QCheckBox>("keepLimitAfterRestart")->isChecked());
+    EXPECT_TRUE(find<QCheckBox>("launchAtLogin")->isChecked());
+    EXPECT_TRUE(harness.loginItem.enabled);
+    EXPECT_EQ(harness.defaults.integerValue("keptLimitMB"), 12288);
+
+    click("passwordFree");
+    EXPECT_FALSE(shown("keepLimitCaption"));
+    open();
+    clickRow("moreSettingsRow");
+    EXPECT_TRUE(find<QCheckBox>("keepLimitAfterRestart")->isChecked());
+    EXPECT_FALSE(shown("keepLimitCaption"));
+}
+
 TEST_F(ContentViewTest, UpdateSettingsAreBuiltAfreshWriteOnlyUserChangesAndLineUp) {
+    harness.service.current = 1; // no caption under "Keep Limit After Restart"
     open();
     clickRow("moreSettingsRow");
     updater.checks = false;
@@ -274,9 +309,9 @@ TEST_F(ContentViewTest, UpdateSettingsAreBuiltAfreshWriteOnlyUserChangesAndLineU
         return find(name)->mapTo(view.get(), QPoint()).y();
     };
     const int pitch = top("passwordFree") - top("launchAtLogin");
-    const char* rows[] = {"launchAtLogin",        "passwordFree",        "checkForUpdates",
-                          "changeUpdateSettings", "automaticallyChecks", "automaticallyDownloads",
-                          "enableFunMode"};
+    const char* rows[] = {"launchAtLogin",          "passwordFree",         "keepLimitAfterRestart",
+                          "checkForUpdates",        "changeUpdateSettings", "automaticallyChecks",
+                          "automaticallyDownloads", "enableFunMode"};
     for (std::size_t i = 1; i < std::size(rows); ++i) {
         EXPECT_EQ(find(rows[i])->font().toString(), find(rows[0])->font().toString()) << rows[i];
         const int padding = std::string_view(rows[i]) == "automaticallyChecks" ? 10 : 0;

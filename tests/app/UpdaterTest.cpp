@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include <QTest>
 
@@ -36,17 +37,11 @@ QByteArray with(const char* name, const QByteArray& value) {
     return QByteArray("<sparkle:") + name + ">" + value + "</sparkle:" + name + ">";
 }
 
-const QByteArray olderAndCurrent = appcast(R"(
-    <item><title>2.2.1</title><sparkle:version>2.2.1</sparkle:version>
-      <enclosure url="https://example.invalid/2.2.1.zip"/></item>
-    <item><title>2.3.0</title>
-      <enclosure url="https://example.invalid/2.3.0.zip" sparkle:version="2.3.0"
-                 sparkle:shortVersionString="2.3.0" length="1" type="application/zip"/></item>)");
-
-const QByteArray newer = appcast(R"(
-    <item><sparkle:version>2.10.0</sparkle:version>
-      <enclosure url="https://example.invalid/2.10.0.zip"/></item>
-    <item><enclosure url="https://example.invalid/2.4.zip" sparkle:version="2.4.0"/></item>)");
+// Each with a release whose version is only in its enclosure.
+const QByteArray olderAndCurrent =
+    appcast(release("2.2.1") + R"(<item><enclosure url="b.zip" sparkle:version="2.3.0"/></item>)");
+const QByteArray newer =
+    appcast(release("2.10.0") + R"(<item><enclosure url="b.zip" sparkle:version="2.4.0"/></item>)");
 
 FeedChecker::Outcome checkOnce(const QUrl& feed, const std::filesystem::path& simDir) {
     FeedChecker checker(feed, "2.3.0", simDir);
@@ -85,27 +80,16 @@ TEST(AppcastFeed, ReadsTheItemsAndRefusesWhatSparkleWouldRefuse) {
     }
 }
 
+// Numerically, part by part, a missing number counting as 0; a trailing word is a pre-release;
+// from a dash on, nothing counts.
 TEST(VersionOrder, ComparesAsSparkleDoes) {
-    const struct {
-        const char* left;
-        const char* right;
-        int order;
-    } cases[] = {
-        // Numerically, part by part; missing numbers count as 0.
-        {"2.10.0", "2.9.9", 1},
-        {"2.3", "2.3.0", 0},
-        {"2.3.0", "2.3.1", -1},
-        {"2.3.0", "10", -1},
-        {"15.2", "15.10", -1},
-        // A trailing word is a pre-release; from a dash on, nothing counts.
-        {"2.3.0b", "2.3.0a", 1},
-        {"1.0b1", "1.0", -1},
-        {"1.0", "1.0a", 1},
-        {"2.0-rc1", "2.0", 0},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(compareVersions(c.left, c.right), c.order) << c.left << " vs " << c.right;
-        EXPECT_EQ(compareVersions(c.right, c.left), -c.order) << c.right << " vs " << c.left;
+    const std::tuple<const char*, const char*, int> cases[] = {
+        {"2.10.0", "2.9.9", 1}, {"2.3", "2.3.0", 0},   {"2.3.0", "2.3.1", -1},
+        {"2.3.0", "10", -1},    {"15.2", "15.10", -1}, {"2.3.0b", "2.3.0a", 1},
+        {"1.0b1", "1.0", -1},   {"1.0", "1.0a", 1},    {"2.0-rc1", "2.0", 0}};
+    for (const auto& [left, right, order] : cases) {
+        EXPECT_EQ(compareVersions(left, right), order) << left << " vs " << right;
+        EXPECT_EQ(compareVersions(right, left), -order) << right << " vs " << left;
     }
 }
 
@@ -161,103 +145,74 @@ TEST(UpdateChoice, OffersTheReleaseSparkleWouldOfferThisMachine) {
     }
 }
 
-TEST(FeedChecker, TellsUpToDateNewerMalformedAndUnreachableApart) {
+// The system version comes from the sim directory: 26.0 may install 2.5.0, anything else only
+// reads about 2.4.0.
+TEST(FeedChecker, TellsUpToDateNewerForThisSystemMalformedAndUnreachableApart) {
     test::LocalHttpServer current(200, olderAndCurrent), released(200, newer),
-        broken(200, "<rss><channel><item><title>half"), missing(404, "gone");
+        broken(200, "<rss><channel><item><title>half"), missing(404, "gone"),
+        forTahoe(200, appcast(release("2.5.0", with("minimumSystemVersion", "26.0")) +
+                              release("2.4.0", "<link>https://x.invalid/2.4</link>", {})));
     EXPECT_EQ(checkOnce(current.url()).kind, Kind::upToDate);
     const auto found = checkOnce(released.url());
     EXPECT_EQ(found.kind, Kind::updateAvailable);
     EXPECT_EQ(found.version, "2.10.0");
-    const auto unreadable = checkOnce(broken.url());
-    EXPECT_EQ(unreadable.kind, Kind::failed);
-    EXPECT_TRUE(unreadable.error.startsWith("The update feed could not be read"));
+    EXPECT_TRUE(checkOnce(broken.url()).error.startsWith("The update feed could not be read"));
     EXPECT_EQ(checkOnce(missing.url()).kind, Kind::failed);
     const auto refused = checkOnce(test::unreachableUrl());
     EXPECT_EQ(refused.kind, Kind::failed);
     EXPECT_FALSE(refused.error.isEmpty());
-}
+    EXPECT_TRUE(UpdateResultWindow::texts(refused, "2.3.0").second.endsWith(refused.error));
 
-TEST(FeedChecker, TakesTheSystemVersionFromTheSimDirectory) {
-    test::LocalHttpServer server(200, appcast(R"(
-        <item><sparkle:version>2.5.0</sparkle:version><enclosure url="https://x.invalid/a.zip"/>
-          <sparkle:minimumSystemVersion>26.0</sparkle:minimumSystemVersion></item>
-        <item><sparkle:version>2.4.0</sparkle:version><link>https://x.invalid/2.4</link></item>)"));
     const test::TempDir sim;
     for (const char* content : {"", "26.0\n", "Tahoe"}) {
         if (*content) {
             sim.write(osVersionFileName, content);
         }
         const bool tahoe = std::string_view(content) == "26.0\n";
-        const auto outcome = checkOnce(server.url(), sim.path());
+        const auto outcome = checkOnce(forTahoe.url(), sim.path());
         EXPECT_EQ(outcome.kind, tahoe ? Kind::updateAvailable : Kind::informational) << content;
         EXPECT_EQ(outcome.version, tahoe ? "2.5.0" : "2.4.0") << content;
     }
 }
 
-TEST(UpdateResultWindow, SaysWhatTheCheckFound) {
-    EXPECT_EQ(UpdateResultWindow::texts({Kind::upToDate, {}, {}}, "2.3.0").first,
-              "You're up to date!");
-    const auto newerText = UpdateResultWindow::texts({Kind::updateAvailable, "2.4.0", {}}, "2.3.0");
-    EXPECT_TRUE(newerText.second.contains("2.4.0"));
-    const auto failed =
-        UpdateResultWindow::texts({Kind::failed, {}, "Connection refused"}, "2.3.0");
-    EXPECT_TRUE(failed.second.endsWith("Connection refused"));
-    EXPECT_EQ(UpdateResultWindow::texts({Kind::informational, "2.4.0", {}}, "2.3.0").second,
-              "Version 2.4.0 is available: see the release notes");
-}
-
-class SimUpdaterTest : public ::testing::Test {
-protected:
-    SimUpdater makeUpdater(FeedChecker& checker) {
-        return SimUpdater(
-            defaults, queue, checker,
-            [this](const FeedChecker::Outcome& outcome) { shown.push_back(outcome); },
-            [this] { return 1.0e9 + queue.now(); });
-    }
-    test::TempDir sim;
+// A scheduled check is quiet when there is no news; a check on request always answers.
+TEST(SimUpdater, ChecksEveryThirtyDaysWhileOnShowingOnlyNewsButAnswersEveryCheckOnRequest) {
+    const test::TempDir sim;
     test::FakeDefaults defaults;
     test::FakeMainQueue queue;
     std::vector<FeedChecker::Outcome> shown;
-};
-
-TEST_F(SimUpdaterTest, ChecksEveryThirtyDaysQuietlyButAlwaysReportsACheckOnRequest) {
     test::LocalHttpServer server(200, olderAndCurrent);
     FeedChecker checker(server.url(), "2.3.0", sim.path());
-    SimUpdater updater = makeUpdater(checker);
+    SimUpdater updater(
+        defaults, queue, checker,
+        [&](const FeedChecker::Outcome& outcome) { shown.push_back(outcome); },
+        [&] { return 1.0e9 + queue.now(); });
     EXPECT_TRUE(updater.automaticallyChecksForUpdates());
     EXPECT_FALSE(updater.automaticallyDownloadsUpdates());
     updater.start();
-    queue.advance(2591999.0);
+    queue.advance(SimUpdater::scheduledCheckInterval - 1.0);
     QTest::qWait(300); // time for a request that should not come
     EXPECT_EQ(server.requests(), 0);
     queue.advance(1.0);
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return server.requests() == 1 && updater.checkScheduled(); }, 10000));
-    EXPECT_TRUE(shown.empty()); // up to date: nothing to say
+    EXPECT_TRUE(shown.empty());
 
-    // A check on request always reports, even with automatic checks off.
-    updater.setAutomaticallyChecksForUpdates(false);
-    updater.checkForUpdates();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, 10000));
-    EXPECT_EQ(shown.at(0).kind, Kind::upToDate);
-}
-
-TEST_F(SimUpdaterTest, ScheduledChecksStopWhenTurnedOffAndShowANewerVersion) {
-    test::LocalHttpServer server(200, newer);
-    FeedChecker checker(server.url(), "2.3.0", sim.path());
-    SimUpdater updater = makeUpdater(checker);
-    updater.start();
     updater.setAutomaticallyChecksForUpdates(false);
     EXPECT_FALSE(updater.checkScheduled());
     queue.advance(3 * SimUpdater::scheduledCheckInterval);
-    QTest::qWait(300); // time for a request that should not come
-    EXPECT_EQ(server.requests(), 0);
-
-    updater.setAutomaticallyChecksForUpdates(true);
-    queue.advance(SimUpdater::scheduledCheckInterval); // overdue already: checks at once
+    updater.checkForUpdates();
     ASSERT_TRUE(QTest::qWaitFor([&] { return !shown.empty(); }, 10000));
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].kind, Kind::updateAvailable);
+    EXPECT_EQ(shown.at(0).kind, Kind::upToDate);
+    EXPECT_EQ(server.requests(), 2);
+
+    // Turned on again when a check is overdue, it checks at once, and shows what is new.
+    queue.advance(2 * SimUpdater::scheduledCheckInterval);
+    server.answer(newer);
+    updater.setAutomaticallyChecksForUpdates(true);
+    queue.advance(0.0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shown.size() == 2; }, 10000));
+    EXPECT_EQ(shown[1].kind, Kind::updateAvailable);
 }
 
 } // namespace

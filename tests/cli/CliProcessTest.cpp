@@ -91,6 +91,7 @@ protected:
     QProcessEnvironment extraEnvironment;
     QString standardOutput; // a file for the command's stdout, instead of a pipe
     QString shellPrelude;   // run the command from sh after this ("ulimit -f 0")
+    QString program = ORVANE_APP_PATH;
 };
 
 TEST_F(CliTest, StatusShowsThePopoversFiguresAndPresetsAlsoInJson) {
@@ -107,7 +108,8 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresAndPresetsAlsoInJson) {
                        "    Allocate 12 GB VRAM\n"
                        "  \u2713 Allocate 14 GB VRAM\n"
                        "\n"
-                       "Password-free changes: off\n");
+                       "Password-free changes: off\n"
+                       "Keep limit after restart: off\n");
     EXPECT_EQ(run.err, "");
     EXPECT_FALSE(std::filesystem::exists(settingsFile())) << "reading is no change to store";
 
@@ -189,6 +191,7 @@ TEST_F(CliTest, WatchPrintsALineEachIntervalUntilInterruptedAndRefusesUnknownSta
     for (const QString& each : lines) {
         EXPECT_TRUE(line.match(each).hasMatch()) << each.toStdString();
     }
+    EXPECT_FALSE(std::filesystem::exists(settingsFile())); // watching stores nothing
 
     dir.write("iogpu.wired_limit_mb", "0\n");
     dir.write("gpu.alloc_system_memory", "15139759718\n");
@@ -588,6 +591,166 @@ TEST_F(CliTest, StorageThatIsNotTheUsersOwnIsRefused) {
     EXPECT_EQ(settings.status, 3);
     EXPECT_THAT(settings.err, HasSubstr(belongs));
     EXPECT_EQ(dir.read("helper.status"), "");
+}
+
+TEST_F(CliTest, KeepRecordsWhatEveryRoadConfirmsAndStatusShowsIt) {
+    EXPECT_EQ(orvane({"keep"}).out, "off\n");
+    dir.write("iogpu.wired_limit_mb", "12288\n");
+    const Outcome on = orvane({"keep", "on"});
+    EXPECT_EQ(on.status, 0);
+    EXPECT_THAT(on.err, HasSubstr("Restoring needs password-free VRAM changes"));
+    EXPECT_TRUE(std::filesystem::exists(dir / "config/autostart/com.halvern.Orvane.desktop"))
+        << "keeping needs Orvane to start at login";
+    // Whichever program turns it on, the login item starts the application.
+    EXPECT_THAT(
+        dir.read("config/autostart/com.halvern.Orvane.desktop"),
+        HasSubstr("Exec=\"" +
+                  (std::filesystem::path(ORVANE_APP_PATH).parent_path() / "Orvane").string() +
+                  "\"\n"));
+    EXPECT_EQ(orvane({"keep"}).out, "on, 12288 MB kept\n");
+
+    EXPECT_EQ(orvane({"set", "14"}, "secret\n").status, 0); // the password road
+    EXPECT_EQ(orvane({"keep"}).out, "on, 14336 MB kept\n");
+    allowHelper();
+    EXPECT_EQ(orvane({"set", "10"}).status, 0); // the helper road
+    EXPECT_THAT(orvane({"status"}).out, HasSubstr("Keep limit after restart: on, 10240 MB kept\n"));
+    const QJsonObject kept =
+        QJsonDocument::fromJson(QByteArray::fromStdString(orvane({"status", "--json"}).out))
+            .object();
+    EXPECT_TRUE(kept["keepLimitAfterRestart"].toBool());
+    EXPECT_EQ(kept["keptLimitMB"].toInteger(), 10240);
+
+    EXPECT_EQ(orvane({"reset"}).status, 0);
+    EXPECT_EQ(orvane({"keep"}).out, "on, nothing kept\n");
+    const QJsonObject nothing =
+        QJsonDocument::fromJson(QByteArray::fromStdString(orvane({"status", "--json"}).out))
+            .object();
+    EXPECT_TRUE(nothing["keptLimitMB"].isNull());
+    EXPECT_EQ(orvane({"set", "12"}).status, 0);
+    EXPECT_EQ(orvane({"keep", "off"}).out, "");
+    EXPECT_EQ(orvane({"keep"}).out, "off\n");
+    EXPECT_EQ(orvane({"keep", "maybe"}).status, 2);
+    EXPECT_EQ(orvane({"keep", "on", "off"}).status, 2);
+    EXPECT_EQ(orvane({"restore", "now"}).status, 2);
+}
+
+// After a restart the variable reads 0 again; the application at login, or "orvane restore" from a
+// start-up script, sets the kept limit again through the helper, and never asks for a password.
+class RestoreTest : public CliTest {
+protected:
+    RestoreTest() {
+        // Orvane from a folder of its own, next to a password dialog that notes being started
+        // (and would answer at once, so that a password road would also show in the limit).
+        const std::filesystem::path app = bin / "Orvane";
+        std::error_code error;
+        std::filesystem::create_hard_link(ORVANE_APP_PATH, app, error);
+        if (error) {
+            std::filesystem::copy_file(ORVANE_APP_PATH, app);
+        }
+        bin.write("OrvanePasswordDialog",
+                  "#!/bin/sh\ntouch '" + (bin / "dialog-started").string() + "'\necho ok\n");
+        std::filesystem::permissions(bin / "OrvanePasswordDialog",
+                                     std::filesystem::perms::owner_all);
+        program = QString::fromStdString(app.string());
+        extraEnvironment.insert(
+            "ORVANE_RESOURCES_DIR",
+            QString::fromStdString(
+                (std::filesystem::path(ORVANE_APP_PATH).parent_path() / "resources").string()));
+        storeSettings("[General]\nagreedTermsVersion=2026-10-22\n");
+    }
+
+    // The application, started as at login, offscreen; its log comes on stderr.
+    std::unique_ptr<QProcess> startApplication() {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("ORVANE_SIM_DIR", QString::fromStdString(dir.path().string()));
+        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
+        environment.insert("ORVANE_HELPER_PATH", ORVANE_HELPER_PATH);
+        environment.insert("ORVANE_HELPER_IDLE_TIMEOUT", "1");
+        environment.insert(extraEnvironment);
+        process->setProcessEnvironment(environment);
+        process->setReadChannel(QProcess::StandardError);
+        process->start(program, {});
+        return process;
+    }
+
+    // Waits, for a few seconds at most, for a line of the application's log.
+    static std::string waitForLog(QProcess& process, const std::string& line) {
+        QByteArray err;
+        while (!err.contains(line.c_str()) && process.waitForReadyRead(20000)) {
+            err += process.readAllStandardError();
+        }
+        return err.toStdString();
+    }
+
+    // A password dialog would start right after the log line; it is given a moment to show.
+    void stop(QProcess& process) {
+        EXPECT_FALSE(eventually([this] { return dialogStarted(); }, 1s));
+        process.kill();
+        process.waitForFinished();
+    }
+
+    void restart() { dir.write("iogpu.wired_limit_mb", "0\n"); }
+    bool dialogStarted() const { return std::filesystem::exists(bin / "dialog-started"); }
+
+    TempDir bin;
+};
+
+TEST_F(RestoreTest, TheApplicationAndTheCommandRestoreTheKeptLimitWithoutAPrompt) {
+    ASSERT_EQ(orvane({"helper", "on"}).status, 0);
+    dir.write("helper.approved", ""); // the user allows it in Login Items
+    ASSERT_EQ(orvane({"keep", "on"}).status, 0);
+    ASSERT_EQ(orvane({"set", "12"}).status, 0);
+    restart();
+
+    const auto application = startApplication();
+    const std::string log = waitForLog(*application, "Restored the kept limit of 12288 MB");
+    EXPECT_THAT(log, HasSubstr("Restored the kept limit of 12288 MB"));
+    EXPECT_EQ(dir.limit(), "12288\n");
+    EXPECT_THAT(dir.read("config/com.halvern.Orvane/Orvane.conf"),
+                HasSubstr("lastKnownVRAMGB=12\n")); // what the icon's dot follows
+    stop(*application);
+
+    restart();
+    const Outcome restored = orvane({"restore"}, "secret\n");
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_EQ(restored.out, "Restored the kept limit: 12288 MB.\n");
+    EXPECT_EQ(dir.limit(), "12288\n");
+    const Outcome again = orvane({"restore"});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_EQ(again.out, "Nothing to restore: the GPU memory limit is already set (12288 MB).\n");
+    EXPECT_FALSE(dialogStarted());
+}
+
+TEST_F(RestoreTest, WithTheHelperOffNothingIsAppliedAndNothingAsks) {
+    dir.write("iogpu.wired_limit_mb", "12288\n");
+    ASSERT_EQ(orvane({"keep", "on"}).status, 0);
+    restart();
+
+    const auto application = startApplication();
+    const std::string reason = "Password-free VRAM changes are off.";
+    EXPECT_THAT(waitForLog(*application, reason),
+                HasSubstr("Restoring the kept limit failed: " + reason));
+    EXPECT_EQ(application->state(), QProcess::Running);
+    stop(*application);
+
+    // The terminal's password would be read at once, were the password road ever taken.
+    const Outcome refused = orvane({"restore"}, "secret\n");
+    EXPECT_EQ(refused.status, 3);
+    EXPECT_EQ(refused.err, "The kept limit was not restored: " + reason + "\n");
+    EXPECT_EQ(dir.limit(), "0\n");
+    EXPECT_FALSE(dialogStarted());
+
+    storeSettings("[General]\nkeepLimitAfterRestart=true\nkeptLimitMB=15360\n");
+    allowHelper();
+    const Outcome outside = orvane({"restore"});
+    EXPECT_EQ(outside.status, 1);
+    EXPECT_THAT(outside.err, HasSubstr("The kept limit of 15360 MB is outside the allowed range"));
+    storeSettings("[General]\nkeepLimitAfterRestart=false\n");
+    EXPECT_EQ(orvane({"restore"}).out,
+              "Nothing to restore: keeping the limit after a restart is off.\n");
+    EXPECT_EQ(dir.limit(), "0\n");
 }
 
 } // namespace

@@ -15,57 +15,43 @@ using ::testing::IsEmpty;
 class IdleExitTest : public ::testing::Test {
 protected:
     test::FakeMainQueue queue;
-    std::vector<int> exits;        // statuses passed to exit
-    std::vector<double> exitTimes; // virtual times of those exits
+    std::vector<double> exitTimes; // virtual times of the exits, each with status 0
     IdleExit idle{queue, [this](int status) {
-                      exits.push_back(status);
+                      EXPECT_EQ(status, 0);
                       exitTimes.push_back(queue.now());
                   }};
 };
 
-TEST_F(IdleExitTest, ExitsWithStatusZeroTenSecondsAfterStartWithoutClients) {
+TEST_F(IdleExitTest, ExitsTenSecondsAfterStartWithoutClients) {
     idle.scheduleExit();
     queue.advance(9.999);
-    EXPECT_THAT(exits, IsEmpty());
+    EXPECT_THAT(exitTimes, IsEmpty());
     queue.advance(0.001);
-    EXPECT_THAT(exits, ElementsAre(0));
+    EXPECT_THAT(exitTimes, ElementsAre(10.0));
     EXPECT_FALSE(idle.exitPending());
 }
 
-TEST_F(IdleExitTest, CountsEachIdlePeriodAfreshFromTheLastClose) {
+TEST_F(IdleExitTest, CountsAFullPeriodFromTheLastCloseAndNeverCountsBelowZero) {
     idle.scheduleExit();
-    queue.advance(3.0);
+    queue.advance(6.0);
+    idle.connectionClosed(); // without an open: stays at 0 and re-arms the full period
+    EXPECT_EQ(idle.openConnections(), 0);
+    queue.advance(9.0);
     idle.connectionOpened();
-    queue.advance(30.0); // a long request keeps the daemon alive
+    idle.connectionOpened();
+    queue.advance(30.0); // long requests keep the daemon alive
+    idle.connectionClosed();
+    EXPECT_FALSE(idle.exitPending()); // one is still open
     idle.connectionClosed();
     for (int i = 0; i < 3; ++i) {
         queue.advance(9.0);
         idle.connectionOpened();
         idle.connectionClosed();
     }
-    EXPECT_THAT(exits, IsEmpty());
+    EXPECT_THAT(exitTimes, IsEmpty());
     EXPECT_EQ(queue.pendingTimers(), 1u);
     queue.advance(10.0);
-    EXPECT_THAT(exitTimes, ElementsAre(70.0));
-}
-
-TEST_F(IdleExitTest, OverlappingConnectionsAndAStrayCloseNeverCountBelowZero) {
-    idle.scheduleExit();
-    queue.advance(6.0);
-    idle.connectionClosed(); // without an open: stays at 0 and re-arms the full period
-    EXPECT_EQ(idle.openConnections(), 0);
-    queue.advance(9.0);
-    EXPECT_THAT(exits, IsEmpty());
-    idle.connectionOpened();
-    idle.connectionOpened();
-    idle.connectionClosed();
-    EXPECT_EQ(idle.openConnections(), 1);
-    EXPECT_FALSE(idle.exitPending());
-    queue.advance(15.0);
-    idle.connectionClosed();
-    EXPECT_TRUE(idle.exitPending());
-    queue.advance(10.0);
-    EXPECT_THAT(exitTimes, ElementsAre(40.0));
+    EXPECT_THAT(exitTimes, ElementsAre(82.0));
     EXPECT_EQ(queue.pendingTimers(), 0u);
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 #include "platform/sim/SimDirectory.h"
@@ -24,28 +25,30 @@ std::int64_t decodedValue(const KernelLimit::RawValue& raw) {
     return raw.length == 4 ? narrow : wide;
 }
 
-TEST(SimKernelLimit, ReadsFourBytesWhileTheValueFitsElseEight) {
+TEST(SimKernelLimit, AnswersInFourBytesWhileTheValueFitsElseEightAndReplacesTheWholeFile) {
     test::TempDir dir;
     SimKernelLimit kernel(dir.path());
     KernelLimit::RawValue raw;
-
-    dir.write(limitFileName, "14336\n");
-    ASSERT_EQ(kernel.read(raw), 0);
-    EXPECT_EQ(raw.length, 4u);
-    EXPECT_EQ(decodedValue(raw), 14336);
-
-    dir.write(limitFileName, "-2");
-    ASSERT_EQ(kernel.read(raw), 0);
-    EXPECT_EQ(decodedValue(raw), -2);
-
-    dir.write(limitFileName, "6000000000\n");
-    ASSERT_EQ(kernel.read(raw), 0);
-    EXPECT_EQ(raw.length, 8u);
-    EXPECT_EQ(decodedValue(raw), 6000000000);
+    for (const auto& [text, length, value] : {std::tuple{"14336\n", 4u, 14336LL},
+                                              {"-2", 4u, -2LL},
+                                              {"6000000000\n", 8u, 6000000000LL}}) {
+        dir.write(limitFileName, text);
+        ASSERT_EQ(kernel.read(raw), 0);
+        EXPECT_EQ(raw.length, length);
+        EXPECT_EQ(decodedValue(raw), value);
+    }
+    ASSERT_EQ(kernel.write(8192), 0);
+    EXPECT_EQ(dir.read(limitFileName), "8192\n");
+    ASSERT_EQ(kernel.write(0), 0);
+    EXPECT_EQ(dir.read(limitFileName), "0\n");
+    // No temporary file is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST(SimKernelLimit, AnAbsentOrDamagedFileFailsLikeTheKernel) {
+TEST(SimKernelLimit, AnAbsentDamagedOrForeignFileFailsLikeTheKernelAndIsLeftAsItIs) {
     test::TempDir dir;
+    test::TempDir elsewhere;
+    elsewhere.write("target", "8192\n");
     SimKernelLimit kernel(dir.path());
     KernelLimit::RawValue raw;
 
@@ -56,21 +59,13 @@ TEST(SimKernelLimit, AnAbsentOrDamagedFileFailsLikeTheKernel) {
     // Said once, with the way to create the variable.
     const std::string notice = ::testing::internal::GetCapturedStderr();
     const std::string create = "echo 0 > '" + (dir / limitFileName).string() + "'\n";
-    EXPECT_NE(notice.find(create), std::string::npos) << notice;
     EXPECT_EQ(notice.find(create), notice.size() - create.size()) << notice;
 
     for (const char* damaged : {"", "12a\n", " 12", "12\n\n", "99999999999999999999"}) {
         dir.write(limitFileName, damaged);
         EXPECT_EQ(kernel.read(raw), EIO) << damaged;
     }
-}
-
-TEST(SimKernelLimit, OnlyARegularFileIsReadOrReplacedAndNothingElseHoldsItUp) {
-    test::TempDir dir;
-    test::TempDir elsewhere;
-    elsewhere.write("target", "8192\n");
-    SimKernelLimit kernel(dir.path());
-    KernelLimit::RawValue raw;
+    // Only a regular file is read or replaced, and nothing else holds it up.
     const std::function<void()> plants[] = {
         [&] { ::mkfifo((dir / limitFileName).c_str(), 0600); },
         [&] { std::filesystem::create_symlink(elsewhere / "target", dir / limitFileName); },
@@ -85,18 +80,6 @@ TEST(SimKernelLimit, OnlyARegularFileIsReadOrReplacedAndNothingElseHoldsItUp) {
                   std::filesystem::file_type::regular);
     }
     EXPECT_EQ(elsewhere.read("target"), "8192\n");
-}
-
-TEST(SimKernelLimit, WritesReplaceTheWholeFileAndLeaveNoTemporaryBehind) {
-    test::TempDir dir;
-    dir.write(limitFileName, "123456789\n");
-    SimKernelLimit kernel(dir.path());
-
-    ASSERT_EQ(kernel.write(8192), 0);
-    EXPECT_EQ(dir.read(limitFileName), "8192\n");
-    ASSERT_EQ(kernel.write(0), 0);
-    EXPECT_EQ(dir.read(limitFileName), "0\n");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(SimPhysicalMemory, PrefersTheSimFileAndFallsBackToTheMachine) {

@@ -87,28 +87,33 @@ protected:
     SimDir dir;
 };
 
-TEST_F(HelperLinkProcessTest, ADaemonThatIsNotEnabledIsNeverStarted) {
-    for (const char* status : {"0\n", "2\n", "3\n"}) {
+TEST_F(HelperLinkProcessTest, ADaemonNotEnabledIsNeverStartedAndOneThatCannotRunIsUnavailable) {
+    TempDir bin;
+    bin.write("not-executable", "#!/bin/sh\n");
+    bin.write("garbage", "\x7f"
+                         "ELF but not really");
+    bin.write("quits", "#!/bin/sh\nexit 0\n");
+    std::filesystem::permissions(bin / "garbage", std::filesystem::perms::owner_all);
+    std::filesystem::permissions(bin / "quits", std::filesystem::perms::owner_all);
+    // {the registration's status, the daemon's executable}
+    const std::pair<const char*, std::filesystem::path> cases[] = {
+        {"0\n", ORVANE_HELPER_PATH}, {"2\n", ORVANE_HELPER_PATH},     {"3\n", ORVANE_HELPER_PATH},
+        {"1\n", bin / "missing"},    {"1\n", bin / "not-executable"}, {"1\n", bin / "garbage"},
+        {"1\n", bin / "quits"}};
+    for (const auto& [status, helper] : cases) {
         dir.write("helper.status", status);
-        App app(dir);
-        EXPECT_EQ(app.setLimit(12288), SetResult::unavailable);
+        App app(dir, helper);
+        EXPECT_EQ(app.setLimit(12288), SetResult::unavailable) << status << helper;
+        EXPECT_THAT(app.log.entries(),
+                    ElementsAre(::testing::Field(&LogEntry::message,
+                                                 StartsWith("Helper connection failed: "))))
+            << status << helper;
         EXPECT_THAT(daemonsServing(dir), IsEmpty());
-        EXPECT_FALSE(std::filesystem::exists(dir.socketPath()));
-        if (status[0] == '0') {
-            EXPECT_THAT(app.log.entries(),
-                        ElementsAre(error("helper", "Helper connection failed: The helper is not "
-                                                    "registered, so it was not started.")));
+        if (*status != '1') {
+            EXPECT_FALSE(std::filesystem::exists(dir.socketPath())) << status;
         }
     }
-}
-
-TEST_F(HelperLinkProcessTest, StartsTheDaemonOnDemandAndRelaysItsAnswers) {
-    App app(dir);
-    EXPECT_EQ(app.setLimit(12288), SetResult::success);
-    EXPECT_EQ(dir.limit(), "12288\n");
-    EXPECT_EQ(app.setLimit(4096), SetResult::rejected);
-    EXPECT_EQ(dir.limit(), "12288\n");
-    EXPECT_THAT(daemonsServing(dir), SizeIs(1));
+    EXPECT_EQ(dir.limit(), "0\n");
 }
 
 TEST_F(HelperLinkProcessTest, ADaemonKilledBeforeItAnswersIsReplacedAndTheChangeGoesThrough) {
@@ -180,25 +185,6 @@ TEST_F(HelperLinkProcessTest, LeftoversOfEarlierRunsDoNotStopTheNextStart) {
     EXPECT_EQ(dir.read("com.halvern.Orvane.helper.sock"), "someone's file");
 }
 
-TEST_F(HelperLinkProcessTest, ADaemonMissingOrUnableToRunLeavesTheRequestUnavailable) {
-    TempDir bin;
-    bin.write("not-executable", "#!/bin/sh\n");
-    bin.write("garbage", "\x7f"
-                         "ELF but not really");
-    bin.write("quits", "#!/bin/sh\nexit 0\n");
-    std::filesystem::permissions(bin / "garbage", std::filesystem::perms::owner_all);
-    std::filesystem::permissions(bin / "quits", std::filesystem::perms::owner_all);
-    for (const char* helper : {"missing", "not-executable", "garbage", "quits"}) {
-        App app(dir, bin / helper);
-        EXPECT_EQ(app.setLimit(12288), SetResult::unavailable) << helper;
-        EXPECT_THAT(app.log.entries(),
-                    ElementsAre(::testing::Field(&LogEntry::message,
-                                                 StartsWith("Helper connection failed: "))))
-            << helper;
-    }
-    EXPECT_EQ(dir.limit(), "0\n");
-}
-
 TEST_F(HelperLinkProcessTest, RacingApplicationProcessesShareOneDaemonAndAreEachAnswered) {
     // The test takes the lock for starting the daemon first: both applications wait behind it,
     // then race each other for it.
@@ -225,9 +211,11 @@ TEST_F(HelperLinkProcessTest, RacingApplicationProcessesShareOneDaemonAndAreEach
     EXPECT_THAT((std::vector<std::string>{"8192\n", "9216\n"}), Contains(dir.limit()));
 }
 
-TEST_F(HelperLinkProcessTest, AnIdleDaemonExitsAndRequestsMeetingItsExitAreNeverLost) {
+TEST_F(HelperLinkProcessTest, StartsTheDaemonOnDemandAndRequestsMeetingItsIdleExitAreNeverLost) {
     App app(dir, ORVANE_HELPER_PATH, {"ORVANE_HELPER_IDLE_TIMEOUT=0.3"});
     ASSERT_EQ(app.setLimit(12288), SetResult::success);
+    EXPECT_EQ(dir.limit(), "12288\n");
+    EXPECT_EQ(app.setLimit(4096), SetResult::rejected);
     const auto first = daemonsServing(dir);
     ASSERT_THAT(first, SizeIs(1));
     EXPECT_EQ(waitForExit(first[0], 10s), 0);
@@ -245,47 +233,16 @@ TEST_F(HelperLinkProcessTest, ADaemonOfAnotherUserIsRefused) {
         GTEST_SKIP() << "needs root to listen as another user";
     }
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t stranger = ::fork();
-    if (stranger == 0) {
-        int error = 0;
-        if (::setgid(65534) == 0 && ::setuid(65534) == 0 &&
-            sim::listenSeqpacket(dir.socketPath(), &error).release() >= 0) {
-            [[maybe_unused]] const ssize_t n = ::write(ready[1], "!", 1);
-            ::pause();
-        }
-        _exit(1);
-    }
-    char byte = 0;
-    ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+    sim::UniqueFd stranger;
+    int problem = 0;
+    ASSERT_TRUE(
+        asAnotherUser([&] { stranger = sim::listenSeqpacket(dir.socketPath(), &problem); }));
+    ASSERT_TRUE(stranger) << problem;
     App app(dir);
     EXPECT_EQ(app.setLimit(12288), SetResult::unavailable);
     EXPECT_THAT(app.log.entries(),
                 ElementsAre(error("helper", "Helper connection failed: The helper runs as another "
                                             "user, so the connection was refused.")));
-    ::kill(stranger, SIGKILL);
-    ::close(ready[0]);
-    ::close(ready[1]);
-}
-
-TEST_F(HelperLinkProcessTest, AnotherProtocolOrAFailedWriteIsUnavailableWithItsLogLine) {
-    {
-        DoubleServer server(dir, [](const wire::Message&) { return 2; });
-        App app(dir);
-        EXPECT_EQ(app.setLimit(12288), SetResult::unavailable);
-        EXPECT_THAT(server.received(), ElementsAre(wire::Message{Operation::protocolVersion, 0}));
-        EXPECT_THAT(app.log.entries(),
-                    ElementsAre(error("helper", "Helper protocol 2 doesn't match app protocol 1")));
-    }
-    DoubleServer server(dir, [](const wire::Message& request) {
-        return request.operation == Operation::protocolVersion ? 1 : EPERM;
-    });
-    App app(dir);
-    EXPECT_EQ(app.setLimit(12288), SetResult::unavailable);
-    EXPECT_THAT(
-        app.log.entries(),
-        ElementsAre(error("helper", "Helper failed to set the limit: Operation not permitted")));
 }
 
 // The exchange alone, with the connection's making in the test's hands.
@@ -295,44 +252,38 @@ struct SocketSlotDouble final : sim::HelperExchange::SocketSlot {
     bool cancelled() override { return false; }
 };
 
-TEST(HelperExchange, ADaemonThatEndsAsItIsReachedIsTriedOnceMore) {
-    // Refused right after a start, or closed before any reply: the daemon was on its way out.
-    for (const bool refused : {true, false}) {
-        int connects = 0;
-        int pair[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
-        sim::UniqueFd daemonEnd(pair[1]);
-        std::thread daemon([&] {
-            wire::Packet packet{};
-            if (::recv(daemonEnd.get(), packet.data(), packet.size(), 0) == wire::packetSize) {
-                packet = wire::encode({Operation::protocolVersion, 1});
-                ::send(daemonEnd.get(), packet.data(), packet.size(), MSG_NOSIGNAL);
-            }
-        });
-        SocketSlotDouble slot;
-        sim::HelperExchange exchange({}, slot, [&](const sim::HelperSite&, const auto&) {
-            sim::HelperSocket socket;
-            if (++connects == 1) {
-                if (refused) {
-                    socket.problem = "Could not connect to the helper: Connection refused.";
-                    socket.refused = true;
-                } else {
-                    int ended[2];
-                    ::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, ended);
-                    ::close(ended[1]);
-                    socket.fd.reset(ended[0]);
-                }
-            } else {
-                socket.fd.reset(pair[0]);
-            }
-            return socket;
-        });
-        const auto outcome = exchange.exchange({Operation::protocolVersion, 0});
-        EXPECT_EQ(outcome.value, 1) << outcome.problem;
-        EXPECT_EQ(connects, 2);
-        exchange.close();
-        daemon.join();
-    }
+// A daemon closed before any reply, while nothing but the version was asked, is tried again
+// with the real daemon above; one that refuses the connection right after its start is here.
+TEST(HelperExchange, ADaemonThatRefusesAsItIsReachedIsTriedOnceMore) {
+    int connects = 0;
+    int pair[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
+    sim::UniqueFd appEnd(pair[0]);
+    sim::UniqueFd daemonEnd(pair[1]);
+    std::thread daemon([&] {
+        wire::Packet packet{};
+        if (::recv(daemonEnd.get(), packet.data(), packet.size(), 0) == wire::packetSize) {
+            packet = wire::encode({Operation::protocolVersion, 1});
+            ::send(daemonEnd.get(), packet.data(), packet.size(), MSG_NOSIGNAL);
+        }
+    });
+    SocketSlotDouble slot;
+    sim::HelperExchange exchange({}, slot, [&](const sim::HelperSite&, const auto&) {
+        sim::HelperSocket socket;
+        if (++connects == 1) {
+            socket.problem = "Could not connect to the helper: Connection refused.";
+            socket.refused = true;
+        } else {
+            socket.fd = std::move(appEnd);
+        }
+        return socket;
+    });
+    const auto outcome = exchange.exchange({Operation::protocolVersion, 0});
+    EXPECT_EQ(outcome.value, 1) << outcome.problem;
+    EXPECT_EQ(connects, 2);
+    exchange.close();
+    ::shutdown(daemonEnd.get(), SHUT_RDWR); // ends the daemon's wait if nothing was asked
+    daemon.join();
 }
 
 TEST_F(HelperLinkProcessTest, InvalidatingAWaitingConnectionUnblocksAndSilencesIt) {

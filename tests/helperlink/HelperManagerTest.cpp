@@ -1,5 +1,6 @@
 #include "app/helperlink/HelperManager.h"
 
+#include <cerrno>
 #include <climits>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@
 namespace orvane::test {
 namespace {
 
+using ::testing::Each;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using State = HelperManager::State;
@@ -36,6 +38,22 @@ protected:
         });
     }
 
+    // One request of 8192 MB, drained: what the fakes were asked before its completion, its
+    // result, and the line it logged, if any.
+    void expectRequest(Journal asked, SetResult result, const std::string& logged) {
+        journal.clear();
+        results.clear();
+        const auto before = static_cast<std::ptrdiff_t>(log.entries().size());
+        setLimit(8192);
+        queue.drain();
+        asked.push_back("completion");
+        EXPECT_EQ(journal, asked) << logged;
+        EXPECT_THAT(results, ElementsAre(result)) << logged;
+        const auto entries = log.entries();
+        EXPECT_EQ(std::vector(entries.begin() + before, entries.end()),
+                  logged.empty() ? std::vector<LogEntry>() : std::vector{error("helper", logged)});
+    }
+
     Journal journal;
     FakeServiceManager service;
     FakeTransport transport;
@@ -46,29 +64,22 @@ protected:
     std::vector<std::thread::id> threads;
 };
 
-TEST_F(HelperManagerTest, MapsTheStatusAndOpensLoginItemsExactlyWhenItReadsTwoAfterRegistering) {
-    const std::pair<long, State> table[] = {
-        {0, State::off}, {1, State::on},   {2, State::needsApproval}, {3, State::off},
-        {4, State::off}, {-1, State::off}, {LONG_MAX, State::off}};
-    for (const auto& [status, expected] : table) {
+// The popover's tests walk the usual statuses and registrations; here are the odd ones.
+TEST_F(HelperManagerTest, AnUnknownStatusIsOffAndLoginItemsOpenWhenItReadsTwoAfterRegistering) {
+    for (const long status : {3L, 4L, -1L, LONG_MAX}) {
         service.current = status;
-        EXPECT_EQ(manager.state(), expected) << status;
+        EXPECT_EQ(manager.state(), State::off) << status;
     }
-
-    const std::tuple<long, long, std::optional<std::string>> cases[] = {
-        {0, 2, {}}, {0, 1, {}}, {2, 2, "Operation not permitted"}, {0, 0, "Invalid signature"}};
-    for (const auto& [before, after, failure] : cases) {
-        journal.clear();
-        service.current = before;
-        service.afterRegister = after;
-        service.registerError = failure;
-        manager.registerHelper();
-        Journal expected = {"register", "status"};
-        if (after == 2) {
-            expected.push_back("openLoginItems");
-        }
-        EXPECT_EQ(journal, expected) << before << " -> " << after;
-    }
+    journal.clear();
+    // A failed registration is only logged: what the status reads afterwards decides.
+    service.current = 2;
+    service.registerError = "Operation not permitted";
+    manager.registerHelper();
+    service.current = 0;
+    service.afterRegister = 0;
+    service.registerError = "Invalid signature";
+    manager.registerHelper();
+    EXPECT_EQ(journal, (Journal{"register", "status", "openLoginItems", "register", "status"}));
     service.unregisterError = "Not registered";
     manager.unregister();
     EXPECT_THAT(
@@ -79,101 +90,54 @@ TEST_F(HelperManagerTest, MapsTheStatusAndOpensLoginItemsExactlyWhenItReadsTwoAf
 }
 
 TEST_F(HelperManagerTest, SendsTheLimitOnlyAfterVersionOneAndInvalidatesBeforeCompleting) {
-    // The script's parts, not a Script: GCC 12 at -O1 and above misreads the destructor of an
-    // engaged optional string inside an array of aggregates as a read of uninitialised memory.
-    struct Case {
-        std::optional<std::int64_t> version;
-        std::optional<std::int32_t> status;
-        const char* error; // the connection fails instead of answering the version
-        bool proxyConforms;
-        bool refuse;
-        SetResult result;
-        const char* logged;
-    };
-    const Case cases[] = {
-        {1, 0, nullptr, true, false, SetResult::success, ""},
-        {1, 22, nullptr, true, false, SetResult::rejected, ""},
-        {1, 1, nullptr, true, false, SetResult::unavailable,
-         "Helper failed to set the limit: Operation not permitted"},
-        {2, 0, nullptr, true, false, SetResult::unavailable,
-         "Helper protocol 2 doesn't match app protocol 1"},
-        {{},
-         {},
-         "Connection invalid",
-         true,
-         false,
-         SetResult::unavailable,
-         "Helper connection failed: Connection invalid"},
-        {{}, {}, nullptr, false, false, SetResult::unavailable, ""},
-        {{}, {}, nullptr, true, true, SetResult::unavailable, ""}, // no connection at all
-    };
-    for (const Case& c : cases) {
-        transport.script = {c.version, c.status, c.error ? c.error : "", c.proxyConforms};
-        transport.refuse = c.refuse;
-        journal.clear();
-        results.clear();
-        const std::size_t logged = log.entries().size();
-        setLimit(8192);
-        queue.drain();
-
-        Journal expected;
-        if (!c.refuse && c.proxyConforms) {
-            expected.push_back("version");
-        }
-        if (c.version == 1) {
-            expected.push_back("setWiredLimit 8192");
-        }
-        if (!c.refuse) {
-            expected.push_back("invalidate");
-        }
-        expected.push_back("completion");
-        EXPECT_EQ(journal, expected) << c.logged;
-        EXPECT_THAT(results, ElementsAre(c.result)) << c.logged;
-        const auto entries = log.entries();
-        EXPECT_EQ(std::vector(entries.begin() + static_cast<std::ptrdiff_t>(logged), entries.end()),
-                  *c.logged == '\0' ? std::vector<LogEntry>()
-                                    : std::vector{error("helper", c.logged)});
-    }
+    const Journal sent = {"version", "setWiredLimit 8192", "invalidate"};
+    const Journal versionOnly = {"version", "invalidate"};
+    transport.script = {1, 0};
+    expectRequest(sent, SetResult::success, "");
+    transport.script = {1, EINVAL};
+    expectRequest(sent, SetResult::rejected, "");
+    transport.script = {1, EPERM};
+    expectRequest(sent, SetResult::unavailable,
+                  "Helper failed to set the limit: Operation not permitted");
+    transport.script = {2, 0};
+    expectRequest(versionOnly, SetResult::unavailable,
+                  "Helper protocol 2 doesn't match app protocol 1");
+    transport.script = {{}, {}, "Connection invalid"};
+    expectRequest(versionOnly, SetResult::unavailable,
+                  "Helper connection failed: Connection invalid");
+    transport.script = {{}, {}, "", false}; // does not speak the protocol
+    expectRequest({"invalidate"}, SetResult::unavailable, "");
+    transport.refuse = true; // no connection at all
+    expectRequest({}, SetResult::unavailable, "");
 }
 
-TEST_F(HelperManagerTest, TheFirstResultWinsWhetherItIsAReplyOrAnError) {
-    setLimit(8192); // a reply, then a late error
-    auto first = transport.connections.at(0);
-    first->versionReply(1);
-    first->statusReply(0);
-    first->onError("Connection interrupted");
-    queue.drain();
-
-    setLimit(8192); // an error, then a late reply
-    auto second = transport.connections.at(1);
-    second->versionReply(1);
-    second->onError("Connection interrupted");
-    queue.drain();
-    second->statusReply(22);
-    queue.drain();
-
-    EXPECT_THAT(results, ElementsAre(SetResult::success, SetResult::unavailable));
-    EXPECT_EQ(std::count(journal.begin(), journal.end(), "invalidate"), 2);
-}
-
-TEST_F(HelperManagerTest, CompletesOnTheMainQueueNeverBeforeReturningOncePerConnection) {
+TEST_F(HelperManagerTest, CompletesOnceOnTheMainQueueNeverBeforeReturningAndTheFirstResultWins) {
     transport.script = {1, 0}; // answered inside setLimit
     setLimit(8192);
     EXPECT_THAT(results, IsEmpty());
-
     transport.script = silent;
-    setLimit(9216); // answered from the connection's own thread
-    auto connection = transport.connections.at(1);
+    setLimit(9216); // answered from the connection's own thread, then a late error
+    auto second = transport.connections.at(1);
     std::thread([&] {
-        connection->versionReply(1);
-        connection->statusReply(0);
+        second->versionReply(1);
+        second->statusReply(0);
+        second->onError("Connection interrupted");
     }).join();
     EXPECT_THAT(results, IsEmpty());
-
     queue.drain();
-    EXPECT_THAT(results, ElementsAre(SetResult::success, SetResult::success));
-    EXPECT_THAT(threads, ElementsAre(std::this_thread::get_id(), std::this_thread::get_id()));
-    EXPECT_NE(transport.connections.at(0), transport.connections.at(1));
+    setLimit(8192); // an error, then a late reply
+    auto third = transport.connections.at(2);
+    third->versionReply(1);
+    third->onError("Connection interrupted");
+    queue.drain();
+    third->statusReply(EINVAL);
+    queue.drain();
+
+    EXPECT_THAT(results,
+                ElementsAre(SetResult::success, SetResult::success, SetResult::unavailable));
+    EXPECT_THAT(threads, Each(std::this_thread::get_id()));
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "invalidate"), 3);
+    EXPECT_NE(transport.connections.at(0), second);
 }
 
 TEST_F(HelperManagerTest, ASilentDaemonEndsAtTheDeadlineAndTheReasonNamesTheWait) {
@@ -196,11 +160,7 @@ TEST_F(HelperManagerTest, ASilentDaemonEndsAtTheDeadlineAndTheReasonNamesTheWait
     EXPECT_THAT(reasons,
                 ElementsAre("The helper did not reply to the version query within 5 seconds.",
                             "The helper did not reply to the new limit within 5 seconds."));
-    EXPECT_THAT(log.entries(),
-                ElementsAre(error("helper", "Helper did not reply to the version query within 5 "
-                                            "seconds"),
-                            error("helper", "Helper did not reply to the new limit within 5 "
-                                            "seconds")));
+    EXPECT_EQ(log.entries().size(), 2u); // each said in the log as well
     EXPECT_EQ(journal.at(journal.size() - 2), "invalidate");
 
     // An answer in time, or a transport that ends its own waits, leaves no deadline behind.

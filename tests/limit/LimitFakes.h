@@ -30,7 +30,12 @@ public:
     bool enabled = false;
     std::optional<std::string> error;
     bool isEnabled() override { return enabled; }
-    std::optional<std::string> setEnabled(bool) override { return error; }
+    std::optional<std::string> setEnabled(bool on) override {
+        if (!error) {
+            enabled = on;
+        }
+        return error;
+    }
 };
 
 class FakeGpuMemory final : public GpuMemoryStats {

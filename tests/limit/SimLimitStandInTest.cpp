@@ -19,7 +19,8 @@ TEST(QtDefaults, TextLeftByAnEarlierRunReadsAsTheAskedTypeOrNotAtAll) {
     test::TempDir dir;
     std::filesystem::create_directory(dir / "com.halvern.Orvane");
     dir.write("com.halvern.Orvane/Orvane.conf",
-              "[General]\nlastKnownVRAMGB=0.75\nhelperOfferShown=true\nenableFunMode=yes\n");
+              "[General]\nlastKnownVRAMGB=0.75\nhelperOfferShown=true\nenableFunMode=yes\n"
+              "keptLimitMB=12288\n");
     ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
     QtDefaults defaults;
     ::unsetenv("XDG_CONFIG_HOME");
@@ -32,6 +33,14 @@ TEST(QtDefaults, TextLeftByAnEarlierRunReadsAsTheAskedTypeOrNotAtAll) {
     EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), 14.5);
     EXPECT_NE(dir.read("com.halvern.Orvane/Orvane.conf").find("lastKnownVRAMGB=14.5\n"),
               std::string::npos);
+
+    EXPECT_EQ(defaults.integerValue("keptLimitMB"), 12288);
+    EXPECT_EQ(defaults.integerValue("lastKnownVRAMGB"), std::nullopt); // 14.5 is not whole
+    defaults.setInteger("keptLimitMB", 14336);
+    EXPECT_EQ(defaults.integerValue("keptLimitMB"), 14336);
+    defaults.remove("keptLimitMB");
+    EXPECT_EQ(defaults.integerValue("keptLimitMB"), std::nullopt);
+    EXPECT_EQ(dir.read("com.halvern.Orvane/Orvane.conf").find("keptLimitMB"), std::string::npos);
 }
 
 TEST(QtDefaults, ASettingsFileThatIsNotARegularFileOfOursIsNeverOpened) {

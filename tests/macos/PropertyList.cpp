@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <regex>
-#include <stdexcept>
 
 #include <QFile>
 #include <QXmlStreamReader>
@@ -12,17 +11,13 @@ namespace {
 
 using Entries = std::map<std::string, std::string>;
 
-struct Refused : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 std::string text(QXmlStreamReader& xml) {
     return xml.readElementText(QXmlStreamReader::ErrorOnUnexpectedElement).toStdString();
 }
 
 Entries dictionary(QXmlStreamReader& xml);
 
-// The value whose start the reader is on, rendered with its type.
+// The value whose start the reader is on, rendered with its type; anything else fails the test.
 std::string value(QXmlStreamReader& xml) {
     const std::string name = xml.name().toString().toStdString();
     std::string items;
@@ -31,15 +26,11 @@ std::string value(QXmlStreamReader& xml) {
     }
     if (name == "integer") {
         items = text(xml);
-        if (!std::regex_match(items, std::regex("[+-]?[0-9]+"))) {
-            throw Refused("not an integer: " + items);
-        }
+        EXPECT_TRUE(std::regex_match(items, std::regex("[+-]?[0-9]+"))) << "integer " << items;
         return "integer:" + items;
     }
     if (name == "true" || name == "false") {
-        if (!text(xml).empty()) {
-            throw Refused("a boolean with content");
-        }
+        EXPECT_EQ(text(xml), "") << "a boolean with content";
         return name;
     }
     if (name == "array") {
@@ -54,22 +45,21 @@ std::string value(QXmlStreamReader& xml) {
         }
         return "{" + items + "}";
     }
-    throw Refused("not a property-list value: " + name);
+    ADD_FAILURE() << "not a property-list value: " << name;
+    xml.skipCurrentElement();
+    return name;
 }
 
 Entries dictionary(QXmlStreamReader& xml) {
     Entries entries;
     while (xml.readNextStartElement()) {
-        if (xml.name() != QLatin1String("key")) {
-            throw Refused("a dictionary entry without its key");
-        }
+        EXPECT_EQ(xml.name().toString(), "key") << "a dictionary entry without its key";
         const std::string key = text(xml);
         if (!xml.readNextStartElement()) {
-            throw Refused("the key " + key + " has no value");
+            ADD_FAILURE() << "the key " << key << " has no value";
+            break;
         }
-        if (!entries.emplace(key, value(xml)).second) {
-            throw Refused("the key " + key + " appears twice");
-        }
+        EXPECT_TRUE(entries.emplace(key, value(xml)).second) << "the key " << key << " twice";
     }
     return entries;
 }
@@ -77,33 +67,21 @@ Entries dictionary(QXmlStreamReader& xml) {
 } // namespace
 
 Entries propertyListEntries(const std::filesystem::path& file) {
+    SCOPED_TRACE(file.string());
     QFile in(QString::fromStdString(file.string()));
-    if (!in.open(QIODevice::ReadOnly)) {
-        ADD_FAILURE() << "cannot open " << file;
-        return {};
-    }
+    EXPECT_TRUE(in.open(QIODevice::ReadOnly)) << "cannot open it";
     QXmlStreamReader xml(&in);
-    try {
-        if (!xml.readNextStartElement() || xml.name() != QLatin1String("plist") ||
-            xml.attributes().value(QLatin1String("version")) != QLatin1String("1.0") ||
-            !xml.readNextStartElement() || xml.name() != QLatin1String("dict")) {
-            throw Refused("no dictionary in a plist element of version 1.0");
-        }
-        Entries entries = dictionary(xml);
-        if (xml.readNextStartElement()) {
-            throw Refused("the plist element holds more than one value");
-        }
-        while (!xml.atEnd()) {
-            xml.readNext();
-        }
-        if (xml.hasError()) {
-            throw Refused("");
-        }
-        return entries;
-    } catch (const Refused& refused) {
-        ADD_FAILURE() << file << ": " << refused.what() << " " << xml.errorString().toStdString();
-        return {};
+    const bool dict = xml.readNextStartElement() && xml.name() == QLatin1String("plist") &&
+                      xml.attributes().value(QLatin1String("version")) == QLatin1String("1.0") &&
+                      xml.readNextStartElement() && xml.name() == QLatin1String("dict");
+    EXPECT_TRUE(dict) << "no dictionary in a plist element of version 1.0";
+    Entries entries = dict ? dictionary(xml) : Entries();
+    EXPECT_FALSE(xml.readNextStartElement()) << "the plist element holds more than one value";
+    while (!xml.atEnd()) {
+        xml.readNext();
     }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    return entries;
 }
 
 } // namespace orvane::test

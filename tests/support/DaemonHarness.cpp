@@ -191,16 +191,8 @@ std::optional<std::int64_t> RawClient::reply(wire::Operation operation,
     return decoded.message->value;
 }
 
-std::optional<std::int64_t> RawClient::protocolVersion() {
-    return send(wire::encode({wire::Operation::protocolVersion, 0}))
-               ? reply(wire::Operation::protocolVersion)
-               : std::nullopt;
-}
-
-std::optional<std::int64_t> RawClient::setWiredLimit(std::int64_t megabytes) {
-    return send(wire::encode({wire::Operation::setWiredLimit, megabytes}))
-               ? reply(wire::Operation::setWiredLimit)
-               : std::nullopt;
+std::optional<std::int64_t> RawClient::ask(wire::Operation operation, std::int64_t value) {
+    return send(wire::encode({operation, value})) ? reply(operation) : std::nullopt;
 }
 
 DoubleServer::DoubleServer(const SimDir& dir, Answer answer) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <sys/resource.h>
 #include <sys/types.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/sim/UniqueFd.h"
@@ -58,6 +60,17 @@ bool eventually(const std::function<bool()>& done, std::chrono::milliseconds tim
 // needed, as far as the hard limit allows. False when the hard limit is too low.
 bool raiseDescriptorLimit(rlim_t needed);
 
+// Runs what as user nobody (65534), so that the sockets it connects or listens on are nobody's,
+// then as root again. False when that fails: it needs root, and a folder nobody may write to.
+template <typename What>
+bool asAnotherUser(What what) {
+    if (::seteuid(65534) != 0) {
+        return false;
+    }
+    what();
+    return ::seteuid(0) == 0;
+}
+
 // One daemon on the test's own sim directory, killed at the end if it still runs.
 class DaemonTest : public ::testing::Test {
 protected:
@@ -89,9 +102,14 @@ public:
     bool closedByPeer(std::chrono::milliseconds timeout = 5s);
     void close() { fd_.reset(); }
 
-    // Version query and set-limit, each answered by its reply value.
-    std::optional<std::int64_t> protocolVersion();
-    std::optional<std::int64_t> setWiredLimit(std::int64_t megabytes);
+    // A request, answered by its reply's value; the version query and the set-limit.
+    std::optional<std::int64_t> ask(wire::Operation operation, std::int64_t value);
+    std::optional<std::int64_t> protocolVersion() {
+        return ask(wire::Operation::protocolVersion, 0);
+    }
+    std::optional<std::int64_t> setWiredLimit(std::int64_t megabytes) {
+        return ask(wire::Operation::setWiredLimit, megabytes);
+    }
 
 private:
     sim::UniqueFd fd_;

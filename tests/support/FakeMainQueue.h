@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <map>
 #include <mutex>
@@ -51,14 +52,10 @@ public:
         const double end = now_ + seconds;
         drain();
         for (;;) {
-            auto due = timers_.end();
-            for (auto it = timers_.begin(); it != timers_.end(); ++it) {
-                if (it->second.deadline <= end &&
-                    (due == timers_.end() || it->second.deadline < due->second.deadline)) {
-                    due = it;
-                }
-            }
-            if (due == timers_.end()) {
+            const auto due = std::min_element(timers_.begin(), timers_.end(), [](auto& a, auto& b) {
+                return a.second.deadline < b.second.deadline;
+            });
+            if (due == timers_.end() || due->second.deadline > end) {
                 break;
             }
             now_ = due->second.deadline;

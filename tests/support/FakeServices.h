@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -18,7 +19,8 @@ namespace orvane::test {
 // User defaults in memory, typed like the real thing.
 class FakeDefaults final : public Defaults {
 public:
-    std::map<std::string, std::variant<double, bool, std::string>, std::less<>> values;
+    std::map<std::string, std::variant<double, bool, std::string, std::int64_t>, std::less<>>
+        values;
 
     template <typename T>
     std::optional<T> get(std::string_view key) {
@@ -32,10 +34,19 @@ public:
     std::optional<std::string> stringValue(std::string_view k) override {
         return get<std::string>(k);
     }
+    std::optional<std::int64_t> integerValue(std::string_view key) override {
+        return get<std::int64_t>(key);
+    }
     void setDouble(std::string_view key, double v) override { values[std::string(key)] = v; }
     void setBool(std::string_view key, bool v) override { values[std::string(key)] = v; }
     void setString(std::string_view k, std::string_view v) override {
         values[std::string(k)] = std::string(v);
+    }
+    void setInteger(std::string_view key, std::int64_t v) override { values[std::string(key)] = v; }
+    void remove(std::string_view key) override {
+        if (const auto it = values.find(key); it != values.end()) {
+            values.erase(it);
+        }
     }
 };
 

@@ -38,6 +38,7 @@ public:
         return QUrl(QString("http://127.0.0.1:%1%2").arg(server_.serverPort()).arg(path));
     }
     int requests() const { return requests_; }
+    void answer(QByteArray body) { body_ = std::move(body); }
 
 private:
     QTcpServer server_;

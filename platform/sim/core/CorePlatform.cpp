@@ -20,6 +20,7 @@
 #include "platform/sim/helperlink/SimServiceManager.h"
 #include "platform/sim/limit/QtDefaults.h"
 #include "platform/sim/limit/SimAdminRunner.h"
+#include "platform/sim/limit/XdgLoginItem.h"
 
 namespace orvane::platform {
 
@@ -72,6 +73,11 @@ GpuMemoryStats& gpuMemoryStats() {
 HelperTransport& helperTransport() {
     static sim::SimHelperTransport transport(sim::simDirectory(), sim::defaultHelperPath());
     return transport;
+}
+
+LoginItem& loginItem() {
+    static sim::XdgLoginItem item;
+    return item;
 }
 
 Bundle& bundle() {

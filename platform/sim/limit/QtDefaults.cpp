@@ -85,6 +85,19 @@ void QtDefaults::store(std::string_view key, const QVariant& value) {
         return;
     }
     settings_->setValue(qtKey(key), value);
+    save();
+}
+
+void QtDefaults::remove(std::string_view key) {
+    if (!settings_) {
+        kept_.remove(qtKey(key));
+        return;
+    }
+    settings_->remove(qtKey(key));
+    save();
+}
+
+void QtDefaults::save() {
     settings_->sync();
     // A full disk or a file-size limit: said once, and the value still holds for this run.
     if (settings_->status() != QSettings::NoError && !writeFailureLogged_) {
@@ -127,6 +140,26 @@ std::optional<bool> QtDefaults::boolValue(std::string_view key) {
     return std::nullopt;
 }
 
+std::optional<std::int64_t> QtDefaults::integerValue(std::string_view key) {
+    const QVariant stored = value(key);
+    switch (stored.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return stored.toLongLong();
+    case QMetaType::QString: {
+        bool ok = false;
+        const qlonglong number = stored.toString().toLongLong(&ok);
+        if (ok) {
+            return number;
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> QtDefaults::stringValue(std::string_view key) {
     const QVariant stored = value(key);
     if (stored.typeId() == QMetaType::QString) {
@@ -145,6 +178,10 @@ void QtDefaults::setBool(std::string_view key, bool value) {
 
 void QtDefaults::setString(std::string_view key, std::string_view value) {
     store(key, qtKey(value));
+}
+
+void QtDefaults::setInteger(std::string_view key, std::int64_t value) {
+    store(key, static_cast<qlonglong>(value));
 }
 
 } // namespace orvane::sim

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -26,10 +27,13 @@ public:
     std::optional<double> doubleValue(std::string_view key) override;
     std::optional<bool> boolValue(std::string_view key) override;
     std::optional<std::string> stringValue(std::string_view key) override;
+    std::optional<std::int64_t> integerValue(std::string_view key) override;
 
     void setDouble(std::string_view key, double value) override;
     void setBool(std::string_view key, bool value) override;
     void setString(std::string_view key, std::string_view value) override;
+    void setInteger(std::string_view key, std::int64_t value) override;
+    void remove(std::string_view key) override;
 
     // Empty when the user has no home folder.
     static std::filesystem::path standardFile();
@@ -42,6 +46,7 @@ public:
 private:
     QVariant value(std::string_view key) const;
     void store(std::string_view key, const QVariant& value);
+    void save(); // writes to disk at once, and says once when that fails
 
     std::unique_ptr<QSettings> settings_; // none when the file was refused
     QVariantMap kept_;                    // the values, then

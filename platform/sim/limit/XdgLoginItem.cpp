@@ -12,9 +12,12 @@ namespace orvane::sim {
 
 namespace {
 
-std::filesystem::path ownExecutable() {
+// The login item starts the application, whichever of our programs turns it on: the command line
+// is a program of its own beside it.
+std::filesystem::path applicationExecutable() {
     std::error_code ec;
-    return std::filesystem::read_symlink("/proc/self/exe", ec); // empty when unreadable
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::path() : self.parent_path() / "Orvane"; // empty when unreadable
 }
 
 // The Exec value for one program path: quoted as an argument (the desktop entry rules for ", `, $
@@ -49,7 +52,7 @@ bool switchedOff(std::string_view line) {
 XdgLoginItem::XdgLoginItem()
     : XdgLoginItem(configHome().empty() ? std::filesystem::path()
                                         : configHome() / "autostart" / "com.halvern.Orvane.desktop",
-                   ownExecutable()) {}
+                   applicationExecutable()) {}
 
 XdgLoginItem::XdgLoginItem(std::filesystem::path entryFile, std::filesystem::path executable)
     : entryFile_(std::move(entryFile))

@@ -11,7 +11,6 @@
 #include "platform/sim/helperlink/SimServiceManager.h"
 #include "platform/sim/limit/PasswordDialogProcess.h"
 #include "platform/sim/limit/SimAdminRunner.h"
-#include "platform/sim/limit/XdgLoginItem.h"
 #include "platform/sim/shell/LoginItemsWindow.h"
 #include "platform/sim/shell/TrayStatusItem.h"
 #include "platform/sim/update/SimUpdater.h"
@@ -43,11 +42,6 @@ AdminRunner& adminRunner() {
     static sim::SimAdminRunner runner(sim::simDirectory(),
                                       [](const std::string& prompt) { return dialog.ask(prompt); });
     return runner;
-}
-
-LoginItem& loginItem() {
-    static sim::XdgLoginItem item;
-    return item;
 }
 
 std::unique_ptr<StatusItem> makeStatusItem() {

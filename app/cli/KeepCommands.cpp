@@ -1,0 +1,77 @@
+#include "app/cli/KeepCommands.h"
+
+#include <optional>
+
+#include "app/cli/CliTexts.h"
+#include "app/cli/StatusReport.h"
+#include "app/limit/KeptLimit.h"
+#include "app/limit/KeptLimitRestore.h"
+
+namespace orvane::cli {
+
+namespace {
+
+QString text(const std::string& value) {
+    return QString::fromStdString(value);
+}
+
+} // namespace
+
+CommandResult keepCommand(CliContext& context, const QString& action, QString& output) {
+    if (action.isEmpty()) {
+        output =
+            keepingText(keepsLimitAfterRestart(context.defaults), keptLimitMB(context.defaults)) +
+            '\n';
+        return {};
+    }
+    const bool on = action == "on";
+    setKeepLimitAfterRestart(context.defaults, context.kernel, on);
+    if (!on) {
+        return {};
+    }
+    // Restoring happens when Orvane starts, so it must start at login.
+    if (!context.loginItem.isEnabled()) {
+        if (const auto error = context.loginItem.setEnabled(true)) {
+            return {
+                ExitStatus::failed, QString(cli_text::launchAtLoginFailed).arg(text(*error)), {}};
+        }
+    }
+    if (context.helperManager.state() != HelperManager::State::on) {
+        return {ExitStatus::done, cli_text::keepNeedsHelper, {}};
+    }
+    return {};
+}
+
+CommandResult restoreCommand(CliContext& context, QString& output) {
+    std::optional<RestoreOutcome> outcome;
+    restoreKeptLimit(RestoreServices{context.helperManager, context.kernel, context.memory,
+                                     context.defaults, context.log},
+                     [&outcome](const RestoreOutcome& answer) { outcome = answer; });
+    context.waitUntil([&outcome] { return outcome.has_value(); });
+
+    using Kind = RestoreOutcome::Kind;
+    switch (outcome->kind) {
+    case Kind::restored:
+        output = QString(cli_text::restored).arg(outcome->megabytes) + '\n';
+        return {};
+    case Kind::notKeeping:
+        output = QString(cli_text::restoreNotKeeping) + '\n';
+        return {};
+    case Kind::nothingKept:
+        output = QString(cli_text::restoreNothingKept) + '\n';
+        return {};
+    case Kind::alreadySet:
+        output = QString(cli_text::restoreAlreadySet).arg(outcome->megabytes) + '\n';
+        return {};
+    case Kind::outsideRange:
+    case Kind::didNotChange:
+        return {ExitStatus::refused, QString(cli_text::notRestored).arg(text(outcome->reason)), {}};
+    case Kind::helperNotOn:
+    case Kind::helperFailed:
+    case Kind::limitNotRead:
+        break;
+    }
+    return {ExitStatus::failed, QString(cli_text::notRestored).arg(text(outcome->reason)), {}};
+}
+
+} // namespace orvane::cli
