@@ -113,7 +113,7 @@ TEST(SimAdminRunner, AFileWhereTheSimDirectoryShouldBeIsReportedNotHidden) {
     EXPECT_EQ(outcome.error->message, "sysctl: iogpu.wired_limit_mb: Not a directory");
 }
 
-TEST(XdgLoginItem, WritesAnEntryForThisProgramAndRemovesItAndRefusesLineBreaks) {
+TEST(XdgLoginItem, WritesAnEntryForTheApplicationAndRemovesItAndRefusesLineBreaks) {
     test::TempDir dir;
     ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
     XdgLoginItem item;
@@ -121,7 +121,8 @@ TEST(XdgLoginItem, WritesAnEntryForThisProgramAndRemovesItAndRefusesLineBreaks) 
     ASSERT_EQ(item.setEnabled(true), std::nullopt);
     EXPECT_TRUE(item.isEnabled());
     const std::string entry = dir.read("autostart/com.halvern.Orvane.desktop");
-    EXPECT_EQ(entry, XdgLoginItem::desktopEntry(std::filesystem::read_symlink("/proc/self/exe")));
+    EXPECT_EQ(entry, XdgLoginItem::desktopEntry(
+                         std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Orvane"));
     dir.write("autostart/com.halvern.Orvane.desktop", entry + "Hidden=true\n");
     EXPECT_FALSE(item.isEnabled());
     EXPECT_EQ(item.setEnabled(false), std::nullopt);
