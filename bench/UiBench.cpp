@@ -13,7 +13,7 @@
 #include "app/popover/ContentView.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/ShellTexts.h"
-#include "platform/sim/shell/DirectoryBundle.h"
+#include "platform/sim/DirectoryBundle.h"
 #include "tests/app/ShellFakes.h"
 #include "tests/limit/LimitFakes.h"
 

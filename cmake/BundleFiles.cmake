@@ -1,6 +1,6 @@
-# The property lists of both programs and the two code-signing requirements, generated from their
-# templates on every platform: the Mac build puts them into the bundle and into OrvaneHelper, and
-# the tests read these very files everywhere.
+# The property lists of the programs and the two code-signing requirements, generated from their
+# templates on every platform: the Mac build puts them into the bundle and into OrvaneHelper and
+# orvane, and the tests read these very files everywhere.
 
 # Sparkle reads the feed and the key that signs it from the information property list alone.
 set(ORVANE_SPARKLE_FEED_URL "https://orvane.halvern.com/updates/appcast.xml")
@@ -22,6 +22,7 @@ set(ORVANE_BUNDLE_FILES_DIR "${PROJECT_BINARY_DIR}/bundle-files")
 
 set(ORVANE_APP_INFO_PLIST "${ORVANE_BUNDLE_FILES_DIR}/Info.plist")
 set(ORVANE_HELPER_INFO_PLIST "${ORVANE_BUNDLE_FILES_DIR}/OrvaneHelper-Info.plist")
+set(ORVANE_CLI_INFO_PLIST "${ORVANE_BUNDLE_FILES_DIR}/orvane-Info.plist")
 set(ORVANE_HELPER_LAUNCHD_PLIST "${ORVANE_BUNDLE_FILES_DIR}/${ORVANE_HELPER_PLIST_NAME}")
 set(ORVANE_APP_REQUIREMENT_FILE "${ORVANE_BUNDLE_FILES_DIR}/Orvane.requirement")
 set(ORVANE_HELPER_REQUIREMENT_FILE "${ORVANE_BUNDLE_FILES_DIR}/OrvaneHelper.requirement")
@@ -29,17 +30,20 @@ set(ORVANE_HELPER_REQUIREMENT_FILE "${ORVANE_BUNDLE_FILES_DIR}/OrvaneHelper.requ
 configure_file("${PROJECT_SOURCE_DIR}/resources/Info.plist.in" "${ORVANE_APP_INFO_PLIST}" @ONLY)
 configure_file("${PROJECT_SOURCE_DIR}/resources/OrvaneHelper-Info.plist.in"
     "${ORVANE_HELPER_INFO_PLIST}" @ONLY)
+configure_file("${PROJECT_SOURCE_DIR}/resources/orvane-Info.plist.in" "${ORVANE_CLI_INFO_PLIST}"
+    @ONLY)
 # Named after the identity the application registers it by; a renamed identity without a renamed
 # file stops here.
 configure_file("${PROJECT_SOURCE_DIR}/resources/${ORVANE_HELPER_PLIST_NAME}"
     "${ORVANE_HELPER_LAUNCHD_PLIST}" COPYONLY)
 
-# The same template as codeSigningRequirement() in shared/HelperIdentity.cpp: what each program
-# must satisfy for the other to talk to it.
-function(_orvane_requirement file identifier)
+# The same template as codeSigningRequirement() in shared/HelperIdentity.cpp: what each side must
+# satisfy for the other to talk to it. The daemon admits the application and orvane.
+function(_orvane_requirement file identifiers)
     file(CONFIGURE OUTPUT "${file}" CONTENT
-        "anchor apple generic and identifier \"${identifier}\" and certificate leaf[subject.OU] = \"${ORVANE_TEAM_IDENTIFIER}\""
+        "anchor apple generic and ${identifiers} and certificate leaf[subject.OU] = \"${ORVANE_TEAM_IDENTIFIER}\""
         @ONLY)
 endfunction()
-_orvane_requirement("${ORVANE_APP_REQUIREMENT_FILE}" "${ORVANE_APP_IDENTIFIER}")
-_orvane_requirement("${ORVANE_HELPER_REQUIREMENT_FILE}" "${ORVANE_HELPER_IDENTIFIER}")
+_orvane_requirement("${ORVANE_APP_REQUIREMENT_FILE}"
+    "(identifier \"${ORVANE_APP_IDENTIFIER}\" or identifier \"${ORVANE_CLI_IDENTIFIER}\")")
+_orvane_requirement("${ORVANE_HELPER_REQUIREMENT_FILE}" "identifier \"${ORVANE_HELPER_IDENTIFIER}\"")

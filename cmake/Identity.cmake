@@ -12,6 +12,7 @@ function(_orvane_identity_constant variable constant)
 endfunction()
 
 _orvane_identity_constant(ORVANE_APP_IDENTIFIER appBundleIdentifier)
+_orvane_identity_constant(ORVANE_CLI_IDENTIFIER cliBundleIdentifier)
 _orvane_identity_constant(ORVANE_HELPER_IDENTIFIER helperMachServiceName)
 _orvane_identity_constant(ORVANE_HELPER_PLIST_NAME helperPlistName)
 _orvane_identity_constant(_orvane_compiled_team developerTeamIdentifier)

@@ -1,10 +1,12 @@
-# Orvane.app: the application, OrvaneHelper beside it, the daemon's launchd list, the resources,
-# Sparkle and the Qt frameworks. Signing and notarizing follow with scripts/macos-sign.sh.
+# Orvane.app: the application, OrvaneHelper beside it, the command line orvane, the daemon's
+# launchd list, the resources, Sparkle and the Qt frameworks. Signing and notarizing follow with
+# scripts/macos-sign.sh.
 #
 #   Contents/Info.plist
 #   Contents/MacOS/Orvane, Contents/MacOS/OrvaneHelper
 #   Contents/Library/LaunchDaemons/com.halvern.Orvane.helper.plist
 #   Contents/Resources/MenuIcon*.png, privacy_policy.txt, terms_of_use.txt
+#   Contents/Resources/bin/orvane
 #   Contents/Frameworks/Sparkle.framework and the Qt frameworks, Contents/PlugIns
 
 if(NOT TARGET Orvane)
@@ -22,6 +24,15 @@ set_target_properties(Orvane PROPERTIES
 # The daemon's list names it by its place in the bundle, so it is built right there.
 set_target_properties(OrvaneHelper PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/MacOS")
+
+# orvane cannot lie beside Contents/MacOS/Orvane on a file system that ignores case. Its
+# information list, linked into it as OrvaneHelper's is, gives it its own signing identifier.
+set_target_properties(orvane_cli_tool PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/Resources/bin"
+    LINK_DEPENDS "${ORVANE_CLI_INFO_PLIST}")
+target_link_options(orvane_cli_tool PRIVATE
+    "LINKER:-sectcreate,__TEXT,__info_plist,${ORVANE_CLI_INFO_PLIST}")
+add_dependencies(Orvane orvane_cli_tool)
 
 set(_orvane_resources
     "${PROJECT_SOURCE_DIR}/resources/MenuIcon.png"
@@ -46,16 +57,18 @@ add_custom_command(TARGET Orvane POST_BUILD
     COMMENT "Embedding Sparkle.framework"
     VERBATIM)
 
-# macdeployqt copies the Qt frameworks and the platform plug-in into the bundle and points the
-# executable at them. It runs again whenever the executable is relinked.
+# macdeployqt copies the Qt frameworks and the platform plug-in into the bundle and points both
+# executables at them: orvane, named with -executable, finds them from Contents/Resources/bin
+# through an rpath relative to itself. It runs again whenever either is relinked.
 find_package(Qt6 REQUIRED COMPONENTS Core)
 find_program(ORVANE_MACDEPLOYQT macdeployqt HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
 if(ORVANE_MACDEPLOYQT)
     set(_orvane_deployed "${PROJECT_BINARY_DIR}/Orvane-deployed.stamp")
     add_custom_command(OUTPUT "${_orvane_deployed}"
         COMMAND "${ORVANE_MACDEPLOYQT}" "$<TARGET_BUNDLE_DIR:Orvane>" -verbose=1
+                "-executable=$<TARGET_FILE:orvane_cli_tool>"
         COMMAND "${CMAKE_COMMAND}" -E touch "${_orvane_deployed}"
-        DEPENDS Orvane
+        DEPENDS Orvane orvane_cli_tool
         COMMENT "Deploying the Qt frameworks into Orvane.app"
         VERBATIM)
     add_custom_target(orvane_deploy ALL DEPENDS "${_orvane_deployed}")

@@ -9,9 +9,9 @@
 #
 # Code is signed before whatever contains it, each piece with the hardened runtime and a secure
 # timestamp. --deep is never used for signing: it would give nested code the options meant for
-# its container. Afterwards both programs are checked against the very requirements each of them
-# places on the other, so a wrong certificate or identifier shows here, not as a helper that
-# never answers.
+# its container. Afterwards the programs are checked against the very requirements each side
+# places on the other (the daemon on the application and orvane, they on the daemon), so a wrong
+# certificate or identifier shows here, not as a helper that never answers.
 set -euo pipefail
 
 notary_profile=""
@@ -68,9 +68,11 @@ sign "$version/Autoupdate"
 sign "$version/Updater.app"
 sign "$sparkle"
 
-# The daemon, without entitlements; its identifier comes from the information list linked into
-# it. Then the application, which seals everything above.
+# The daemon and the command line, without entitlements; each one's identifier comes from the
+# information list linked into it. Then the application, which seals everything above.
+cli="$app/Contents/Resources/bin/orvane"
 sign "$app/Contents/MacOS/OrvaneHelper"
+sign "$cli"
 sign "$app"
 
 /usr/bin/codesign --verify --strict --deep --verbose=2 "$app"
@@ -82,7 +84,8 @@ fi
 /usr/bin/codesign --verify --strict -R "=$(cat "$files/OrvaneHelper.requirement")" \
   "$app/Contents/MacOS/OrvaneHelper"
 /usr/bin/codesign --verify --strict -R "=$(cat "$files/Orvane.requirement")" "$app"
-echo "Signed; each program meets the requirement the other places on it."
+/usr/bin/codesign --verify --strict -R "=$(cat "$files/Orvane.requirement")" "$cli"
+echo "Signed; each program meets the requirement the other side places on it."
 
 [ -n "$notary_profile" ] || exit 0
 

@@ -17,8 +17,17 @@ namespace {
 } // namespace
 
 std::string errnoText(int error) {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 32))
+    // English whatever the locale, as the Mac's C library gives it, so that a command needs no
+    // locale set up to report in the same words.
+    if (const char* text = ::strerrordesc_np(error)) {
+        return text;
+    }
+    return "Unknown error " + std::to_string(error);
+#else
     char buffer[256] = {};
     return pick(strerror_r(error, buffer, sizeof buffer), buffer);
+#endif
 }
 
 } // namespace orvane

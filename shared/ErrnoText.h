@@ -4,7 +4,8 @@
 
 namespace orvane {
 
-// The system's description of an errno value, as strerror gives it; safe on any thread.
+// The system's description of an errno value, as strerror gives it in English (the Mac's C library
+// knows no other language); safe on any thread.
 std::string errnoText(int error);
 
 } // namespace orvane

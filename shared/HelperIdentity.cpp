@@ -2,22 +2,31 @@
 
 namespace orvane {
 
-std::string codeSigningRequirement(std::string_view peerIdentifier,
+std::string codeSigningRequirement(std::initializer_list<std::string_view> peerIdentifiers,
                                    std::string_view teamIdentifier) {
-    std::string requirement = "anchor apple generic and identifier \"";
-    requirement += peerIdentifier;
-    requirement += "\" and certificate leaf[subject.OU] = \"";
+    std::string identifiers;
+    for (const std::string_view identifier : peerIdentifiers) {
+        identifiers += identifiers.empty() ? "identifier \"" : " or identifier \"";
+        identifiers += identifier;
+        identifiers += '"';
+    }
+    if (peerIdentifiers.size() > 1) {
+        identifiers = '(' + identifiers + ')';
+    }
+    std::string requirement = "anchor apple generic and " + identifiers;
+    requirement += " and certificate leaf[subject.OU] = \"";
     requirement += teamIdentifier;
     requirement += '"';
     return requirement;
 }
 
 std::string helperClientRequirement() {
-    return codeSigningRequirement(appBundleIdentifier, developerTeamIdentifier);
+    return codeSigningRequirement({appBundleIdentifier, cliBundleIdentifier},
+                                  developerTeamIdentifier);
 }
 
 std::string appHelperRequirement() {
-    return codeSigningRequirement(helperMachServiceName, developerTeamIdentifier);
+    return codeSigningRequirement({helperMachServiceName}, developerTeamIdentifier);
 }
 
 } // namespace orvane

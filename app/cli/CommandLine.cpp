@@ -116,9 +116,9 @@ QStringList commandArguments(const QString& program, const QStringList& position
 }
 
 // The ports, or nothing when they must not be used; the reason is then on stderr.
-CliContext* usablePorts(const std::function<CliContext&(bool verbose)>& context, bool verbose,
-                        QTextStream& err) {
-    CliContext& ports = context(verbose);
+CliContext* usablePorts(const std::function<CliContext&(const ContextNeeds&)>& context,
+                        const ContextNeeds& needs, QTextStream& err) {
+    CliContext& ports = context(needs);
     if (ports.refusal) {
         err << QString::fromStdString(*ports.refusal) << '\n';
         return nullptr;
@@ -155,7 +155,7 @@ int showStatus(CliContext& ports, bool json, QTextStream& out, QTextStream& err)
 }
 
 int runCommand(const QStringList& arguments,
-               const std::function<CliContext&(bool verbose)>& context, QTextStream& out,
+               const std::function<CliContext&(const ContextNeeds&)>& context, QTextStream& out,
                QTextStream& err) {
     QCommandLineParser global;
     prepare(global, QString(cli_text::description) + "\n\n" + cli_text::commands);
@@ -238,7 +238,9 @@ int runCommand(const QStringList& arguments,
         }
         gigabytes = *size;
     }
-    CliContext* ports = usablePorts(context, verbose, err);
+    // Reading the figures waits for nothing: it needs no main queue, and starts faster without.
+    const bool reads = command == "status" || command == "watch";
+    CliContext* ports = usablePorts(context, {.verbose = verbose, .mainQueue = !reads}, err);
     if (!ports) {
         return exitCode(ExitStatus::failed);
     }
@@ -267,7 +269,7 @@ int runCommand(const QStringList& arguments,
 } // namespace
 
 int runCommandLine(const QStringList& arguments,
-                   const std::function<CliContext&(bool verbose)>& context, QTextStream& out,
+                   const std::function<CliContext&(const ContextNeeds&)>& context, QTextStream& out,
                    QTextStream& err) {
     const int status = runCommand(arguments, context, out, err);
     // What a script reads is the command's result: output that never arrived is a failure.

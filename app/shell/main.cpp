@@ -1,15 +1,12 @@
-// Orvane: the menu-bar application, or with a command the command-line tool.
+// Orvane: the menu-bar application, or with a command the command-line tool (the same as orvane).
 
 #include <csignal>
-#include <cstdio>
-#include <optional>
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QTimer>
 
 #include "app/cli/CommandLine.h"
+#include "app/cli/CommandLineMain.h"
 #include "app/helperlink/HelperManager.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/ApplicationModel.h"
@@ -20,15 +17,9 @@ using namespace orvane;
 
 namespace {
 
-void describeApplication() {
-    QCoreApplication::setApplicationName("Orvane");
-    QCoreApplication::setOrganizationDomain("com.halvern.Orvane");
-    QCoreApplication::setApplicationVersion(ORVANE_VERSION);
-}
-
 int runApplication(int argc, char** argv) {
     QApplication application(argc, argv);
-    describeApplication();
+    cli::describeApplication();
     // The application lives in the menu bar; closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     if (const auto problem = platform::prepareApplication()) {
@@ -53,38 +44,6 @@ int runApplication(int argc, char** argv) {
     return QApplication::exec();
 }
 
-int runCommand(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
-    describeApplication();
-    const std::optional<std::string> problem = platform::prepareApplication();
-
-    std::optional<HelperManager> manager;
-    std::optional<cli::CliContext> context;
-    const auto makeContext = [&](bool verbose) -> cli::CliContext& {
-        if (!context) {
-            const platform::CommandLinePorts ports = platform::commandLinePorts(verbose);
-            manager.emplace(ports.serviceManager, platform::helperTransport(),
-                            platform::mainQueue(), ports.log);
-            manager->keepRegistrationRecord(
-                platform::defaults(),
-                platform::bundle().infoString("CFBundleVersion").value_or(""));
-            context.emplace(cli::CliContext{
-                platform::kernelLimit(), platform::physicalMemory(), platform::gpuMemoryStats(),
-                platform::defaults(), *manager, ports.adminRunner, platform::loginItem(), ports.log,
-                [](const std::function<bool()>& done) {
-                    while (!done()) {
-                        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-                    }
-                },
-                problem});
-        }
-        return *context;
-    };
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    return cli::runCommandLine(QCoreApplication::arguments(), makeContext, out, err);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -94,5 +53,6 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
-    return cli::isCommandLine(arguments) ? runCommand(argc, argv) : runApplication(argc, argv);
+    return cli::isCommandLine(arguments) ? cli::commandLineMain(argc, argv)
+                                         : runApplication(argc, argv);
 }

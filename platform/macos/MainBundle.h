@@ -4,7 +4,9 @@
 
 namespace orvane::macos {
 
-// Orvane.app itself: Contents/Resources and the information property list.
+// Orvane.app itself: Contents/Resources and the information property list. For the application
+// that is its main bundle; for orvane, which lies in Contents/Resources/bin and whose main bundle
+// is that folder, it is the application bundle around it.
 class MainBundle final : public Bundle {
 public:
     std::optional<std::filesystem::path> pathForResource(std::string_view name,

@@ -6,6 +6,7 @@ namespace orvane::macos {
 
 // The application's standard user defaults: the domain of its bundle identifier,
 // "com.halvern.Orvane", with the keys under their plain names and the values in their own types.
+// orvane, whose own identifier differs, uses the application's domain all the same.
 class StandardUserDefaults final : public Defaults {
 public:
     std::optional<double> doubleValue(std::string_view key) override;

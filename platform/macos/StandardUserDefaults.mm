@@ -4,13 +4,30 @@
 #include <cmath>
 
 #include "platform/macos/Strings.h"
+#include "shared/HelperIdentity.h"
 
 namespace orvane::macos {
 
 namespace {
 
+// Foundation refuses a suite named after the main bundle's own identifier: the application has
+// its domain as the standard defaults, any other program of ours names it.
+NSUserDefaults* applicationDefaults() {
+    static NSUserDefaults* defaults = []() -> NSUserDefaults* {
+        NSString* domain = toNSString(appBundleIdentifier);
+        if (![NSBundle.mainBundle.bundleIdentifier isEqualToString:domain]) {
+            NSUserDefaults* suite = [[NSUserDefaults alloc] initWithSuiteName:domain];
+            if (suite != nil) {
+                return suite;
+            }
+        }
+        return NSUserDefaults.standardUserDefaults;
+    }();
+    return defaults;
+}
+
 id storedObject(std::string_view key) {
-    return [NSUserDefaults.standardUserDefaults objectForKey:toNSString(key)];
+    return [applicationDefaults() objectForKey:toNSString(key)];
 }
 
 // A boolean is a number to Foundation too; it is not a size in gigabytes.
@@ -62,15 +79,15 @@ std::optional<std::string> StandardUserDefaults::stringValue(std::string_view ke
 }
 
 void StandardUserDefaults::setDouble(std::string_view key, double value) {
-    [NSUserDefaults.standardUserDefaults setDouble:value forKey:toNSString(key)];
+    [applicationDefaults() setDouble:value forKey:toNSString(key)];
 }
 
 void StandardUserDefaults::setBool(std::string_view key, bool value) {
-    [NSUserDefaults.standardUserDefaults setBool:value ? YES : NO forKey:toNSString(key)];
+    [applicationDefaults() setBool:value ? YES : NO forKey:toNSString(key)];
 }
 
 void StandardUserDefaults::setString(std::string_view key, std::string_view value) {
-    [NSUserDefaults.standardUserDefaults setObject:toNSString(value) forKey:toNSString(key)];
+    [applicationDefaults() setObject:toNSString(value) forKey:toNSString(key)];
 }
 
 void StandardUserDefaults::setInteger(std::string_view key, std::int64_t value) {

@@ -12,7 +12,7 @@
 #include "app/popover/ContentView.h"
 #include "app/shell/TermsWindow.h"
 #include "app/shell/UpdaterSettingsView.h"
-#include "platform/sim/shell/DirectoryBundle.h"
+#include "platform/sim/DirectoryBundle.h"
 #include "tests/app/ShellFakes.h"
 #include "tests/limit/LimitFakes.h"
 

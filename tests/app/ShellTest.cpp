@@ -6,7 +6,7 @@
 
 #include "app/shell/AppDelegate.h"
 #include "app/shell/TermsWindow.h"
-#include "platform/sim/shell/DirectoryBundle.h"
+#include "platform/sim/DirectoryBundle.h"
 #include "tests/app/ShellFakes.h"
 #include "tests/limit/LimitFakes.h"
 #include "tests/support/TempDir.h"

@@ -1,4 +1,5 @@
-// The command line run as scripts run it: the real executable on a temporary sim directory.
+// The command line run as scripts run it: orvane on a temporary sim directory, and Orvane where
+// the application itself is meant.
 
 #include <csignal>
 #include <cstring>
@@ -40,7 +41,8 @@ protected:
         std::filesystem::create_directory(dir / "config");
     }
 
-    void start(QProcess& process, const QStringList& arguments) {
+    void start(QProcess& process, const QStringList& arguments,
+               const QString& program = ORVANE_CLI_PATH) {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("ORVANE_SIM_DIR", QString::fromStdString(dir.path().string()));
         environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
@@ -60,9 +62,10 @@ protected:
         }
     }
 
-    Outcome orvane(const QStringList& arguments, const QByteArray& input = {}) {
+    Outcome orvane(const QStringList& arguments, const QByteArray& input = {},
+                   const QString& program = ORVANE_CLI_PATH) {
         QProcess process;
-        start(process, arguments);
+        start(process, arguments, program);
         process.write(input);
         process.closeWriteChannel();
         EXPECT_TRUE(process.waitForFinished(30000)) << arguments.join(' ').toStdString();
@@ -250,6 +253,7 @@ TEST_F(CliTest, BadSizesAreRefusedWithTheirStatusAndChangeNothing) {
     EXPECT_EQ(orvane({"frobnicate"}).status, 2);
     EXPECT_EQ(orvane({"helper", "maybe"}).status, 2);
     EXPECT_EQ(orvane({"--version"}).out, "Orvane 2.3.0\n");
+    EXPECT_EQ(orvane({}).status, 2); // orvane has no application to start instead
 }
 
 TEST_F(CliTest, ThePasswordRoadAsksOnTheTerminalAndCanBeRefused) {
@@ -313,6 +317,40 @@ TEST_F(CliTest, QtsOwnOptionsStartTheApplication) {
     EXPECT_EQ(process.state(), QProcess::Running);
     process.kill();
     process.waitForFinished();
+}
+
+// Whoever scripts "Orvane <command>" gets what orvane answers, to the byte and the exit status.
+TEST_F(CliTest, TheApplicationAnswersCommandsAsOrvaneDoes) {
+    allowHelper();
+    dir.write("iogpu.wired_limit_mb", "12288\n");
+    for (const QStringList& arguments :
+         {QStringList{"status", "--json"}, QStringList{"set", "99"}, QStringList{"frobnicate"}}) {
+        const Outcome lean = orvane(arguments);
+        const Outcome application = orvane(arguments, {}, ORVANE_APP_PATH);
+        EXPECT_EQ(application.status, lean.status) << arguments.join(' ').toStdString();
+        EXPECT_EQ(application.out, lean.out) << arguments.join(' ').toStdString();
+        EXPECT_EQ(application.err, lean.err) << arguments.join(' ').toStdString();
+    }
+    const Outcome status = orvane({"status", "--json"});
+    EXPECT_EQ(status.status, 0);
+    EXPECT_THAT(status.out, HasSubstr("\"limitMB\":12288"));
+}
+
+// orvane loads no graphical library, neither directly nor through another one: none of Qt's but
+// Core, nothing of OpenGL or a display server. Orvane, which does, shows that the check sees them.
+TEST(LeanCommandLine, LoadsNoGraphicalLibrary) {
+    const auto libraries = [](const QString& program) {
+        QProcess ldd;
+        ldd.start("ldd", {program});
+        EXPECT_TRUE(ldd.waitForFinished(30000));
+        return QString::fromLocal8Bit(ldd.readAllStandardOutput());
+    };
+    static const QRegularExpression graphical(
+        R"(\blib(Qt6(Gui|Widgets|Network|DBus|OpenGL)|GLX?|EGL|OpenGL|X11|xcb|wayland)\S*\.so)");
+    const QString lean = libraries(ORVANE_CLI_PATH);
+    EXPECT_TRUE(lean.contains("libQt6Core.so")) << lean.toStdString();
+    EXPECT_FALSE(lean.contains(graphical)) << lean.toStdString();
+    EXPECT_TRUE(libraries(ORVANE_APP_PATH).contains(graphical));
 }
 
 TEST_F(CliTest, StatusSaysWhatItCouldNotReadAndStoresNothing) {
@@ -539,7 +577,8 @@ TEST_F(CliTest, StorageThatIsNotTheUsersOwnIsRefused) {
     extraEnvironment.insert("ORVANE_SIM_DIR", QString::fromStdString((dir / "foreign").string()));
     for (const QStringList& arguments : {QStringList{"status"}, QStringList{"set", "12"},
                                          QStringList{}}) { // the last one: the application
-        const Outcome run = orvane(arguments);
+        const Outcome run =
+            orvane(arguments, {}, arguments.isEmpty() ? ORVANE_APP_PATH : ORVANE_CLI_PATH);
         EXPECT_EQ(run.status, 3) << arguments.join(' ').toStdString();
         EXPECT_THAT(run.err, HasSubstr("Orvane does not use " + (dir / "foreign").string() + ": " +
                                        belongs));

@@ -1,8 +1,11 @@
 // The assembled Orvane.app, on a Mac: where launchd, the service-management facility, the loader
 // and NSBundle will look for things.
 
+#include <array>
+#include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
 
 #include "shared/HelperIdentity.h"
 #include "tests/macos/PropertyList.h"
@@ -14,6 +17,19 @@ namespace fs = std::filesystem;
 
 const fs::path contents = fs::path(ORVANE_BUNDLE_DIR) / "Contents";
 
+// What a shell command prints on stdout.
+std::string output(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        std::array<char, 4096> buffer{};
+        while (const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+            text.append(buffer.data(), read);
+        }
+        ::pclose(pipe);
+    }
+    return text;
+}
+
 TEST(BundleLayout, HoldsBothProgramsAndTheDaemonListWhereTheSystemLooks) {
     EXPECT_TRUE(fs::is_regular_file(contents / "MacOS/Orvane"));
     EXPECT_TRUE(fs::is_regular_file(contents / "MacOS/OrvaneHelper"));
@@ -23,6 +39,21 @@ TEST(BundleLayout, HoldsBothProgramsAndTheDaemonListWhereTheSystemLooks) {
     EXPECT_EQ(propertyListEntries(launchd), propertyListEntries(ORVANE_HELPER_LAUNCHD_PLIST));
     EXPECT_EQ(propertyListEntries(contents / "Info.plist"),
               propertyListEntries(ORVANE_APP_INFO_PLIST));
+}
+
+// A file system that ignores case has no room for orvane beside MacOS/Orvane. From where it lies
+// it finds the bundle's Qt (once macdeployqt has run), and it loads nothing graphical.
+TEST(BundleLayout, HoldsTheCommandLineThatRunsFromThereWithQtCoreAlone) {
+    const fs::path cli = contents / "Resources/bin/orvane";
+    ASSERT_TRUE(fs::is_regular_file(cli));
+    EXPECT_EQ(output("'" + cli.string() + "' --version"), "Orvane " ORVANE_PROJECT_VERSION "\n");
+
+    const std::string libraries = output("/usr/bin/otool -L '" + cli.string() + "'");
+    EXPECT_NE(libraries.find("QtCore"), std::string::npos) << libraries;
+    for (const char* graphical :
+         {"QtGui", "QtWidgets", "QtNetwork", "QtDBus", "AppKit", "Sparkle"}) {
+        EXPECT_EQ(libraries.find(graphical), std::string::npos) << graphical << "\n" << libraries;
+    }
 }
 
 TEST(BundleLayout, HoldsTheResourcesAndSparkleWithItsSymlinks) {

@@ -64,6 +64,20 @@ TEST(BundlePropertyLists, InformationListsHoldExactlyTheirKeys) {
                    {"CFBundleIdentifier", typed(helperMachServiceName)},
                    {"CFBundleName", "string:OrvaneHelper"}});
     EXPECT_EQ(propertyListEntries(ORVANE_HELPER_INFO_PLIST), helper);
+
+    // orvane is never updated on its own: it comes and goes with the application.
+    const Entries cli = {
+        {"CFBundleDevelopmentRegion", "string:en"},
+        {"CFBundleExecutable", "string:orvane"},
+        {"CFBundleIdentifier", typed(cliBundleIdentifier)},
+        {"CFBundleInfoDictionaryVersion", "string:6.0"},
+        {"CFBundleName", "string:orvane"},
+        {"CFBundleShortVersionString", typed(ORVANE_PROJECT_VERSION)},
+        {"CFBundleSupportedPlatforms", "[string:MacOSX]"},
+        {"CFBundleVersion", typed(ORVANE_PROJECT_VERSION)},
+        {"LSMinimumSystemVersion", "string:15.2"},
+    };
+    EXPECT_EQ(propertyListEntries(ORVANE_CLI_INFO_PLIST), cli);
 }
 
 // launchd starts the bundle's OrvaneHelper as a system daemon when a client looks up its Mach
@@ -103,22 +117,25 @@ TEST(BundlePropertyLists, UpdateKeysHaveTheFormSparkleNeeds) {
 
 // Signing takes each program's identifier from its information list, and each side admits only
 // a peer with the other's identifier and our team: the lists and the compiled requirements must
-// name the same identities, or the helper refuses the application (or the other way round).
+// name the same identities, or the helper refuses the application or orvane (or the other way
+// round).
 TEST(BundlePropertyLists, SigningIdentitiesMeetTheCompiledRequirements) {
     const std::string appIdentifier =
         text(propertyListEntries(ORVANE_APP_INFO_PLIST), "CFBundleIdentifier");
+    const std::string cliIdentifier =
+        text(propertyListEntries(ORVANE_CLI_INFO_PLIST), "CFBundleIdentifier");
     const std::string helperIdentifier =
         text(propertyListEntries(ORVANE_HELPER_INFO_PLIST), "CFBundleIdentifier");
 
     EXPECT_EQ(helperClientRequirement(),
-              "anchor apple generic and identifier \"com.halvern.Orvane\" and certificate "
-              "leaf[subject.OU] = \"T4K9QX2M7B\"");
+              "anchor apple generic and (identifier \"com.halvern.Orvane\" or identifier "
+              "\"com.halvern.Orvane.cli\") and certificate leaf[subject.OU] = \"T4K9QX2M7B\"");
     EXPECT_EQ(appHelperRequirement(),
               "anchor apple generic and identifier \"com.halvern.Orvane.helper\" and certificate "
               "leaf[subject.OU] = \"T4K9QX2M7B\"");
-    EXPECT_EQ(codeSigningRequirement(appIdentifier, developerTeamIdentifier),
+    EXPECT_EQ(codeSigningRequirement({appIdentifier, cliIdentifier}, developerTeamIdentifier),
               helperClientRequirement());
-    EXPECT_EQ(codeSigningRequirement(helperIdentifier, developerTeamIdentifier),
+    EXPECT_EQ(codeSigningRequirement({helperIdentifier}, developerTeamIdentifier),
               appHelperRequirement());
 
     // What the signing script checks the signed programs against.

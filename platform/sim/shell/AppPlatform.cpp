@@ -1,82 +1,22 @@
-// The application's ports on Linux: the stand-in for every Mac service, built once.
+// The application's ports on Linux beyond those of platform/sim/core: the stand-ins with windows
+// (Login Items, the password dialog, the tray, the update result), built once.
 
 #include "platform/AppPlatform.h"
-
-#include <cstdio>
-#include <cstring>
 
 #include <QApplication>
 #include <QDateTime>
 #include <QGuiApplication>
 
-#include "platform/qt/QtMainQueue.h"
 #include "platform/sim/SimDirectory.h"
-#include "platform/sim/SimGpuMemoryStats.h"
-#include "platform/sim/SimKernelLimit.h"
-#include "platform/sim/SimPhysicalMemory.h"
-#include "platform/sim/StandInFile.h"
-#include "platform/sim/StderrLog.h"
-#include "platform/sim/UserFolders.h"
-#include "platform/sim/helperlink/SimHelperTransport.h"
 #include "platform/sim/helperlink/SimServiceManager.h"
 #include "platform/sim/limit/PasswordDialogProcess.h"
-#include "platform/sim/limit/QtDefaults.h"
 #include "platform/sim/limit/SimAdminRunner.h"
-#include "platform/sim/limit/XdgLoginItem.h"
-#include "platform/sim/shell/DirectoryBundle.h"
 #include "platform/sim/shell/LoginItemsWindow.h"
-#include "platform/sim/shell/TerminalPasswordPrompt.h"
 #include "platform/sim/shell/TrayStatusItem.h"
 #include "platform/sim/update/SimUpdater.h"
 #include "platform/sim/update/UpdateResultWindow.h"
 
 namespace orvane::platform {
-
-std::optional<std::string> prepareApplication() {
-    const std::filesystem::path directory = sim::simDirectory();
-    if (directory.empty()) {
-        return sim::noHomeProblem();
-    }
-    // The stand-in's files are trusted only in a folder of our own.
-    if (auto problem = sim::foreignFolderProblem(directory)) {
-        return problem;
-    }
-    if (const int error = sim::ensureSimDirectory(); error != 0) {
-        std::fprintf(stderr, "Orvane: cannot prepare the sim directory %s: %s\n", directory.c_str(),
-                     std::strerror(error));
-    }
-    return sim::QtDefaults::locationProblem(sim::QtDefaults::standardFile());
-}
-
-MainQueue& mainQueue() {
-    static QtMainQueue queue;
-    return queue;
-}
-
-Log& systemLog() {
-    static sim::StderrLog log;
-    return log;
-}
-
-Defaults& defaults() {
-    static sim::QtDefaults defaults;
-    return defaults;
-}
-
-KernelLimit& kernelLimit() {
-    static sim::SimKernelLimit kernel(sim::simDirectory());
-    return kernel;
-}
-
-PhysicalMemory& physicalMemory() {
-    static sim::SimPhysicalMemory memory(sim::simDirectory());
-    return memory;
-}
-
-GpuMemoryStats& gpuMemoryStats() {
-    static sim::SimGpuMemoryStats stats(sim::simDirectory());
-    return stats;
-}
 
 namespace {
 
@@ -94,11 +34,6 @@ ServiceManager& serviceManager() {
     return registry();
 }
 
-HelperTransport& helperTransport() {
-    static sim::SimHelperTransport transport(sim::simDirectory(), sim::defaultHelperPath());
-    return transport;
-}
-
 AdminRunner& adminRunner() {
     // The dialog shows on the display the application shows on, even one chosen by -platform.
     static const sim::PasswordDialogProcess dialog(
@@ -107,18 +42,6 @@ AdminRunner& adminRunner() {
     static sim::SimAdminRunner runner(sim::simDirectory(),
                                       [](const std::string& prompt) { return dialog.ask(prompt); });
     return runner;
-}
-
-LoginItem& loginItem() {
-    static sim::XdgLoginItem item;
-    return item;
-}
-
-Bundle& bundle() {
-    static sim::DirectoryBundle bundle(
-        sim::DirectoryBundle::defaultResourceDirectory(),
-        {{"CFBundleShortVersionString", ORVANE_VERSION}, {"CFBundleVersion", ORVANE_VERSION}});
-    return bundle;
 }
 
 std::unique_ptr<StatusItem> makeStatusItem() {
@@ -138,31 +61,6 @@ std::unique_ptr<Updater> makeUpdater() {
         [] { return static_cast<double>(QDateTime::currentMSecsSinceEpoch()) / 1000.0; });
     updater->start();
     return updater;
-}
-
-namespace {
-
-// Logs nothing: the command line's stderr is for its own sentences unless -v.
-class SilentLog final : public Log {
-public:
-    void write(LogLevel, std::string_view, std::string_view) override {}
-};
-
-} // namespace
-
-CommandLinePorts commandLinePorts(bool verbose) {
-    static sim::SimServiceManager manager(sim::simDirectory(), [] {
-        std::fprintf(stderr,
-                     "To allow OrvaneHelper, open Orvane's Login Items window (Open System "
-                     "Settings in the popover), or create %s.\n",
-                     (sim::simDirectory() / sim::approvedFileName).c_str());
-    });
-    static sim::SimAdminRunner runner(sim::simDirectory(), &sim::askPasswordOnTerminal);
-    static SilentLog silent;
-    Log& log = verbose ? systemLog() : silent;
-    // What the stand-in says about files it refuses belongs to the command's log as well.
-    sim::setStandInLog(Logger(log, "app"));
-    return {manager, runner, log};
 }
 
 // Accessory windows are tool windows on Linux: they never show in the task bar.

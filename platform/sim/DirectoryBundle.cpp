@@ -1,4 +1,4 @@
-#include "platform/sim/shell/DirectoryBundle.h"
+#include "platform/sim/DirectoryBundle.h"
 
 #include <cstdlib>
 

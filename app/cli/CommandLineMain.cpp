@@ -1,0 +1,77 @@
+#include "app/cli/CommandLineMain.h"
+
+#include <csignal>
+#include <optional>
+#include <string>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QTextStream>
+
+#include "app/cli/CommandLine.h"
+#include "app/helperlink/HelperManager.h"
+#include "platform/CorePlatform.h"
+
+namespace orvane::cli {
+
+void describeApplication() {
+    QCoreApplication::setApplicationName("Orvane");
+    QCoreApplication::setOrganizationDomain("com.halvern.Orvane");
+    QCoreApplication::setApplicationVersion(ORVANE_VERSION);
+}
+
+int commandLineMain(int argc, char** argv) {
+    // Under a file-size limit a write past it must fail with EFBIG and be reported, not end us.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // As QCoreApplication reads them: each in the local 8-bit encoding, UTF-8.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments << QString::fromLocal8Bit(argv[i]);
+    }
+    describeApplication();
+    const std::optional<std::string> problem = platform::prepareApplication();
+
+    // The application object serves the main queue. Only a command that waits for the helper
+    // needs it, and it comes first, so that every timer and posted task has its event loop; a
+    // read such as status is spared its cost. Destroyed last, after what posts to it.
+    std::optional<QCoreApplication> application;
+    const auto serveMainQueue = [&] {
+        if (!application) {
+            application.emplace(argc, argv);
+        }
+    };
+
+    // Every port the commands use is wired here, and only once a command is known to need them:
+    // a usage error or --help touches none.
+    std::optional<HelperManager> manager;
+    std::optional<CliContext> context;
+    const auto makeContext = [&](const ContextNeeds& needs) -> CliContext& {
+        if (needs.mainQueue) {
+            serveMainQueue();
+        }
+        if (!context) {
+            const platform::CommandLinePorts ports = platform::commandLinePorts(needs.verbose);
+            manager.emplace(ports.serviceManager, platform::helperTransport(),
+                            platform::mainQueue(), ports.log);
+            manager->keepRegistrationRecord(
+                platform::defaults(),
+                platform::bundle().infoString("CFBundleVersion").value_or(""));
+            context.emplace(CliContext{
+                platform::kernelLimit(), platform::physicalMemory(), platform::gpuMemoryStats(),
+                platform::defaults(), *manager, ports.adminRunner, platform::loginItem(), ports.log,
+                [&serveMainQueue](const std::function<bool()>& done) {
+                    serveMainQueue(); // never a wait without a loop to end it
+                    while (!done()) {
+                        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+                    }
+                },
+                problem});
+        }
+        return *context;
+    };
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runCommandLine(arguments, makeContext, out, err);
+}
+
+} // namespace orvane::cli
