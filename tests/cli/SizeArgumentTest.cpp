@@ -11,19 +11,13 @@
 namespace orvane::cli {
 namespace {
 
-// Each accepted form is run through the command line's process tests; these are the edges.
+// The command line's process tests set a size in each form; these are the edges.
 TEST(SizeArgument, ReadsOnlyAWholeFiniteNumberAndTellsNegativeNumbersFromOptions) {
-    EXPECT_EQ(parseSizeGigabytes("100mb"), 100.0 / 1024.0);
-    const std::pair<const char*, double> accepted[] = {{".5", 0.5},
-                                                       {"5.", 5.0},
-                                                       {"-0", 0.0},
-                                                       {"1E1gb", 10.0},
-                                                       {"1e+1", 10.0},
-                                                       {"00024.50", 24.5},
-                                                       {"0e99999", 0.0},
-                                                       {"4.9e-324", 4.9e-324},
-                                                       {"1e-2MB", 0.01 / 1024.0}};
-    for (const auto& [text, value] : accepted) {
+    using Read = std::pair<const char*, double>;
+    for (const auto& [text, value] :
+         {Read{".5", 0.5}, Read{"5.", 5.0}, Read{"-0", 0.0}, Read{"00024.50", 24.5},
+          Read{"1E1gb", 10.0}, Read{"1e+1", 10.0}, Read{"0e99999", 0.0}, Read{"4.9e-324", 4.9e-324},
+          Read{"100mb", 100.0 / 1024.0}, Read{"1e-2MB", 0.01 / 1024.0}}) {
         EXPECT_EQ(parseSizeGigabytes(text), value) << "'" << text << "'";
     }
     for (const char* bad :
@@ -32,10 +26,8 @@ TEST(SizeArgument, ReadsOnlyAWholeFiniteNumberAndTellsNegativeNumbersFromOptions
           ".",   "-",   "-.",    "1e",  "1e+", "e5",   "24,5",   "--5"}) {
         EXPECT_EQ(parseSizeGigabytes(bad), std::nullopt) << "'" << bad << "'";
     }
-    EXPECT_TRUE(looksNegative("-5"));
+    // The process tests give -5 after and before options; these are the edges.
     EXPECT_TRUE(looksNegative("-.5"));
-    EXPECT_FALSE(looksNegative("-v"));
-    EXPECT_FALSE(looksNegative("--no-password"));
     EXPECT_FALSE(looksNegative("-"));
 }
 
@@ -64,7 +56,6 @@ TEST(SizeArgument, ReadsThePointWhateverTheLocale) {
         GTEST_SKIP() << "no locale with a decimal comma could be made";
     }
     EXPECT_EQ(parseSizeGigabytes("24.5"), 24.5);
-    EXPECT_EQ(parseSizeGigabytes("24576.5MB"), 24576.5 / 1024.0);
     EXPECT_EQ(parseSizeGigabytes("24,5"), std::nullopt);
     std::setlocale(LC_NUMERIC, before.c_str());
 }
