@@ -1,11 +1,9 @@
 // The daemon under load: a crowd arriving at once, clients that never speak or never listen, and
 // a daemon that runs out of descriptors.
 
-#include <csignal>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
-#include <poll.h>
 #include <sys/socket.h>
 #include <thread>
 #include <vector>
@@ -19,8 +17,6 @@ namespace {
 
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-constexpr const char* anyError = "error com.halvern.Orvane";
 
 using DaemonLoadTest = DaemonTest;
 
@@ -53,11 +49,10 @@ TEST_F(DaemonLoadTest, AThousandClientsAtOnceAreAllAnsweredAndLeaveNothingBehind
     crowd.clear();
     EXPECT_TRUE(eventually([&] { return openDescriptorCount(pid) == before; }))
         << openDescriptorCount(pid) << " descriptors open, " << before << " before";
-    EXPECT_THAT(dir.logText(), Not(HasSubstr(anyError)));
+    EXPECT_THAT(dir.logText(), Not(HasSubstr("error com.halvern.Orvane")));
 
     // The idle period only starts once the last client has gone.
-    std::this_thread::sleep_for(1s);
-    EXPECT_TRUE(isRunning(pid));
+    EXPECT_EQ(waitForExit(pid, 1s), std::nullopt);
     anchor.close();
     EXPECT_EQ(waitForExit(pid, 10s), 0);
 }
@@ -65,7 +60,6 @@ TEST_F(DaemonLoadTest, AThousandClientsAtOnceAreAllAnsweredAndLeaveNothingBehind
 TEST_F(DaemonLoadTest, ASilentClientAndAFloodingOneHoldNobodyElseUp) {
     start(0.3);
     RawClient silent(dir.socketPath());
-    ASSERT_TRUE(silent.connected());
 
     // A client that sends as fast as it can and never reads a reply.
     int sendError = 0;
@@ -89,12 +83,9 @@ TEST_F(DaemonLoadTest, ASilentClientAndAFloodingOneHoldNobodyElseUp) {
     // Whether the flooder was cut off or had all its replies queued, it is gone now, and the
     // silent client, still waiting, keeps the daemon alive past its idle period.
     EXPECT_TRUE(sendError == 0 || sendError == EPIPE || sendError == ECONNRESET) << sendError;
-    std::this_thread::sleep_for(800ms);
-    EXPECT_TRUE(isRunning(pid));
+    EXPECT_EQ(waitForExit(pid, 800ms), std::nullopt);
     EXPECT_FALSE(silent.closedByPeer(0ms));
     EXPECT_EQ(silent.protocolVersion(), 1);
-    silent.close();
-    EXPECT_EQ(waitForExit(pid, 10s), 0);
 }
 
 TEST_F(DaemonLoadTest, ADaemonOutOfDescriptorsServesTheRestOnceSomeClose) {
@@ -113,31 +104,17 @@ TEST_F(DaemonLoadTest, ADaemonOutOfDescriptorsServesTheRestOnceSomeClose) {
     }
     // Half a second without a free descriptor: the daemon tries to accept again every 0.1 s.
     std::this_thread::sleep_for(500ms);
-    // Each answered client leaves, handing its descriptor to one still waiting in the backlog.
-    std::size_t answered = 0;
-    const auto deadline = std::chrono::steady_clock::now() + 30s;
-    while (answered < clients && std::chrono::steady_clock::now() < deadline) {
-        std::vector<pollfd> ready;
-        for (const auto& client : waiting) {
-            ready.push_back({client ? client->fd() : -1, POLLIN, 0});
-        }
-        ASSERT_GE(::poll(ready.data(), ready.size(), 100), 0);
-        for (std::size_t i = 0; i < clients; ++i) {
-            if (ready[i].revents != 0) {
-                EXPECT_EQ(waiting[i]->reply(wire::Operation::protocolVersion, 10s), 1) << i;
-                waiting[i].reset();
-                ++answered;
-            }
-        }
+    // Each answered client leaves, handing its descriptor to the next one waiting in the backlog,
+    // which is accepted in the order it connected.
+    for (std::size_t i = 0; i < clients; ++i) {
+        ASSERT_EQ(waiting[i]->reply(wire::Operation::protocolVersion, 10s), 1) << i;
+        waiting[i].reset();
     }
-    EXPECT_EQ(answered, clients);
     // Said when it first happens, not every time accepting is tried again.
     const std::string log = dir.logText();
     const std::string line = "Accepting a connection failed: Too many open files";
     EXPECT_THAT(log, HasSubstr(line));
     EXPECT_EQ(log.find(line), log.rfind(line)) << log;
-    RawClient later(dir.socketPath());
-    EXPECT_EQ(later.protocolVersion(), 1);
 }
 
 } // namespace

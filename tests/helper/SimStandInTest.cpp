@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -11,19 +12,10 @@
 #include "platform/sim/SimGpuMemoryStats.h"
 #include "platform/sim/SimKernelLimit.h"
 #include "platform/sim/SimPhysicalMemory.h"
-#include "platform/sim/UserFolders.h"
 #include "tests/support/TempDir.h"
 
 namespace orvane::sim {
 namespace {
-
-std::int64_t decodedValue(const KernelLimit::RawValue& raw) {
-    std::int32_t narrow = 0;
-    std::int64_t wide = 0;
-    std::memcpy(raw.length == 4 ? static_cast<void*>(&narrow) : &wide, raw.bytes.data(),
-                raw.length);
-    return raw.length == 4 ? narrow : wide;
-}
 
 TEST(SimKernelLimit, AnswersInFourBytesWhileTheValueFitsElseEightAndReplacesTheWholeFile) {
     test::TempDir dir;
@@ -35,7 +27,9 @@ TEST(SimKernelLimit, AnswersInFourBytesWhileTheValueFitsElseEightAndReplacesTheW
         dir.write(limitFileName, text);
         ASSERT_EQ(kernel.read(raw), 0);
         EXPECT_EQ(raw.length, length);
-        EXPECT_EQ(decodedValue(raw), value);
+        std::int64_t decoded = 0; // little-endian: four bytes are the low half, sign aside
+        std::memcpy(&decoded, raw.bytes.data(), raw.length);
+        EXPECT_EQ(length == 4 ? static_cast<std::int32_t>(decoded) : decoded, value);
     }
     ASSERT_EQ(kernel.write(8192), 0);
     EXPECT_EQ(dir.read(limitFileName), "8192\n");
@@ -80,21 +74,38 @@ TEST(SimKernelLimit, AnAbsentDamagedOrForeignFileFailsLikeTheKernelAndIsLeftAsIt
                   std::filesystem::file_type::regular);
     }
     EXPECT_EQ(elsewhere.read("target"), "8192\n");
+    // A sim directory gone, or a file in its place, gives its own errno.
+    const std::string aside = dir.path().string() + "-aside";
+    std::filesystem::rename(dir.path(), aside);
+    EXPECT_EQ(kernel.write(12288), ENOENT);
+    std::ofstream(dir.path()) << "not a directory\n";
+    EXPECT_EQ(kernel.write(12288), ENOTDIR);
+    std::filesystem::remove(dir.path());
+    std::filesystem::rename(aside, dir.path());
 }
 
-TEST(SimPhysicalMemory, PrefersTheSimFileAndFallsBackToTheMachine) {
+TEST(SimPhysicalMemory, PrefersTheSimFileElseTheMachineAndSaysWhatItCannotUseOnce) {
     test::TempDir dir;
     SimPhysicalMemory memory(dir.path());
     const std::uint64_t machine = memory.bytes();
     EXPECT_GT(machine, 0u);
-
     dir.write(memsizeFileName, "17179869184\n");
     EXPECT_EQ(memory.bytes(), 17179869184u);
 
-    for (const char* unusable : {"0", "-5", "lots", ""}) {
+    ::testing::internal::CaptureStderr();
+    // A FIFO once stopped the daemon in its open for good.
+    std::filesystem::remove(dir / memsizeFileName);
+    ASSERT_EQ(::mkfifo((dir / memsizeFileName).c_str(), 0600), 0);
+    EXPECT_EQ(memory.bytes(), machine);
+    for (const char* unusable : {"0", "-5", "lots", "", "17179869184 \n", "+17179869184\n"}) {
+        std::filesystem::remove(dir / memsizeFileName);
         dir.write(memsizeFileName, unusable);
         EXPECT_EQ(memory.bytes(), machine) << unusable;
     }
+    // The FIFO refused and ignored, then one line for all that is not a positive number.
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3) << log;
+    EXPECT_NE(log.find("hw.memsize: it is a FIFO, not a regular file"), std::string::npos) << log;
 }
 
 TEST(SimGpuMemoryStats, ReadsEachFileAsBytesAndAnythingElseAsUnknownNeverZero) {
@@ -120,7 +131,6 @@ TEST(SimDirectory, IsCreatedOnFirstUseButNeverRefilledAndElseFollowsTheXdgStateH
     test::TempDir dir;
     const auto sim = dir / "state";
     ::setenv("ORVANE_SIM_DIR", sim.c_str(), 1);
-    EXPECT_EQ(simDirectory(), sim);
     ASSERT_EQ(ensureSimDirectory(), 0);
     EXPECT_EQ(dir.read("state/" + std::string(limitFileName)), "0\n");
 
@@ -135,13 +145,10 @@ TEST(SimDirectory, IsCreatedOnFirstUseButNeverRefilledAndElseFollowsTheXdgStateH
     // Without HOME the password database names the home folder; never a shared one like /tmp.
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
     ::unsetenv("HOME");
-    if (const passwd* entry = ::getpwuid(::geteuid())) {
-        EXPECT_EQ(homeDirectory(), std::filesystem::path(entry->pw_dir));
-        EXPECT_EQ(simDirectory(), std::filesystem::path(entry->pw_dir) / ".local/state/orvane-sim");
-    } else {
-        EXPECT_EQ(homeDirectory(), std::nullopt);
-        EXPECT_EQ(simDirectory(), std::filesystem::path());
-    }
+    const passwd* entry = ::getpwuid(::geteuid());
+    EXPECT_EQ(simDirectory(), entry
+                                  ? std::filesystem::path(entry->pw_dir) / ".local/state/orvane-sim"
+                                  : std::filesystem::path());
     ::setenv("HOME", home.c_str(), 1);
 }
 

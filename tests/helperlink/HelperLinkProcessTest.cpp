@@ -28,7 +28,6 @@
 namespace orvane::test {
 namespace {
 
-using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
@@ -132,9 +131,10 @@ TEST_F(HelperLinkProcessTest, ADaemonKilledBeforeItAnswersIsReplacedAndTheChange
 TEST_F(HelperLinkProcessTest, ADaemonKilledAfterWritingButBeforeReplyingIsNoSuccess) {
     // The daemon logs the change after writing it and before replying: a full log pipe holds it
     // right there. Once the version is answered, an ended connection is not tried again.
-    ASSERT_EQ(::mkfifo(dir.logPath().c_str(), 0600), 0);
-    const sim::UniqueFd reader(::open(dir.logPath().c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-    const sim::UniqueFd filler(::open(dir.logPath().c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+    const std::string log = (dir / "daemon.log").string();
+    ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
+    const sim::UniqueFd reader(::open(log.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    const sim::UniqueFd filler(::open(log.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
     const std::string block(4096, '.');
     while (::write(filler.get(), block.data(), block.size()) > 0) {
     }
@@ -208,7 +208,7 @@ TEST_F(HelperLinkProcessTest, RacingApplicationProcessesShareOneDaemonAndAreEach
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
     }
     EXPECT_THAT(daemonsServing(dir), SizeIs(1));
-    EXPECT_THAT((std::vector<std::string>{"8192\n", "9216\n"}), Contains(dir.limit()));
+    EXPECT_THAT(dir.limit(), ::testing::AnyOf("8192\n", "9216\n"));
 }
 
 TEST_F(HelperLinkProcessTest, StartsTheDaemonOnDemandAndRequestsMeetingItsIdleExitAreNeverLost) {
@@ -233,10 +233,10 @@ TEST_F(HelperLinkProcessTest, ADaemonOfAnotherUserIsRefused) {
         GTEST_SKIP() << "needs root to listen as another user";
     }
     std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
-    sim::UniqueFd stranger;
     int problem = 0;
-    ASSERT_TRUE(
-        asAnotherUser([&] { stranger = sim::listenSeqpacket(dir.socketPath(), &problem); }));
+    ASSERT_EQ(::seteuid(65534), 0); // user nobody, so that the socket is nobody's
+    const sim::UniqueFd stranger = sim::listenSeqpacket(dir.socketPath(), &problem);
+    ASSERT_EQ(::seteuid(0), 0);
     ASSERT_TRUE(stranger) << problem;
     App app(dir);
     EXPECT_EQ(app.setLimit(12288), SetResult::unavailable);
@@ -255,18 +255,13 @@ struct SocketSlotDouble final : sim::HelperExchange::SocketSlot {
 // A daemon closed before any reply, while nothing but the version was asked, is tried again
 // with the real daemon above; one that refuses the connection right after its start is here.
 TEST(HelperExchange, ADaemonThatRefusesAsItIsReachedIsTriedOnceMore) {
-    int connects = 0;
     int pair[2];
     ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
     sim::UniqueFd appEnd(pair[0]);
-    sim::UniqueFd daemonEnd(pair[1]);
-    std::thread daemon([&] {
-        wire::Packet packet{};
-        if (::recv(daemonEnd.get(), packet.data(), packet.size(), 0) == wire::packetSize) {
-            packet = wire::encode({Operation::protocolVersion, 1});
-            ::send(daemonEnd.get(), packet.data(), packet.size(), MSG_NOSIGNAL);
-        }
-    });
+    const sim::UniqueFd daemonEnd(pair[1]);
+    const wire::Packet reply = wire::encode({Operation::protocolVersion, 1}); // waits unread
+    ASSERT_EQ(::send(daemonEnd.get(), reply.data(), reply.size(), 0), 16);
+    int connects = 0;
     SocketSlotDouble slot;
     sim::HelperExchange exchange({}, slot, [&](const sim::HelperSite&, const auto&) {
         sim::HelperSocket socket;
@@ -281,9 +276,6 @@ TEST(HelperExchange, ADaemonThatRefusesAsItIsReachedIsTriedOnceMore) {
     const auto outcome = exchange.exchange({Operation::protocolVersion, 0});
     EXPECT_EQ(outcome.value, 1) << outcome.problem;
     EXPECT_EQ(connects, 2);
-    exchange.close();
-    ::shutdown(daemonEnd.get(), SHUT_RDWR); // ends the daemon's wait if nothing was asked
-    daemon.join();
 }
 
 TEST_F(HelperLinkProcessTest, InvalidatingAWaitingConnectionUnblocksAndSilencesIt) {

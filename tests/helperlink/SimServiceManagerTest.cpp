@@ -7,13 +7,13 @@
 namespace orvane::sim {
 namespace {
 
+// The application's and orvane's own walks register, approve and unregister; here are the odd
+// turns.
 TEST(SimServiceManager, FollowsRegistrationApprovalAndUnregistrationAndDescribesAFailedWrite) {
     test::TempDir dir;
     SimServiceManager service(dir.path());
     EXPECT_EQ(service.registerService(), std::nullopt);
-    EXPECT_EQ(service.status(), 2);
     EXPECT_EQ(service.setApproved(true), std::nullopt);
-    EXPECT_EQ(service.status(), 1);
     EXPECT_EQ(service.setApproved(false), std::nullopt);
     EXPECT_EQ(service.status(), 2);
     dir.write("helper.approved", ""); // approved elsewhere: the next read takes it in
@@ -21,7 +21,6 @@ TEST(SimServiceManager, FollowsRegistrationApprovalAndUnregistrationAndDescribes
     EXPECT_EQ(dir.read("helper.status"), "1\n");
 
     EXPECT_EQ(service.unregisterService(), std::nullopt);
-    EXPECT_EQ(service.status(), 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "helper.approved"));
     EXPECT_EQ(service.unregisterService(),
               "The helper is not registered, so it cannot be unregistered.");

@@ -30,15 +30,24 @@ std::string output(const std::string& command) {
     return text;
 }
 
-TEST(BundleLayout, HoldsBothProgramsAndTheDaemonListWhereTheSystemLooks) {
+TEST(BundleLayout, HoldsBothProgramsTheListsTheResourcesAndSparkleWhereTheSystemLooks) {
     EXPECT_TRUE(fs::is_regular_file(contents / "MacOS/Orvane"));
     EXPECT_TRUE(fs::is_regular_file(contents / "MacOS/OrvaneHelper"));
-
-    const fs::path launchd = contents / "Library/LaunchDaemons" / std::string(helperPlistName);
-    EXPECT_TRUE(fs::is_regular_file(launchd));
-    EXPECT_EQ(propertyListEntries(launchd), propertyListEntries(ORVANE_HELPER_LAUNCHD_PLIST));
+    // Each list is read back whole; one that is missing fails there.
+    EXPECT_EQ(
+        propertyListEntries(contents / "Library/LaunchDaemons" / std::string(helperPlistName)),
+        propertyListEntries(ORVANE_HELPER_LAUNCHD_PLIST));
     EXPECT_EQ(propertyListEntries(contents / "Info.plist"),
               propertyListEntries(ORVANE_APP_INFO_PLIST));
+    for (const char* name : {"MenuIcon.png", "MenuIcon@2x.png", "MenuIcon_Active.png",
+                             "MenuIcon_Active@2x.png", "privacy_policy.txt", "terms_of_use.txt"}) {
+        EXPECT_TRUE(fs::is_regular_file(contents / "Resources" / name)) << name;
+    }
+    // A framework copied without its symlinks loads, but fails code-signature verification.
+    const fs::path sparkle = contents / "Frameworks/Sparkle.framework";
+    EXPECT_TRUE(fs::is_symlink(sparkle / "Versions/Current"));
+    EXPECT_TRUE(fs::is_symlink(sparkle / "Sparkle"));
+    EXPECT_TRUE(fs::is_regular_file(sparkle / "Versions/Current/Sparkle"));
 }
 
 // A file system that ignores case has no room for orvane beside MacOS/Orvane. From where it lies
@@ -54,18 +63,6 @@ TEST(BundleLayout, HoldsTheCommandLineThatRunsFromThereWithQtCoreAlone) {
          {"QtGui", "QtWidgets", "QtNetwork", "QtDBus", "AppKit", "Sparkle"}) {
         EXPECT_EQ(libraries.find(graphical), std::string::npos) << graphical << "\n" << libraries;
     }
-}
-
-TEST(BundleLayout, HoldsTheResourcesAndSparkleWithItsSymlinks) {
-    for (const char* name : {"MenuIcon.png", "MenuIcon@2x.png", "MenuIcon_Active.png",
-                             "MenuIcon_Active@2x.png", "privacy_policy.txt", "terms_of_use.txt"}) {
-        EXPECT_TRUE(fs::is_regular_file(contents / "Resources" / name)) << name;
-    }
-    // A framework copied without its symlinks loads, but fails code-signature verification.
-    const fs::path sparkle = contents / "Frameworks/Sparkle.framework";
-    EXPECT_TRUE(fs::is_symlink(sparkle / "Versions/Current"));
-    EXPECT_TRUE(fs::is_symlink(sparkle / "Sparkle"));
-    EXPECT_TRUE(fs::is_regular_file(sparkle / "Versions/Current/Sparkle"));
 }
 
 } // namespace

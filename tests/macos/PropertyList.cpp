@@ -1,7 +1,6 @@
 #include "tests/macos/PropertyList.h"
 
 #include <gtest/gtest.h>
-#include <regex>
 
 #include <QFile>
 #include <QXmlStreamReader>
@@ -21,13 +20,8 @@ Entries dictionary(QXmlStreamReader& xml);
 std::string value(QXmlStreamReader& xml) {
     const std::string name = xml.name().toString().toStdString();
     std::string items;
-    if (name == "string") {
-        return "string:" + text(xml);
-    }
-    if (name == "integer") {
-        items = text(xml);
-        EXPECT_TRUE(std::regex_match(items, std::regex("[+-]?[0-9]+"))) << "integer " << items;
-        return "integer:" + items;
+    if (name == "string" || name == "integer") { // an integer's digits are compared whole
+        return name + ":" + text(xml);
     }
     if (name == "true" || name == "false") {
         EXPECT_EQ(text(xml), "") << "a boolean with content";

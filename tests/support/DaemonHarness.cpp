@@ -1,6 +1,7 @@
 #include "tests/support/DaemonHarness.h"
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -9,13 +10,10 @@
 #include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
-#include <thread>
-#include <unistd.h>
 
 #include "platform/sim/HelperLauncher.h"
 #include "platform/sim/Seqpacket.h"
 #include "platform/sim/SimDirectory.h"
-#include "shared/WireFormat.h"
 
 namespace orvane::test {
 
@@ -29,9 +27,6 @@ std::filesystem::path SimDir::socketPath() const {
 }
 std::string SimDir::limit() const {
     return read(sim::limitFileName);
-}
-std::filesystem::path SimDir::logPath() const {
-    return path() / "daemon.log";
 }
 std::string SimDir::logText() const {
     return read("daemon.log");
@@ -49,7 +44,7 @@ pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds,
     }
     // Opened as is: a test may put a FIFO here on purpose, to hold the daemon in a log write.
     const sim::UniqueFd log(
-        ::open(dir.logPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
+        ::open((dir / "daemon.log").c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600));
     const sim::Launch launch =
         sim::launchActivated(executable, listener.get(),
                              {"ORVANE_SIM_DIR=" + dir.path().string(),
@@ -68,13 +63,8 @@ std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
-bool isRunning(pid_t pid) {
-    int status = 0;
-    return ::waitpid(pid, &status, WNOHANG) == 0;
-}
-
 void DaemonTest::TearDown() {
-    if (pid > 0 && isRunning(pid)) {
+    if (pid > 0 && ::waitpid(pid, nullptr, WNOHANG) == 0) { // still running, not yet reaped
         ::kill(pid, SIGKILL);
         waitForExit(pid, 5s);
     }
@@ -116,33 +106,17 @@ std::size_t openDescriptorCount(pid_t pid) {
     return ec ? 0 : static_cast<std::size_t>(std::distance(fds, {}));
 }
 
-namespace {
-
-std::string fileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-} // namespace
-
 std::vector<pid_t> daemonsServing(const SimDir& dir) {
     std::vector<pid_t> found;
     const std::string mark = "ORVANE_SIM_DIR=" + dir.path().string() + '\0';
-    std::error_code ec;
-    for (auto it = std::filesystem::directory_iterator("/proc", ec);
-         !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        const std::string name = it->path().filename();
-        if (name.find_first_not_of("0123456789") != std::string::npos) {
-            continue;
-        }
-        // A wrapper that has exec'd the daemon shows the daemon's name only in its executable.
-        const std::string exe = std::filesystem::read_symlink(it->path() / "exe", ec).filename();
-        ec.clear();
-        const bool daemon =
-            fileText(it->path() / "cmdline").find("OrvaneHelper") != std::string::npos ||
-            exe == "OrvaneHelper";
-        if (daemon && fileText(it->path() / "environ").find(mark) != std::string::npos) {
-            found.push_back(std::stoi(name));
+    for (const auto& process : std::filesystem::directory_iterator("/proc")) {
+        std::error_code gone; // not a process, or one already gone
+        std::ifstream in(process.path() / "environ", std::ios::binary);
+        const std::string environment{std::istreambuf_iterator<char>(in), {}};
+        if (std::filesystem::read_symlink(process.path() / "exe", gone).filename() ==
+                "OrvaneHelper" &&
+            environment.find(mark) != std::string::npos) {
+            found.push_back(std::stoi(process.path().filename()));
         }
     }
     return found;
@@ -158,19 +132,6 @@ bool RawClient::send(std::span<const std::uint8_t> bytes) {
            static_cast<ssize_t>(bytes.size());
 }
 
-std::optional<std::vector<std::uint8_t>> RawClient::receive(std::chrono::milliseconds timeout) {
-    pollfd ready{fd_.get(), POLLIN, 0};
-    std::vector<std::uint8_t> buffer(64);
-    const ssize_t n = ::poll(&ready, 1, static_cast<int>(timeout.count())) == 1
-                          ? ::recv(fd_.get(), buffer.data(), buffer.size(), 0)
-                          : -1;
-    if (n <= 0) {
-        return std::nullopt;
-    }
-    buffer.resize(static_cast<std::size_t>(n));
-    return buffer;
-}
-
 bool RawClient::closedByPeer(std::chrono::milliseconds timeout) {
     pollfd ready{fd_.get(), POLLIN, 0};
     if (::poll(&ready, 1, static_cast<int>(timeout.count())) != 1) {
@@ -183,8 +144,13 @@ bool RawClient::closedByPeer(std::chrono::milliseconds timeout) {
 
 std::optional<std::int64_t> RawClient::reply(wire::Operation operation,
                                              std::chrono::milliseconds timeout) {
-    const auto bytes = receive(timeout);
-    const auto decoded = bytes ? wire::decode(*bytes) : wire::Decoded{};
+    pollfd ready{fd_.get(), POLLIN, 0};
+    std::array<std::uint8_t, wire::packetSize + 1> buffer{}; // a longer packet shows as such
+    const ssize_t n = ::poll(&ready, 1, static_cast<int>(timeout.count())) == 1
+                          ? ::recv(fd_.get(), buffer.data(), buffer.size(), 0)
+                          : -1;
+    const auto decoded =
+        n > 0 ? wire::decode({buffer.data(), static_cast<std::size_t>(n)}) : wire::Decoded{};
     if (!decoded.message || decoded.message->operation != operation) {
         return std::nullopt;
     }
@@ -203,12 +169,12 @@ DoubleServer::DoubleServer(const SimDir& dir, Answer answer) {
         const sim::UniqueFd client(::accept4(listener_.get(), nullptr, nullptr, 0));
         wire::Packet packet{};
         while (::recv(client.get(), packet.data(), packet.size(), 0) == wire::packetSize) {
-            received_.push_back(*wire::decode(packet).message);
-            const auto value = answer(received_.back());
+            const wire::Message request = *wire::decode(packet).message;
+            const auto value = answer(request);
             if (!value) {
                 break;
             }
-            packet = wire::encode({received_.back().operation, *value});
+            packet = wire::encode({request.operation, *value});
             ::send(client.get(), packet.data(), packet.size(), MSG_NOSIGNAL);
         }
     });
@@ -219,11 +185,6 @@ DoubleServer::~DoubleServer() {
     if (thread_.joinable()) {
         thread_.join();
     }
-}
-
-std::vector<wire::Message> DoubleServer::received() {
-    thread_.join();
-    return received_;
 }
 
 } // namespace orvane::test

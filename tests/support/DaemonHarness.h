@@ -2,14 +2,12 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <span>
 #include <string>
 #include <sys/resource.h>
-#include <sys/types.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -27,9 +25,8 @@ class SimDir : public TempDir {
 public:
     explicit SimDir(std::uint64_t memoryBytes = 17179869184ULL);
     std::filesystem::path socketPath() const;
-    std::string limit() const; // the stand-in variable's file, as text
-    std::string logText() const;
-    std::filesystem::path logPath() const;
+    std::string limit() const;   // the stand-in variable's file, as text
+    std::string logText() const; // daemon.log, where startDaemon sends the daemon's log
 };
 
 // Starts the real OrvaneHelper (or what stands in front of it, such as a wrapper script that execs
@@ -41,7 +38,6 @@ pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds = 10.0,
 // Waits for a daemon started here to exit; its exit status, or none on timeout.
 std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout);
 
-bool isRunning(pid_t pid);
 std::size_t openDescriptorCount(pid_t pid);
 
 // The live OrvaneHelper processes serving the sim directory, however they were started.
@@ -59,17 +55,6 @@ bool eventually(const std::function<bool()>& done, std::chrono::milliseconds tim
 // Raises our soft descriptor limit (which daemons started from here inherit) to at least
 // needed, as far as the hard limit allows. False when the hard limit is too low.
 bool raiseDescriptorLimit(rlim_t needed);
-
-// Runs what as user nobody (65534), so that the sockets it connects or listens on are nobody's,
-// then as root again. False when that fails: it needs root, and a folder nobody may write to.
-template <typename What>
-bool asAnotherUser(What what) {
-    if (::seteuid(65534) != 0) {
-        return false;
-    }
-    what();
-    return ::seteuid(0) == 0;
-}
 
 // One daemon on the test's own sim directory, killed at the end if it still runs.
 class DaemonTest : public ::testing::Test {
@@ -89,13 +74,10 @@ protected:
 class RawClient {
 public:
     explicit RawClient(const std::filesystem::path& socketPath);
-    bool connected() const { return static_cast<bool>(fd_); }
-    int fd() const { return fd_.get(); }
 
     bool send(std::span<const std::uint8_t> bytes);
-    // The next packet, or none when the daemon closed the connection or nothing came in time.
-    std::optional<std::vector<std::uint8_t>> receive(std::chrono::milliseconds timeout = 5s);
-    // The value of the next packet when it is a well-formed reply to the operation.
+    // The value of the next packet when it is a well-formed reply to the operation; none when the
+    // daemon closed the connection or nothing came in time.
     std::optional<std::int64_t> reply(wire::Operation operation,
                                       std::chrono::milliseconds timeout = 5s);
     // True when the daemon closed the connection (without sending anything first).
@@ -126,12 +108,8 @@ public:
     DoubleServer(const DoubleServer&) = delete;
     DoubleServer& operator=(const DoubleServer&) = delete;
 
-    // What it received, once its connection has ended.
-    std::vector<wire::Message> received();
-
 private:
     sim::UniqueFd listener_;
-    std::vector<wire::Message> received_;
     std::thread thread_;
 };
 
