@@ -254,28 +254,34 @@ struct SocketSlotDouble final : sim::HelperExchange::SocketSlot {
 
 // A daemon closed before any reply, while nothing but the version was asked, is tried again
 // with the real daemon above; one that refuses the connection right after its start is here.
-TEST(HelperExchange, ADaemonThatRefusesAsItIsReachedIsTriedOnceMore) {
-    int pair[2];
-    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
-    sim::UniqueFd appEnd(pair[0]);
-    const sim::UniqueFd daemonEnd(pair[1]);
-    const wire::Packet reply = wire::encode({Operation::protocolVersion, 1}); // waits unread
-    ASSERT_EQ(::send(daemonEnd.get(), reply.data(), reply.size(), 0), 16);
-    int connects = 0;
-    SocketSlotDouble slot;
-    sim::HelperExchange exchange({}, slot, [&](const sim::HelperSite&, const auto&) {
-        sim::HelperSocket socket;
-        if (++connects == 1) {
-            socket.problem = "Could not connect to the helper: Connection refused.";
-            socket.refused = true;
-        } else {
-            socket.fd = std::move(appEnd);
+TEST(HelperExchange, ADaemonThatRefusesAsItIsReachedIsTriedAFewTimesMore) {
+    for (const int refusals : {3, 4}) {
+        int pair[2];
+        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
+        sim::UniqueFd appEnd(pair[0]);
+        const sim::UniqueFd daemonEnd(pair[1]);
+        const wire::Packet reply = wire::encode({Operation::protocolVersion, 1}); // waits unread
+        ASSERT_EQ(::send(daemonEnd.get(), reply.data(), reply.size(), 0), 16);
+        int connects = 0;
+        SocketSlotDouble slot;
+        sim::HelperExchange exchange({}, slot, [&](const sim::HelperSite&, const auto&) {
+            sim::HelperSocket socket;
+            if (++connects <= refusals) {
+                socket.problem = "Could not connect to the helper: Connection refused.";
+                socket.refused = true;
+            } else {
+                socket.fd = std::move(appEnd);
+            }
+            return socket;
+        });
+        const auto outcome = exchange.exchange({Operation::protocolVersion, 0});
+        if (refusals == 3) {
+            EXPECT_EQ(outcome.value, 1) << outcome.problem;
+        } else { // the attempts are bounded: the fourth refusal is the answer
+            EXPECT_EQ(outcome.problem, "Could not connect to the helper: Connection refused.");
         }
-        return socket;
-    });
-    const auto outcome = exchange.exchange({Operation::protocolVersion, 0});
-    EXPECT_EQ(outcome.value, 1) << outcome.problem;
-    EXPECT_EQ(connects, 2);
+        EXPECT_EQ(connects, 4);
+    }
 }
 
 TEST_F(HelperLinkProcessTest, InvalidatingAWaitingConnectionUnblocksAndSilencesIt) {

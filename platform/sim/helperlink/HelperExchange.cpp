@@ -16,6 +16,11 @@ namespace {
 constexpr const char* endedEarly = "The helper closed the connection before it replied.";
 constexpr const char* invalidated = "The connection was invalidated.";
 
+// A daemon reached as it ends its idle period closes the connection, or refuses it, before
+// answering; until its listener is gone the next connection can reach it again. A few attempts,
+// each ended at once by the daemon, and never one once a limit was sent or a reply came.
+constexpr int maxRetries = 3;
+
 struct Trip {
     std::optional<std::int64_t> value;
     bool ended = false; // the daemon closed the connection
@@ -104,7 +109,7 @@ HelperExchange::Outcome HelperExchange::exchange(const wire::Message& request) {
             HelperSocket socket = connect_(site_, [this] { return slot_.cancelled(); });
             // Refused right after a start: the daemon we found or started ended as we came.
             if (!socket.fd && socket.refused && mayRetry()) {
-                retried_ = true;
+                ++retries_;
                 continue;
             }
             if (!socket.fd) {
@@ -123,7 +128,7 @@ HelperExchange::Outcome HelperExchange::exchange(const wire::Message& request) {
             return {trip.value, {}};
         }
         if (trip.ended && mayRetry()) {
-            retried_ = true;
+            ++retries_;
             close();
             continue;
         }
@@ -132,7 +137,7 @@ HelperExchange::Outcome HelperExchange::exchange(const wire::Message& request) {
 }
 
 bool HelperExchange::mayRetry() const {
-    return !answered_ && !limitSent_ && !retried_;
+    return !answered_ && !limitSent_ && retries_ < maxRetries;
 }
 
 void HelperExchange::close() {

@@ -59,7 +59,7 @@ private:
     std::string failure_;
     bool answered_ = false;
     bool limitSent_ = false;
-    bool retried_ = false;
+    int retries_ = 0;
 };
 
 } // namespace orvane::sim
