@@ -41,6 +41,16 @@ void save(QWidget& widget, const QDir& folder, const char* name) {
     std::printf("%s\n", path.toLocal8Bit().constData());
 }
 
+// Clicks the named rows and buttons, in order.
+std::function<void(ContentView&)> clicking(std::vector<const char*> names) {
+    return [names](ContentView& view) {
+        for (const char* name : names) {
+            auto* row = view.findChild<ClickableRow*>(name);
+            row ? row->click() : view.findChild<QPushButton*>(name)->click();
+        }
+    };
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -52,19 +62,10 @@ int main(int argc, char** argv) {
     const std::vector<Shot> shots = {
         {"01-system-managed", gigabytes(16), {}, {}},
         {"02-custom-limit", gigabytes(16), [](ModelHarness& h) { h.kernel.value = 14336; }, {}},
-        {"03-offer",
-         gigabytes(16),
-         {},
-         [](ContentView& v) { v.findChild<ClickableRow*>("presetRow2")->click(); }},
-        {"04-approval",
-         gigabytes(16),
-         {},
-         [](ContentView& v) {
-             v.findChild<ClickableRow*>("presetRow2")->click();
-             v.findChild<QPushButton*>("turnOn")->click();
-         }},
+        {"03-offer", gigabytes(16), {}, clicking({"presetRow2"})},
+        {"04-approval", gigabytes(16), {}, clicking({"presetRow2", "turnOn"})},
         {"05-applying", gigabytes(36), [](ModelHarness& h) { h.service.current = 1; },
-         [](ContentView& v) { v.findChild<ClickableRow*>("presetRow1")->click(); }},
+         clicking({"presetRow1"})},
         {"06-error", gigabytes(16), [](ModelHarness& h) { h.kernel.value = 10240; },
          [](ContentView& v) { v.model().applyVRAM(15.0); }},
         {"07-more-settings", gigabytes(64),
@@ -73,10 +74,7 @@ int main(int argc, char** argv) {
              h.defaults.setBool("enableFunMode", true);
              h.kernel.value = 58 * 1024;
          },
-         [](ContentView& v) {
-             v.findChild<ClickableRow*>("moreSettingsRow")->click();
-             v.findChild<QPushButton*>("changeUpdateSettings")->click();
-         }},
+         clicking({"moreSettingsRow", "changeUpdateSettings"})},
         {"08-small-machine", static_cast<std::uint64_t>(7.9 * 1073741824.0), {}, {}},
     };
     for (const Shot& shot : shots) {

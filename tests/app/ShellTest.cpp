@@ -165,23 +165,17 @@ TEST_F(ShellTest, AgreeingInstallsTheStatusItemDecliningQuitsClosingOnlyCloses) 
     EXPECT_FALSE(statusItem);
 }
 
-TEST(TermsDocuments, AMissingFileBlanksBothAndBadUtf8ShowsItsSentence) {
-    TempDir onlyPrivacy;
-    onlyPrivacy.write("privacy_policy.txt", "Private.");
-    sim::DirectoryBundle incomplete(onlyPrivacy.path(), {});
-    TermsWindow blank(incomplete, {}, {});
+TEST_F(ShellTest, AMissingDocumentBlanksBothAndBadUtf8ShowsItsSentence) {
+    resources.write("privacy_policy.txt", std::string("caf\xC3", 4)); // cut inside a character
+    TermsWindow damaged(bundle, {}, {});
+    damaged.loadDocuments();
+    EXPECT_EQ(damaged.privacyText(), "Unable to load Privacy Policy.");
+    EXPECT_EQ(damaged.termsText(), "Use it kindly.");
+    std::filesystem::remove(resources / "terms_of_use.txt");
+    TermsWindow blank(bundle, {}, {});
     blank.loadDocuments();
     EXPECT_TRUE(blank.privacyText().isEmpty());
     EXPECT_TRUE(blank.termsText().isEmpty());
-
-    TempDir damaged;
-    damaged.write("privacy_policy.txt", std::string("caf\xC3", 4)); // cut inside a character
-    damaged.write("terms_of_use.txt", "Fine terms.");
-    sim::DirectoryBundle mixed(damaged.path(), {});
-    TermsWindow window(mixed, {}, {});
-    window.loadDocuments();
-    EXPECT_EQ(window.privacyText(), "Unable to load Privacy Policy.");
-    EXPECT_EQ(window.termsText(), "Fine terms.");
 }
 
 } // namespace

@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "app/limit/ContentViewModel.h"
-#include "tests/support/FakeKernel.h"
 #include "tests/support/FakeLog.h"
 #include "tests/support/FakeMainQueue.h"
 #include "tests/support/FakeServices.h"
