@@ -25,16 +25,6 @@
 namespace orvane::test {
 namespace {
 
-sim::LoginItemsWindow* loginItemsWindow() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* found = qobject_cast<sim::LoginItemsWindow*>(window);
-            found && found->isVisible()) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
 TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
     SimDir dir;
     QtMainQueue queue;
@@ -66,8 +56,11 @@ TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
 
     view.findChild<QPushButton*>("turnOn")->click();
     EXPECT_TRUE(visible("statusApproval"));
-    sim::LoginItemsWindow* settings = loginItemsWindow();
-    ASSERT_TRUE(settings) << "registering should open Login Items";
+    sim::LoginItemsWindow* settings = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        settings = settings ? settings : qobject_cast<sim::LoginItemsWindow*>(window);
+    }
+    ASSERT_TRUE(settings && settings->isVisible()) << "registering should open Login Items";
     auto* allow = settings->findChild<QCheckBox*>("loginItemAllow");
     ASSERT_TRUE(allow && allow->isVisibleTo(settings));
 

@@ -14,12 +14,10 @@ class FakeAdminRunner final : public AdminRunner {
 public:
     std::vector<std::string> sources;
     Outcome outcome;
-    std::function<void()> duringRun; // what happens while the password dialog is up
+    std::function<void()> duringRun = [] {}; // what happens while the password dialog is up
     Outcome run(const std::string& source) override {
         sources.push_back(source);
-        if (duringRun) {
-            duringRun();
-        }
+        duringRun();
         return outcome;
     }
 };
@@ -30,9 +28,7 @@ public:
     std::optional<std::string> error;
     bool isEnabled() override { return enabled; }
     std::optional<std::string> setEnabled(bool on) override {
-        if (!error) {
-            enabled = on;
-        }
+        enabled = error ? enabled : on;
         return error;
     }
 };
