@@ -85,10 +85,8 @@ TEST(QtMainQueue, ACancelledTimerStaysQuietInANestedEventLoop) {
     bool laterRan = false;
     QEventLoop outer;
     queue.post([&] {
-        const auto repeating = queue.every(0.001, [&] { ++cancelledRuns; });
-        const auto once = queue.after(0.0, [&] { ++cancelledRuns; });
-        queue.cancel(repeating);
-        queue.cancel(once);
+        queue.cancel(queue.every(0.001, [&] { ++cancelledRuns; }));
+        queue.cancel(queue.after(0.0, [&] { ++cancelledRuns; }));
         QEventLoop nested;
         queue.after(0.05, [&] {
             laterRan = true;

@@ -43,7 +43,7 @@ TEST(MemoryModel, ReadsFourBytesAsSigned32EightAsSigned64OrFallsBackToTheStoredV
     }
 }
 
-TEST(MemoryModel, FiguresAndBarFollowTheLimitOnA16GBMachine) {
+TEST(MemoryModel, FiguresAndBarFollowTheLimitAndExtremeSizesNeitherOverflowNorMisround) {
     using Row = std::tuple<std::int64_t, const char*, const char*, double>;
     for (const auto& [megabytes, reserved, allocated, reservedWidth] : std::initializer_list<Row>{
              {14336, "Reserved System RAM: 2 GB", "Allocated VRAM: 14 GB", 32.5},
@@ -64,6 +64,11 @@ TEST(MemoryModel, FiguresAndBarFollowTheLimitOnA16GBMachine) {
         EXPECT_EQ(model.barWidths().reservedWidth, reservedWidth);
         EXPECT_EQ(model.barWidths().vramWidth, 260.0 - reservedWidth);
     }
+    // Extreme sizes neither overflow nor misround.
+    EXPECT_EQ(integerPart(1e300), INT64_MAX);
+    EXPECT_TRUE(sameMegabytes(13313, 13312.5 / 1024)); // halves away from zero
+    EXPECT_TRUE(sameMegabytes(-1, -0.5 / 1024));
+    EXPECT_FALSE(sameMegabytes(INT64_MAX, 1e300));
 }
 
 TEST(MemoryModel, PresetsFollowTheTierAreTruncatedAndInFunModeTakeTheTiersName) {
@@ -105,13 +110,6 @@ TEST(MemoryModel, StartsFromTheServicesSetsTheSliderToHalfOnlyOnceAndRefreshesAS
     EXPECT_EQ(model.selectedVRAMGB(), 14.0);
     EXPECT_EQ(h.icon.updates, 2);
     EXPECT_EQ(h.renders, before + 1); // the second refresh changed nothing to render
-}
-
-TEST(MemoryModel, ExtremeSizesNeitherOverflowNorMisround) {
-    EXPECT_EQ(integerPart(1e300), INT64_MAX);
-    EXPECT_TRUE(sameMegabytes(13313, 13312.5 / 1024)); // halves away from zero
-    EXPECT_TRUE(sameMegabytes(-1, -0.5 / 1024));
-    EXPECT_FALSE(sameMegabytes(INT64_MAX, 1e300));
 }
 
 TEST(GpuMemoryFigures, RoundHalfUpToOneDecimalAndKeepUnknownsUnknown) {
