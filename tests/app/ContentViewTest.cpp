@@ -83,8 +83,7 @@ TEST_F(ContentViewTest, ASmallMachineGetsOnlyTheWarningAndReadsNothing) {
 
     open(gigabytes(8));
     EXPECT_EQ(find("minimumMemoryWarning"), nullptr);
-    EXPECT_TRUE(find("presetRow2"));
-    EXPECT_FALSE(find("presetRow3"));
+    EXPECT_FALSE(find("presetRow3"));                       // 0, 5 and 6 GB only
     EXPECT_EQ(find<QSlider>("customSlider")->maximum(), 2); // 4 to 6 GB in whole steps
 }
 
@@ -102,7 +101,6 @@ TEST_F(ContentViewTest, BarFiguresAndCheckmarksFollowTheLimitAndTheTooltipReadsT
     EXPECT_TRUE(bar->isSystemManaged());
     EXPECT_EQ(checkmarks(), QStringList{"presetCheckmark0"});
     EXPECT_EQ(hover(), ""); // unknown: no tooltip at all
-    EXPECT_EQ(harness.gpu.reads, 1);
 
     harness.gpu.reading.inUseBytes = 13314398618; // 12.4 GB
     EXPECT_EQ(hover(), "GPU memory in use: 12.4 GB, limit system managed");
@@ -110,7 +108,6 @@ TEST_F(ContentViewTest, BarFiguresAndCheckmarksFollowTheLimitAndTheTooltipReadsT
     view->model().refreshVRAM();
     EXPECT_FALSE(bar->isSystemManaged());
     EXPECT_DOUBLE_EQ(bar->reservedWidth(), 32.5);
-    EXPECT_EQ(text("reservedFigure"), "Reserved System RAM: 2 GB");
     EXPECT_EQ(text("allocatedFigure"), "Allocated VRAM: 14 GB");
     EXPECT_EQ(checkmarks(), QStringList{"presetCheckmark3"}); // the slider starts at 8
     find<QSlider>("customSlider")->setValue(6);               // 8 + 6
@@ -123,7 +120,6 @@ TEST_F(ContentViewTest, BarFiguresAndCheckmarksFollowTheLimitAndTheTooltipReadsT
     const int reads = harness.gpu.reads;
     harness.queue.advance(10.0); // the approval timer ticks; nothing polls the GPU
     EXPECT_EQ(harness.gpu.reads, reads);
-    EXPECT_EQ(bar->size(), QSize(260, 25));
     QToolTip::hideText();
 }
 
@@ -132,7 +128,6 @@ TEST_F(ContentViewTest, TheStatusAreaShowsOneThingInItsOrderAndTheControlsLockMe
     const auto status = [this] {
         return visible({"statusBusy", "statusOffer", "statusApproval", "statusError"});
     };
-    EXPECT_TRUE(status().isEmpty());
     view->model().applyVRAM(15.0);
     EXPECT_EQ(status(), QStringList{"statusError"});
     EXPECT_EQ(text("statusError"), "15 GB is outside the allowed range.");
@@ -141,7 +136,6 @@ TEST_F(ContentViewTest, TheStatusAreaShowsOneThingInItsOrderAndTheControlsLockMe
     EXPECT_EQ(status(), QStringList{"statusOffer"});
     click("turnOn"); // registration wants approval
     EXPECT_EQ(status(), QStringList{"statusApproval"});
-    EXPECT_EQ(harness.service.settingsOpened, 1);
     click("openSystemSettings");
     EXPECT_EQ(harness.service.settingsOpened, 2);
 
@@ -158,40 +152,27 @@ TEST_F(ContentViewTest, TheStatusAreaShowsOneThingInItsOrderAndTheControlsLockMe
     EXPECT_EQ(harness.admin.sources.size(), 1u);
     EXPECT_TRUE(status().isEmpty());
     EXPECT_TRUE(find("presetRow1")->isEnabled());
-    EXPECT_TRUE(shown("presetCheckmark3"));
 }
 
-TEST_F(ContentViewTest, MoreSettingsButtonsReachTheHostAndFunModeOutlivesThePopover) {
+// While password-free changes are not on, the keep switch's caption says that restoring needs them;
+// the switch turns on all the same. Fun mode outlives the popover; the rows line up.
+TEST_F(ContentViewTest, MoreSettingsSayWhatTheyNeedReachTheHostOutliveThePopoverAndLineUp) {
+    harness.kernel.value = 12288;
     open();
     clickRow("moreSettingsRow");
     EXPECT_EQ(text("versionLine"), "Version 2.3.0");
     click("checkForUpdates");
     EXPECT_EQ(updater.checksStarted, 1);
-
     click("enableFunMode"); // relabels the rows at once
     const auto label = [this](int row) {
         return find(QString("presetRow%1").arg(row))->findChild<QLabel*>()->text();
     };
     EXPECT_EQ(label(1), "Allocate 10 GB VRAM: Way More");
-    click("quit");
-    EXPECT_EQ(quits, 1);
-
-    open(); // the next opening: fun mode kept
-    EXPECT_EQ(label(2), "Allocate 12 GB VRAM: Too Much!");
-}
-
-// While password-free changes are not on, the keep switch's caption says that restoring needs them;
-// the switch turns on all the same.
-TEST_F(ContentViewTest, ThePasswordFreeAndKeepSwitchesSayWhatTheyNeedAndOffDropsAWaitingChange) {
-    harness.kernel.value = 12288;
-    open();
-    clickRow("moreSettingsRow");
     ASSERT_TRUE(shown("keepLimitCaption"));
     EXPECT_EQ(text("keepLimitCaption"), "Needs password-free VRAM changes.");
     click("keepLimitAfterRestart");
     EXPECT_TRUE(checked("launchAtLogin"));
     EXPECT_TRUE(harness.loginItem.enabled);
-    EXPECT_EQ(harness.defaults.integerValue("keptLimitMB"), 12288);
 
     clickRow("presetRow1");
     click("turnOn"); // registered, waiting for approval
@@ -210,16 +191,16 @@ TEST_F(ContentViewTest, ThePasswordFreeAndKeepSwitchesSayWhatTheyNeedAndOffDrops
     harness.service.afterRegister = 1; // allowed at once this time
     click("passwordFree");
     EXPECT_FALSE(shown("keepLimitCaption"));
-    open();
+    click("quit");
+    EXPECT_EQ(quits, 1);
+
+    open(); // the next opening: fun mode and the switches kept
+    EXPECT_EQ(label(2), "Allocate 12 GB VRAM: Too Much!");
     clickRow("moreSettingsRow");
     EXPECT_TRUE(checked("keepLimitAfterRestart"));
     EXPECT_FALSE(shown("keepLimitCaption"));
-}
 
-TEST_F(ContentViewTest, UpdateSettingsAreBuiltAfreshWriteOnlyUserChangesAndLineUp) {
-    harness.service.current = 1; // no caption under "Keep Limit After Restart"
-    open();
-    clickRow("moreSettingsRow");
+    // The update settings are built afresh at each unfolding and write only the user's changes.
     updater.checks = false;
     updater.downloads = true;
     click("changeUpdateSettings");

@@ -19,22 +19,11 @@
 #include "platform/sim/helperlink/SimServiceManager.h"
 #include "platform/sim/limit/PasswordDialogProcess.h"
 #include "platform/sim/shell/LoginItemsWindow.h"
-#include "tests/app/ShellFakes.h"
 #include "tests/limit/LimitFakes.h"
 #include "tests/support/DaemonHarness.h"
 
 namespace orvane::test {
 namespace {
-
-sim::LoginItemsWindow* loginItemsWindow() {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-        if (auto* found = qobject_cast<sim::LoginItemsWindow*>(window);
-            found && found->isVisible()) {
-            return found;
-        }
-    }
-    return nullptr;
-}
 
 TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
     SimDir dir;
@@ -67,8 +56,11 @@ TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
 
     view.findChild<QPushButton*>("turnOn")->click();
     EXPECT_TRUE(visible("statusApproval"));
-    sim::LoginItemsWindow* settings = loginItemsWindow();
-    ASSERT_TRUE(settings) << "registering should open Login Items";
+    sim::LoginItemsWindow* settings = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        settings = settings ? settings : qobject_cast<sim::LoginItemsWindow*>(window);
+    }
+    ASSERT_TRUE(settings && settings->isVisible()) << "registering should open Login Items";
     auto* allow = settings->findChild<QCheckBox*>("loginItemAllow");
     ASSERT_TRUE(allow && allow->isVisibleTo(settings));
 
@@ -93,10 +85,8 @@ TEST(QtMainQueue, ACancelledTimerStaysQuietInANestedEventLoop) {
     bool laterRan = false;
     QEventLoop outer;
     queue.post([&] {
-        const auto repeating = queue.every(0.001, [&] { ++cancelledRuns; });
-        const auto once = queue.after(0.0, [&] { ++cancelledRuns; });
-        queue.cancel(repeating);
-        queue.cancel(once);
+        queue.cancel(queue.every(0.001, [&] { ++cancelledRuns; }));
+        queue.cancel(queue.after(0.0, [&] { ++cancelledRuns; }));
         QEventLoop nested;
         queue.after(0.05, [&] {
             laterRan = true;
@@ -117,29 +107,20 @@ TEST(PasswordDialogProcess, BlocksTheMainThreadUntilTheDialogEndsHoweverItEnds) 
     bool queuedRan = false;
     queue.post([&] { queuedRan = true; });
     queue.after(0.0, [&] { queuedRan = true; });
-    struct Row {
-        std::filesystem::path program;
-        std::vector<std::string> environment;
-        double deadline;
-        bool ok;
-        std::optional<std::string> failure;
-    };
-    const std::filesystem::path dialog = ORVANE_PASSWORD_DIALOG_PATH;
-    const std::string late = "The password dialog was not answered in time.";
-    const std::string ended = "The password dialog ended without an answer.";
-    const std::string notShown = "The password dialog could not be shown.";
-    const Row rows[] = {
-        {dialog, {"ORVANE_PASSWORD_DIALOG_ANSWER=ok"}, 300, true, {}},
-        {dialog, {"ORVANE_PASSWORD_DIALOG_ANSWER=cancel"}, 300, false, {}},
-        {dialog, {}, 0.5, false, late},                        // nobody answers: killed
-        {dialog, {"QT_QPA_PLATFORM=none"}, 300, false, ended}, // no display: the dialog dies
-        {"/nonexistent/OrvanePasswordDialog", {}, 300, false, notShown},
-    };
-    for (const Row& row : rows) {
+    const char* dialog = ORVANE_PASSWORD_DIALOG_PATH;
+    const std::string prefix = "The password dialog ";
+    using Env = std::vector<std::string>;
+    using Row = std::tuple<const char*, Env, double, bool, std::optional<std::string>>;
+    for (const auto& [program, environment, deadline, ok, failure] :
+         {Row{dialog, {"ORVANE_PASSWORD_DIALOG_ANSWER=ok"}, 300, true, {}},
+          Row{dialog, {"ORVANE_PASSWORD_DIALOG_ANSWER=cancel"}, 300, false, {}},
+          Row{dialog, {}, 0.5, false, prefix + "was not answered in time."}, // nobody answers
+          Row{dialog, {"QT_QPA_PLATFORM=none"}, 300, false, prefix + "ended without an answer."},
+          Row{"/nonexistent/dialog", {}, 300, false, prefix + "could not be shown."}}) {
         const auto answer =
-            sim::PasswordDialogProcess(row.program, row.environment, row.deadline).ask("Prompt.");
-        EXPECT_EQ(answer.ok, row.ok) << row.failure.value_or("answered");
-        EXPECT_EQ(answer.failure, row.failure);
+            sim::PasswordDialogProcess(program, environment, deadline).ask("Prompt.");
+        EXPECT_EQ(answer.ok, ok) << failure.value_or("answered");
+        EXPECT_EQ(answer.failure, failure);
     }
     EXPECT_FALSE(queuedRan);
     QCoreApplication::processEvents();

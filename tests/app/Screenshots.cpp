@@ -24,8 +24,8 @@ namespace {
 struct Shot {
     const char* name;
     std::uint64_t memory;
-    std::function<void(ModelHarness&)> before; // the machine and settings
-    std::function<void(ContentView&)> after;   // what the user did
+    std::function<void(ModelHarness&)> before = [](ModelHarness&) {}; // the machine and settings
+    std::function<void(ContentView&)> after = [](ContentView&) {};    // what the user did
 };
 
 void save(QWidget& widget, const QDir& folder, const char* name) {
@@ -41,6 +41,16 @@ void save(QWidget& widget, const QDir& folder, const char* name) {
     std::printf("%s\n", path.toLocal8Bit().constData());
 }
 
+// Clicks the named rows and buttons, in order.
+std::function<void(ContentView&)> clicking(std::vector<const char*> names) {
+    return [names](ContentView& view) {
+        for (const char* name : names) {
+            auto* row = view.findChild<ClickableRow*>(name);
+            row ? row->click() : view.findChild<QPushButton*>(name)->click();
+        }
+    };
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -49,22 +59,14 @@ int main(int argc, char** argv) {
     const QDir folder(argc > 1 ? argv[1] : ".");
     FakeUpdater updater;
 
+    const auto defaults = [](ModelHarness&) {};
     const std::vector<Shot> shots = {
-        {"01-system-managed", gigabytes(16), {}, {}},
-        {"02-custom-limit", gigabytes(16), [](ModelHarness& h) { h.kernel.value = 14336; }, {}},
-        {"03-offer",
-         gigabytes(16),
-         {},
-         [](ContentView& v) { v.findChild<ClickableRow*>("presetRow2")->click(); }},
-        {"04-approval",
-         gigabytes(16),
-         {},
-         [](ContentView& v) {
-             v.findChild<ClickableRow*>("presetRow2")->click();
-             v.findChild<QPushButton*>("turnOn")->click();
-         }},
+        {"01-system-managed", gigabytes(16)},
+        {"02-custom-limit", gigabytes(16), [](ModelHarness& h) { h.kernel.value = 14336; }},
+        {"03-offer", gigabytes(16), defaults, clicking({"presetRow2"})},
+        {"04-approval", gigabytes(16), defaults, clicking({"presetRow2", "turnOn"})},
         {"05-applying", gigabytes(36), [](ModelHarness& h) { h.service.current = 1; },
-         [](ContentView& v) { v.findChild<ClickableRow*>("presetRow1")->click(); }},
+         clicking({"presetRow1"})},
         {"06-error", gigabytes(16), [](ModelHarness& h) { h.kernel.value = 10240; },
          [](ContentView& v) { v.model().applyVRAM(15.0); }},
         {"07-more-settings", gigabytes(64),
@@ -73,18 +75,13 @@ int main(int argc, char** argv) {
              h.defaults.setBool("enableFunMode", true);
              h.kernel.value = 58 * 1024;
          },
-         [](ContentView& v) {
-             v.findChild<ClickableRow*>("moreSettingsRow")->click();
-             v.findChild<QPushButton*>("changeUpdateSettings")->click();
-         }},
-        {"08-small-machine", static_cast<std::uint64_t>(7.9 * 1073741824.0), {}, {}},
+         clicking({"moreSettingsRow", "changeUpdateSettings"})},
+        {"08-small-machine", static_cast<std::uint64_t>(7.9 * 1073741824.0)},
     };
     for (const Shot& shot : shots) {
         ModelHarness harness;
         harness.memory.set(shot.memory);
-        if (shot.before) {
-            shot.before(harness);
-        }
+        shot.before(harness);
         ContentViewHost host;
         host.moreSettings.makeUpdaterSettingsView = [&updater] {
             return new UpdaterSettingsView(updater);
@@ -92,9 +89,7 @@ int main(int argc, char** argv) {
         host.moreSettings.version = "2.3.0";
         ContentView view(harness.makeModel(&harness.icon), std::move(host));
         view.show();
-        if (shot.after) {
-            shot.after(view);
-        }
+        shot.after(view);
         save(view, folder, shot.name);
     }
 

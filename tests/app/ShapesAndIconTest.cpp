@@ -39,22 +39,19 @@ TEST(VRAMDot, TouchesTheTopAndRightEdgesOfItsSquare) {
     EXPECT_EQ(qAlpha(image.pixel(35, 35)), 0); // below it on the right edge
 }
 
+// Centred a little below the icon and kept on screen; above a panel at the bottom, upward; with no
+// icon geometry (StatusNotifierItem), at the pointer.
 TEST(PopoverPlacement, HangsBelowTheIconAndStaysOnScreen) {
-    const QRect screen(0, 0, 1920, 1080);
-    const QSize size(290, 500);
-    // Centred under the icon, a little below it.
-    EXPECT_EQ(PopoverWindow::placement(size, ScreenRect{1000, 0, 24, 24}, {}, screen),
-              QPoint(1012 - 145, 28));
-    // Near the right edge: pulled back onto the screen.
-    EXPECT_EQ(PopoverWindow::placement(size, ScreenRect{1900, 0, 20, 24}, {}, screen),
-              QPoint(1920 - 290, 28));
-    // A panel at the bottom: the popover opens upward.
-    EXPECT_EQ(PopoverWindow::placement(size, ScreenRect{500, 1050, 30, 30}, {}, screen),
-              QPoint(515 - 145, 1050 - 4 - 500));
-    // No icon geometry (StatusNotifierItem): at the pointer, kept on screen.
-    EXPECT_EQ(PopoverWindow::placement(size, std::nullopt, QPoint(10, 10), screen), QPoint(0, 14));
-    EXPECT_EQ(PopoverWindow::placement(size, ScreenRect{}, QPoint(1900, 1070), screen),
-              QPoint(1920 - 290, 1070 - 4 - 500));
+    using Row = std::tuple<std::optional<ScreenRect>, QPoint, QPoint>;
+    for (const auto& [icon, pointer, expected] :
+         {Row{ScreenRect{1000, 0, 24, 24}, {}, {1012 - 145, 28}},
+          Row{ScreenRect{1900, 0, 20, 24}, {}, {1920 - 290, 28}},
+          Row{ScreenRect{500, 1050, 30, 30}, {}, {515 - 145, 1050 - 4 - 500}},
+          Row{std::nullopt, {10, 10}, {0, 14}},
+          Row{ScreenRect{}, {1900, 1070}, {1920 - 290, 1070 - 4 - 500}}}) {
+        EXPECT_EQ(PopoverWindow::placement({290, 500}, icon, pointer, {0, 0, 1920, 1080}),
+                  expected);
+    }
 }
 
 } // namespace

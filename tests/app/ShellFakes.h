@@ -1,12 +1,10 @@
 #pragma once
 
-#include <map>
 #include <ostream>
 #include <string>
 
 #include <QString>
 
-#include "platform/ports/Bundle.h"
 #include "platform/ports/StatusItem.h"
 #include "platform/ports/Updater.h"
 
@@ -25,14 +23,13 @@ public:
     std::string label;
     bool dotHidden = true;
     std::function<void()> action;
-    std::optional<ScreenRect> rect;
 
     bool hasButton() const override { return button; }
     void setImage(std::string_view name) override { image = name; }
     void setAccessibilityLabel(std::string_view text) override { label = text; }
     void setDotHidden(bool hidden) override { dotHidden = hidden; }
     void setAction(std::function<void()> a) override { action = std::move(a); }
-    std::optional<ScreenRect> buttonRect() const override { return rect; }
+    std::optional<ScreenRect> buttonRect() const override { return std::nullopt; }
 };
 
 // An updater that counts what it is asked.

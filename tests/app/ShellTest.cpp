@@ -22,10 +22,7 @@ protected:
         resources.write("terms_of_use.txt", "Use it kindly.");
     }
 
-    AppDelegate& launch(bool agreed = false) {
-        if (agreed) {
-            harness.defaults.setString("agreedTermsVersion", "2026-10-22");
-        }
+    AppDelegate& launch() {
         delegate = std::make_unique<AppDelegate>(ShellServices{
             .defaults = harness.defaults,
             .bundle = bundle,
@@ -79,8 +76,11 @@ TEST_F(ShellTest, OnlyTheExactTermsVersionSkipsTheTermsWindow) {
     }
 }
 
-TEST_F(ShellTest, TheIconAndDotFollowTheLastKnownLimit) {
-    launch(true);
+// The icon and its dot follow the last known limit; every opening gets a fresh popover, and
+// without a tray the popover opens as a window.
+TEST_F(ShellTest, TheIconFollowsTheLimitEveryOpeningIsFreshAndWithoutATrayItIsAWindow) {
+    harness.defaults.setString("agreedTermsVersion", "2026-10-22");
+    launch();
     using Case = std::pair<std::optional<double>, bool>;
     const Case cases[] = {{std::nullopt, false}, {0.0, false}, {0.5, true},
                           {-3.0, false},         {NAN, false}, {14.0, true}};
@@ -94,10 +94,7 @@ TEST_F(ShellTest, TheIconAndDotFollowTheLastKnownLimit) {
         EXPECT_EQ(statusItem->label, active ? "Orvane, custom VRAM active" : "Orvane");
         EXPECT_EQ(statusItem->dotHidden, !active);
     }
-}
 
-TEST_F(ShellTest, EveryOpeningGetsAFreshPopoverAndWithoutATrayItOpensAsAWindow) {
-    launch(true);
     ASSERT_TRUE(statusItem->action);
     statusItem->action(); // open
     ContentView* first = delegate->contentView();
@@ -118,7 +115,7 @@ TEST_F(ShellTest, EveryOpeningGetsAFreshPopoverAndWithoutATrayItOpensAsAWindow) 
     EXPECT_EQ(second->model().customAllocation(), 8.0);
 
     trayAvailable = false; // without a tray the popover opens at launch, as a window
-    launch(true);
+    launch();
     EXPECT_TRUE(delegate->popover().isShown());
     EXPECT_TRUE(statusItem->image.empty());
     EXPECT_FALSE(statusItem->action);
@@ -165,23 +162,17 @@ TEST_F(ShellTest, AgreeingInstallsTheStatusItemDecliningQuitsClosingOnlyCloses) 
     EXPECT_FALSE(statusItem);
 }
 
-TEST(TermsDocuments, AMissingFileBlanksBothAndBadUtf8ShowsItsSentence) {
-    TempDir onlyPrivacy;
-    onlyPrivacy.write("privacy_policy.txt", "Private.");
-    sim::DirectoryBundle incomplete(onlyPrivacy.path(), {});
-    TermsWindow blank(incomplete, {}, {});
+TEST_F(ShellTest, AMissingDocumentBlanksBothAndBadUtf8ShowsItsSentence) {
+    resources.write("privacy_policy.txt", std::string("caf\xC3", 4)); // cut inside a character
+    TermsWindow damaged(bundle, {}, {});
+    damaged.loadDocuments();
+    EXPECT_EQ(damaged.privacyText(), "Unable to load Privacy Policy.");
+    EXPECT_EQ(damaged.termsText(), "Use it kindly.");
+    std::filesystem::remove(resources / "terms_of_use.txt");
+    TermsWindow blank(bundle, {}, {});
     blank.loadDocuments();
     EXPECT_TRUE(blank.privacyText().isEmpty());
     EXPECT_TRUE(blank.termsText().isEmpty());
-
-    TempDir damaged;
-    damaged.write("privacy_policy.txt", std::string("caf\xC3", 4)); // cut inside a character
-    damaged.write("terms_of_use.txt", "Fine terms.");
-    sim::DirectoryBundle mixed(damaged.path(), {});
-    TermsWindow window(mixed, {}, {});
-    window.loadDocuments();
-    EXPECT_EQ(window.privacyText(), "Unable to load Privacy Policy.");
-    EXPECT_EQ(window.termsText(), "Fine terms.");
 }
 
 } // namespace

@@ -17,45 +17,36 @@ using Kind = RestoreOutcome::Kind;
 
 TEST(KeptLimit, EveryRoadRecordsAChangeOnlyOnceTheVariableReadsItBack) {
     enum class Road { helper, password };
-    struct Row {
-        const char* name;
-        bool keeping;
-        Road road;
-        double gigabytes;
-        std::function<void(ModelHarness&)> arrange;
-        std::optional<std::int64_t> kept; // afterwards; 10240 was kept before
-    };
-    const Row rows[] = {
-        {"helper", true, Road::helper, 12.0, {}, 12288},
-        {"password", true, Road::password, 14.0, {}, 14336},
-        {"back to the default", true, Road::helper, 0.0, {}, std::nullopt},
-        {"keeping off", false, Road::helper, 12.0, {}, 10240},
-        {"helper said yes, nothing changed", true, Road::helper, 12.0,
-         [](ModelHarness& h) { h.transport.kernel = nullptr; }, 10240},
-        // The stored fallback happens to match: the popover shows no error, but nothing was read.
-        {"read-back failed", true, Road::helper, 12.0,
-         [](ModelHarness& h) {
-             h.defaults.setDouble("lastKnownVRAMGB", 12.0);
-             h.kernel.readError = EIO;
-         },
-         10240},
-    };
-    for (const Row& row : rows) {
+    // Kept before: 10240; afterwards, the last column.
+    using Row = std::tuple<const char*, bool, Road, double, std::function<void(ModelHarness&)>,
+                           std::optional<std::int64_t>>;
+    for (const auto& [name, keeping, road, gb, arrange, kept] :
+         {Row{"helper", true, Road::helper, 12.0, {}, 12288},
+          Row{"password", true, Road::password, 14.0, {}, 14336},
+          Row{"back to the default", true, Road::helper, 0.0, {}, std::nullopt},
+          Row{"keeping off", false, Road::helper, 12.0, {}, 10240},
+          Row{"helper said yes, nothing changed", true, Road::helper, 12.0,
+              [](ModelHarness& h) { h.transport.kernel = nullptr; }, 10240},
+          // The stored fallback matches: no error shows, but nothing was read.
+          Row{"read-back failed", true, Road::helper, 12.0,
+              [](ModelHarness& h) {
+                  h.defaults.setDouble("lastKnownVRAMGB", 12.0);
+                  h.kernel.readError = EIO;
+              },
+              10240}}) {
         ModelHarness h;
-        h.defaults.setBool("keepLimitAfterRestart", row.keeping);
+        h.defaults.setBool("keepLimitAfterRestart", keeping);
         h.defaults.setInteger("keptLimitMB", 10240);
         h.defaults.setBool("helperOfferShown", true);
-        h.service.current = row.road == Road::helper ? 1 : 0;
-        h.admin.duringRun = [&h, row] {
-            h.kernel.value = static_cast<std::int64_t>(row.gigabytes * 1024);
-        };
+        h.service.current = road == Road::helper ? 1 : 0;
+        h.admin.duringRun = [&h, mb = std::int64_t(gb * 1024)] { h.kernel.value = mb; };
         auto& model = h.open();
-        if (row.arrange) {
-            row.arrange(h);
+        if (arrange) {
+            arrange(h);
         }
-        model.selectPreset(row.gigabytes);
+        model.selectPreset(gb);
         h.queue.advance(0.05);
-        EXPECT_EQ(h.defaults.integerValue("keptLimitMB"), row.kept) << row.name;
+        EXPECT_EQ(h.defaults.integerValue("keptLimitMB"), kept) << name;
     }
 }
 
@@ -160,13 +151,11 @@ TEST(KeptLimit, RestoreSendsTheKeptLimitThroughTheHelperOnlyWhenTheRestartCleare
         EXPECT_EQ(outcomes[0].reason, reason) << row.name;
         EXPECT_EQ(h.transport.sent, row.sent) << row.name;
         EXPECT_THAT(h.admin.sources, IsEmpty()) << row.name << ": never the password road";
-        std::vector<LogEntry> vramLines;
-        std::ranges::copy_if(h.log.entries(), std::back_inserter(vramLines),
-                             [](const LogEntry& e) { return e.category == "vram"; });
+        auto vramLines = h.log.entries();
+        std::erase_if(vramLines, [](const LogEntry& e) { return e.category != "vram"; });
         std::vector<LogEntry> expected;
         if (row.kind == Kind::restored) {
-            EXPECT_EQ(h.kernel.value, 12288);
-            EXPECT_EQ(h.defaults.doubleValue("lastKnownVRAMGB"), 12.0); // the icon's dot
+            EXPECT_EQ(h.defaults.doubleValue("lastKnownVRAMGB"), 12.0); // read back, for the icon
             expected = {info("vram", "Restored the kept limit of 12288 MB")};
         } else if (!reason.empty()) {
             expected = {error("vram", "Restoring the kept limit failed: " + reason)};

@@ -3,7 +3,6 @@
 #include <memory>
 
 #include "app/limit/ContentViewModel.h"
-#include "tests/support/FakeKernel.h"
 #include "tests/support/FakeLog.h"
 #include "tests/support/FakeMainQueue.h"
 #include "tests/support/FakeServices.h"
@@ -15,12 +14,10 @@ class FakeAdminRunner final : public AdminRunner {
 public:
     std::vector<std::string> sources;
     Outcome outcome;
-    std::function<void()> duringRun; // what happens while the password dialog is up
+    std::function<void()> duringRun = [] {}; // what happens while the password dialog is up
     Outcome run(const std::string& source) override {
         sources.push_back(source);
-        if (duringRun) {
-            duringRun();
-        }
+        duringRun();
         return outcome;
     }
 };
@@ -31,9 +28,7 @@ public:
     std::optional<std::string> error;
     bool isEnabled() override { return enabled; }
     std::optional<std::string> setEnabled(bool on) override {
-        if (!error) {
-            enabled = on;
-        }
+        enabled = error ? enabled : on;
         return error;
     }
 };

@@ -15,12 +15,14 @@
 namespace orvane::sim {
 namespace {
 
-TEST(QtDefaults, TextLeftByAnEarlierRunReadsAsTheAskedTypeOrNotAtAll) {
+// Text left by an earlier run reads as the asked type or not at all; a settings file that is not a
+// regular file of ours is never opened.
+TEST(QtDefaults, ReadTheAskedTypeOnlyAndNeverOpenAFileThatIsNotARegularFileOfOurs) {
     test::TempDir dir;
     std::filesystem::create_directory(dir / "com.halvern.Orvane");
-    dir.write("com.halvern.Orvane/Orvane.conf",
-              "[General]\nlastKnownVRAMGB=0.75\nhelperOfferShown=true\nenableFunMode=yes\n"
-              "keptLimitMB=12288\n");
+    const std::string conf = "com.halvern.Orvane/Orvane.conf";
+    dir.write(conf, "[General]\nlastKnownVRAMGB=0.75\nhelperOfferShown=true\nenableFunMode=yes\n"
+                    "keptLimitMB=12288\n");
     ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
     QtDefaults defaults;
     ::unsetenv("XDG_CONFIG_HOME");
@@ -29,33 +31,26 @@ TEST(QtDefaults, TextLeftByAnEarlierRunReadsAsTheAskedTypeOrNotAtAll) {
     EXPECT_EQ(defaults.boolValue("enableFunMode"), std::nullopt);
     EXPECT_EQ(defaults.doubleValue("helperOfferShown"), std::nullopt);
     defaults.setDouble("lastKnownVRAMGB", 14.5);
-    EXPECT_NE(dir.read("com.halvern.Orvane/Orvane.conf").find("lastKnownVRAMGB=14.5\n"),
-              std::string::npos);
+    EXPECT_NE(dir.read(conf).find("lastKnownVRAMGB=14.5\n"), std::string::npos);
 
     EXPECT_EQ(defaults.integerValue("keptLimitMB"), 12288);
     EXPECT_EQ(defaults.integerValue("lastKnownVRAMGB"), std::nullopt); // 14.5 is not whole
     defaults.setInteger("keptLimitMB", 14336);
-    EXPECT_NE(dir.read("com.halvern.Orvane/Orvane.conf").find("keptLimitMB=14336\n"),
-              std::string::npos);
+    EXPECT_NE(dir.read(conf).find("keptLimitMB=14336\n"), std::string::npos);
     defaults.remove("keptLimitMB");
-    EXPECT_EQ(dir.read("com.halvern.Orvane/Orvane.conf").find("keptLimitMB"), std::string::npos);
-}
+    EXPECT_EQ(dir.read(conf).find("keptLimitMB"), std::string::npos);
 
-TEST(QtDefaults, ASettingsFileThatIsNotARegularFileOfOursIsNeverOpened) {
-    test::TempDir dir;
-    test::TempDir elsewhere;
-    elsewhere.write("target", "[General]\nlastKnownVRAMGB=3\n");
-    std::filesystem::create_directory(dir / "com.halvern.Orvane");
-    const std::filesystem::path file = dir / "com.halvern.Orvane/Orvane.conf";
-    std::filesystem::create_symlink(elsewhere / "target", file);
+    dir.write("target", "[General]\nlastKnownVRAMGB=3\n");
+    const std::filesystem::path file = dir / "com.halvern.Orvane/linked.conf";
+    std::filesystem::create_symlink(dir / "target", file);
     EXPECT_EQ(QtDefaults::locationProblem(file),
               "Orvane does not use the settings file " + file.string() +
                   ": it is a symbolic link, not a regular file.");
-    QtDefaults defaults(file);
-    EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), std::nullopt);
-    defaults.setDouble("lastKnownVRAMGB", 14.5); // kept for this run only
-    EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), 14.5);
-    EXPECT_EQ(elsewhere.read("target"), "[General]\nlastKnownVRAMGB=3\n");
+    QtDefaults linked(file);
+    EXPECT_EQ(linked.doubleValue("lastKnownVRAMGB"), std::nullopt);
+    linked.setDouble("lastKnownVRAMGB", 14.5); // kept for this run only
+    EXPECT_EQ(linked.doubleValue("lastKnownVRAMGB"), 14.5);
+    EXPECT_EQ(dir.read("target"), "[General]\nlastKnownVRAMGB=3\n");
 
     // Without HOME the password database names the home folder; never a shared one like /tmp.
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
@@ -114,13 +109,14 @@ TEST(XdgLoginItem, WritesAnEntryForTheApplicationAndRemovesItAndRefusesLineBreak
     ::unsetenv("XDG_CONFIG_HOME");
     ASSERT_EQ(item.setEnabled(true), std::nullopt);
     EXPECT_TRUE(item.isEnabled());
-    const std::string entry = dir.read("autostart/com.halvern.Orvane.desktop");
+    const std::string file = "autostart/com.halvern.Orvane.desktop";
+    const std::string entry = dir.read(file);
     EXPECT_EQ(entry, XdgLoginItem::desktopEntry(
                          std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Orvane"));
-    dir.write("autostart/com.halvern.Orvane.desktop", entry + "Hidden=true\n");
+    dir.write(file, entry + "Hidden=true\n");
     EXPECT_FALSE(item.isEnabled());
     EXPECT_EQ(item.setEnabled(false), std::nullopt);
-    EXPECT_FALSE(std::filesystem::exists(dir / "autostart/com.halvern.Orvane.desktop"));
+    EXPECT_FALSE(std::filesystem::exists(dir / file));
 
     // Odd program paths are quoted; line breaks are refused.
     const auto odd = XdgLoginItem::desktopEntry("/opt/my apps/$O\"rv%ane");

@@ -73,10 +73,6 @@ public:
 
     double now() const { return now_; }
     std::size_t pendingTimers() const { return timers_.size(); }
-    std::size_t pendingPosts() {
-        const std::lock_guard lock(mutex_);
-        return posted_.size();
-    }
 
 private:
     struct Timer {
