@@ -1,5 +1,6 @@
 #include "app/cli/Commands.h"
 
+#include <cmath>
 #include <optional>
 
 #include "app/cli/CliTexts.h"
@@ -23,13 +24,21 @@ QString text(std::string_view value) {
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
+// A bound of the range in hundredths of a gigabyte, rounded inwards, so that every size the
+// sentence offers is one the rule takes ("11.77 to 21.53", not "11.7693786621 to 21.5387573242").
+QString rangeBound(double gigabytes, bool lower) {
+    const double hundredths = gigabytes * 100.0;
+    const double inward = lower ? std::ceil(hundredths - 1e-6) : std::floor(hundredths + 1e-6);
+    return QString::number(inward / 100.0, 'g', 12);
+}
+
 // The size as it was typed (a bare number is gigabytes), and the range the rule allows.
 QString outsideRange(const QString& typedSize, double totalGB) {
     const bool bare = !typedSize.isEmpty() && typedSize.back().isDigit();
     return QString(cli_text::outsideRange)
         .arg(bare ? typedSize + " GB" : typedSize)
-        .arg(QString::number(totalGB * 0.5, 'g', 12))
-        .arg(QString::number(totalGB - 2.0, 'g', 12));
+        .arg(rangeBound(totalGB * 0.5, true))
+        .arg(rangeBound(totalGB - 2.0, false));
 }
 
 // A change that went through counts only when the variable itself reads back as sent; the value

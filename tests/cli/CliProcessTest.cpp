@@ -252,6 +252,9 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
         expect({"set", QString::fromStdString(size)}, 1, size + " GB" + range);
     }
     expect({"set", "4096MB"}, 1, "4096MB" + range);
+    dir.write("hw.memsize", "25274548224\n"); // 23.54 GB: the range's bounds rounded inwards
+    expect({"set", "22"}, 1, "22 GB is outside the allowed range: 11.77 to 21.53 GB, or default.");
+    dir.write("hw.memsize", "17179869184\n");
     expect({"set", ""}, 2, "'' is not a size.");
     // Options after a negative size are still options.
     for (const QStringList& arguments :
