@@ -4,7 +4,6 @@
 #include "platform/CorePlatform.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "platform/qt/QtMainQueue.h"
 #include "platform/sim/DirectoryBundle.h"
@@ -21,6 +20,7 @@
 #include "platform/sim/limit/QtDefaults.h"
 #include "platform/sim/limit/SimAdminRunner.h"
 #include "platform/sim/limit/XdgLoginItem.h"
+#include "shared/ErrnoText.h"
 
 namespace orvane::platform {
 
@@ -35,7 +35,7 @@ std::optional<std::string> prepareApplication() {
     }
     if (const int error = sim::ensureSimDirectory(); error != 0) {
         std::fprintf(stderr, "Orvane: cannot prepare the sim directory %s: %s\n", directory.c_str(),
-                     std::strerror(error));
+                     errnoText(error).c_str());
     }
     return sim::QtDefaults::locationProblem(sim::QtDefaults::standardFile());
 }
