@@ -4,11 +4,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sys/socket.h>
 #include <thread>
 #include <vector>
 
-#include "platform/sim/Seqpacket.h"
 #include "shared/WireFormat.h"
 #include "tests/support/DaemonHarness.h"
 
@@ -64,14 +62,10 @@ TEST_F(DaemonLoadTest, ASilentClientAndAFloodingOneHoldNobodyElseUp) {
     // A client that sends as fast as it can and never reads a reply.
     int sendError = 0;
     std::thread flooder([&] {
-        int error = 0;
-        const sim::UniqueFd fd = sim::connectSeqpacket(dir.socketPath(), &error);
-        const wire::Packet set = wire::encode({wire::Operation::setWiredLimit, 8192});
-        for (int i = 0; fd && i < 5000; ++i) {
-            if (::send(fd.get(), set.data(), set.size(), MSG_NOSIGNAL) < 0) {
-                sendError = errno;
-                break;
-            }
+        RawClient flooding(dir.socketPath());
+        for (int i = 0; i < 5000 && sendError == 0; ++i) {
+            sendError =
+                flooding.send(wire::encode({wire::Operation::setWiredLimit, 8192})) ? 0 : errno;
         }
     });
     for (int i = 0; i < 50; ++i) {

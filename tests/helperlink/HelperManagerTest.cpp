@@ -29,10 +29,11 @@ protected:
         transport.script = silent;
     }
 
-    // Starts a request whose completion notes its result and the thread it ran on.
+    // Starts a request whose completion notes its result, its reason and the thread it ran on.
     void setLimit(std::int64_t megabytes) {
-        manager.setLimit(megabytes, [this](SetResult result) {
+        manager.setLimitWithReason(megabytes, [this](SetResult result, const std::string& reason) {
             results.push_back(result);
+            reasons.push_back(reason);
             threads.push_back(std::this_thread::get_id());
             journal.push_back("completion");
         });
@@ -61,6 +62,7 @@ protected:
     FakeLog log;
     HelperManager manager{service, transport, queue, log};
     std::vector<SetResult> results;
+    std::vector<std::string> reasons;
     std::vector<std::thread::id> threads;
 };
 
@@ -141,20 +143,12 @@ TEST_F(HelperManagerTest, CompletesOnceOnTheMainQueueNeverBeforeReturningAndTheF
 }
 
 TEST_F(HelperManagerTest, ASilentDaemonEndsAtTheDeadlineAndTheReasonNamesTheWait) {
-    std::vector<std::string> reasons;
-    const auto start = [&] {
-        manager.setLimitWithReason(8192, [&](SetResult result, const std::string& reason) {
-            results.push_back(result);
-            reasons.push_back(reason);
-            journal.push_back("completion");
-        });
-    };
-    start(); // nothing answers at all
+    setLimit(8192); // nothing answers at all
     queue.advance(4.9);
     EXPECT_THAT(results, IsEmpty());
     queue.advance(0.2);
     transport.script = {1, {}}; // the version comes, the limit's answer never
-    start();
+    setLimit(8192);
     queue.advance(5.0);
     EXPECT_THAT(results, ElementsAre(SetResult::unavailable, SetResult::unavailable));
     EXPECT_THAT(reasons,
@@ -165,11 +159,11 @@ TEST_F(HelperManagerTest, ASilentDaemonEndsAtTheDeadlineAndTheReasonNamesTheWait
 
     // An answer in time, or a transport that ends its own waits, leaves no deadline behind.
     transport.script = {1, 0};
-    start();
+    setLimit(8192);
     queue.drain();
     transport.boundsWaits = true;
     transport.script = silent;
-    start();
+    setLimit(8192);
     EXPECT_EQ(queue.pendingTimers(), 0u);
     queue.advance(60.0);
     EXPECT_EQ(results.size(), 3u);
@@ -192,23 +186,22 @@ TEST_F(HelperManagerTest, AStaleRegistrationIsRenewedAndRecordedOnlyOnceItAnswer
 
     struct Case {
         const char* what;
-        long status;                       // before the launch
-        std::optional<std::string> before; // the build on record
-        long afterRegister;
-        std::optional<std::string> registerError;
+        long status;                         // before the launch
+        std::optional<std::string> before;   // the build on record
+        long afterRegister;                  // 0: the registration failed
         std::optional<std::int64_t> version; // the renewed daemon's answer
         bool renewed;                        // unregistered and registered again
         std::optional<std::string> after;
     };
     const Case cases[] = {
-        {"current", 1, "2.4.0", 1, {}, 1, false, "2.4.0"},
-        {"not enabled", 2, "2.3.0", 1, {}, 1, false, "2.3.0"},
-        {"off", 0, {}, 1, {}, 1, false, {}},
-        {"stale, answers", 1, "2.3.0", 1, {}, 1, true, "2.4.0"},
-        {"no record", 1, {}, 1, {}, 1, true, "2.4.0"},
-        {"stale, approval again", 1, "2.3.0", 2, {}, {}, true, "2.4.0"},
-        {"stale, register fails", 1, "2.3.0", 0, "Operation not permitted", {}, true, "2.3.0"},
-        {"stale, wrong protocol", 1, "2.3.0", 1, {}, 2, true, "2.3.0"},
+        {"current", 1, "2.4.0", 1, 1, false, "2.4.0"},
+        {"not enabled", 2, "2.3.0", 1, 1, false, "2.3.0"},
+        {"off", 0, {}, 1, 1, false, {}},
+        {"stale, answers", 1, "2.3.0", 1, 1, true, "2.4.0"},
+        {"no record", 1, {}, 1, 1, true, "2.4.0"},
+        {"stale, approval again", 1, "2.3.0", 2, {}, true, "2.4.0"},
+        {"stale, register fails", 1, "2.3.0", 0, {}, true, "2.3.0"},
+        {"stale, wrong protocol", 1, "2.3.0", 1, 2, true, "2.3.0"},
     };
     service.settingsOpened = 0;
     for (const Case& c : cases) {
@@ -218,7 +211,6 @@ TEST_F(HelperManagerTest, AStaleRegistrationIsRenewedAndRecordedOnlyOnceItAnswer
         }
         service.current = c.status;
         service.afterRegister = c.afterRegister;
-        service.registerError = c.registerError;
         transport.script = {c.version, {}, "", true};
         journal.clear();
         bool done = false;

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -111,11 +110,9 @@ std::vector<pid_t> daemonsServing(const SimDir& dir) {
     const std::string mark = "ORVANE_SIM_DIR=" + dir.path().string() + '\0';
     for (const auto& process : std::filesystem::directory_iterator("/proc")) {
         std::error_code gone; // not a process, or one already gone
-        std::ifstream in(process.path() / "environ", std::ios::binary);
-        const std::string environment{std::istreambuf_iterator<char>(in), {}};
         if (std::filesystem::read_symlink(process.path() / "exe", gone).filename() ==
                 "OrvaneHelper" &&
-            environment.find(mark) != std::string::npos) {
+            readFile(process.path() / "environ").find(mark) != std::string::npos) {
             found.push_back(std::stoi(process.path().filename()));
         }
     }
