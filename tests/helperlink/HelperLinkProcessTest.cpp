@@ -32,7 +32,6 @@ using ::testing::IsEmpty;
 using ::testing::SizeIs;
 using ::testing::StartsWith;
 using SetResult = HelperManager::SetResult;
-using Operation = wire::Operation;
 
 // One application's side of the helper link; it drains its main queue while it waits.
 struct App {
@@ -262,10 +261,11 @@ TEST_F(HelperLinkProcessTest, ADaemonThatRefusesAsItIsReachedIsTriedAFewTimesMor
         sim::HelperExchange exchange({}, slot, [&](const sim::HelperSite&, const auto&) {
             int error = 0;
             return ++connects <= refusals
-                       ? sim::HelperSocket{.problem = refused, .refused = true}
-                       : sim::HelperSocket{sim::connectSeqpacket(dir.socketPath(), &error)};
+                       ? sim::HelperSocket{{}, refused, true, false}
+                       : sim::HelperSocket{sim::connectSeqpacket(dir.socketPath(), &error), "",
+                                           false, false};
         });
-        const auto outcome = exchange.exchange({Operation::protocolVersion, 0});
+        const auto outcome = exchange.exchange({wire::Operation::protocolVersion, 0});
         // The attempts are bounded: the fourth refusal is the answer.
         EXPECT_EQ(outcome.problem, refusals == 3 ? "" : refused);
         EXPECT_EQ(outcome.value, refusals == 3 ? std::optional<std::int64_t>(1) : std::nullopt);

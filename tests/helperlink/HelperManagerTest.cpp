@@ -39,9 +39,10 @@ protected:
         });
     }
 
-    // One request of 8192 MB, drained: what the fakes were asked before its completion, its
-    // result, and the line it logged, if any.
-    void expectRequest(Journal asked, SetResult result, const std::string& logged) {
+    // One request of 8192 MB on the script, drained: what the fakes were asked before its
+    // completion, its result, and the line it logged, if any.
+    void expectRequest(Script script, Journal asked, SetResult result, const std::string& logged) {
+        transport.script = std::move(script);
         journal.clear();
         results.clear();
         const auto before = static_cast<std::ptrdiff_t>(log.entries().size());
@@ -94,23 +95,18 @@ TEST_F(HelperManagerTest, AnUnknownStatusIsOffAndLoginItemsOpenWhenItReadsTwoAft
 TEST_F(HelperManagerTest, SendsTheLimitOnlyAfterVersionOneAndInvalidatesBeforeCompleting) {
     const Journal sent = {"version", "setWiredLimit 8192", "invalidate"};
     const Journal versionOnly = {"version", "invalidate"};
-    transport.script = {1, 0};
-    expectRequest(sent, SetResult::success, "");
-    transport.script = {1, EINVAL};
-    expectRequest(sent, SetResult::rejected, "");
-    transport.script = {1, EPERM};
-    expectRequest(sent, SetResult::unavailable,
+    expectRequest({1, 0}, sent, SetResult::success, "");
+    expectRequest({1, EINVAL}, sent, SetResult::rejected, "");
+    expectRequest({1, EPERM}, sent, SetResult::unavailable,
                   "Helper failed to set the limit: Operation not permitted");
-    transport.script = {2, 0};
-    expectRequest(versionOnly, SetResult::unavailable,
+    expectRequest({2, 0}, versionOnly, SetResult::unavailable,
                   "Helper protocol 2 doesn't match app protocol 1");
-    transport.script = {{}, {}, "Connection invalid"};
-    expectRequest(versionOnly, SetResult::unavailable,
+    expectRequest({{}, {}, "Connection invalid"}, versionOnly, SetResult::unavailable,
                   "Helper connection failed: Connection invalid");
-    transport.script = {{}, {}, "", false}; // does not speak the protocol
-    expectRequest({"invalidate"}, SetResult::unavailable, "");
-    transport.refuse = true; // no connection at all
-    expectRequest({}, SetResult::unavailable, "");
+    // A connection that does not speak the protocol, then no connection at all.
+    expectRequest({{}, {}, "", false}, {"invalidate"}, SetResult::unavailable, "");
+    transport.refuse = true;
+    expectRequest(silent, {}, SetResult::unavailable, "");
 }
 
 TEST_F(HelperManagerTest, CompletesOnceOnTheMainQueueNeverBeforeReturningAndTheFirstResultWins) {

@@ -1,6 +1,5 @@
 #include "tests/support/DaemonHarness.h"
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
@@ -12,24 +11,8 @@
 
 #include "platform/sim/HelperLauncher.h"
 #include "platform/sim/Seqpacket.h"
-#include "platform/sim/SimDirectory.h"
 
 namespace orvane::test {
-
-SimDir::SimDir(std::uint64_t memoryBytes) {
-    write(sim::limitFileName, "0\n");
-    write(sim::memsizeFileName, std::to_string(memoryBytes) + "\n");
-}
-
-std::filesystem::path SimDir::socketPath() const {
-    return path() / sim::socketFileName;
-}
-std::string SimDir::limit() const {
-    return read(sim::limitFileName);
-}
-std::string SimDir::logText() const {
-    return read("daemon.log");
-}
 
 pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds,
                   const std::filesystem::path& executable) {
@@ -87,16 +70,6 @@ bool eventually(const std::function<bool()>& done, std::chrono::milliseconds tim
         std::this_thread::sleep_for(10ms);
     }
     return true;
-}
-
-bool raiseDescriptorLimit(rlim_t needed) {
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 ||
-        (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < needed)) {
-        return false;
-    }
-    limit.rlim_cur = std::max(limit.rlim_cur, needed);
-    return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
 }
 
 std::size_t openDescriptorCount(pid_t pid) {
