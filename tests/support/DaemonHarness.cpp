@@ -152,9 +152,7 @@ DoubleServer::DoubleServer(const SimDir& dir, Answer answer) {
 
 DoubleServer::~DoubleServer() {
     ::shutdown(listener_.get(), SHUT_RDWR);
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    thread_.join(); // started in the constructor, it ends once the listener is shut down
 }
 
 } // namespace orvane::test
