@@ -2,12 +2,10 @@
 // ordinary build: a broken invariant aborts the test.
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <vector>
 
 #include "fuzz/FuzzTargets.h"
+#include "tests/support/TempDir.h"
 
 namespace orvane::fuzz {
 namespace {
@@ -22,10 +20,9 @@ std::size_t replay(const std::string& name, Target target) {
             continue;
         }
         for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+            const std::string bytes = test::readFile(entry.path());
             SCOPED_TRACE(entry.path().string());
-            EXPECT_EQ(target(bytes.data(), bytes.size()), 0);
+            EXPECT_EQ(target(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), 0);
             ++count;
         }
     }

@@ -1,14 +1,14 @@
 // The daemon under load: a crowd arriving at once, clients that never speak or never listen, and
 // a daemon that runs out of descriptors.
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <memory>
-#include <sys/socket.h>
+#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
-#include "platform/sim/Seqpacket.h"
 #include "shared/WireFormat.h"
 #include "tests/support/DaemonHarness.h"
 
@@ -16,13 +16,17 @@ namespace orvane::test {
 namespace {
 
 using ::testing::HasSubstr;
-using ::testing::Not;
 
 using DaemonLoadTest = DaemonTest;
 
 TEST_F(DaemonLoadTest, AThousandClientsAtOnceAreAllAnsweredAndLeaveNothingBehind) {
     constexpr int crowdSize = 1000;
-    if (!raiseDescriptorLimit(crowdSize + 200)) {
+    // Daemons started from here inherit our soft descriptor limit.
+    rlimit limit{};
+    ::getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur =
+        std::max<rlim_t>(limit.rlim_cur, std::min<rlim_t>(limit.rlim_max, crowdSize + 200));
+    if (::setrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur < crowdSize + 200) {
         GTEST_SKIP() << "the descriptor limit cannot be raised to hold " << crowdSize << " clients";
     }
     start(0.5);
@@ -49,7 +53,7 @@ TEST_F(DaemonLoadTest, AThousandClientsAtOnceAreAllAnsweredAndLeaveNothingBehind
     crowd.clear();
     EXPECT_TRUE(eventually([&] { return openDescriptorCount(pid) == before; }))
         << openDescriptorCount(pid) << " descriptors open, " << before << " before";
-    EXPECT_THAT(dir.logText(), Not(HasSubstr("error com.halvern.Orvane")));
+    EXPECT_THAT(dir.logText(), ::testing::Not(HasSubstr("error com.halvern.Orvane")));
 
     // The idle period only starts once the last client has gone.
     EXPECT_EQ(waitForExit(pid, 1s), std::nullopt);
@@ -64,14 +68,10 @@ TEST_F(DaemonLoadTest, ASilentClientAndAFloodingOneHoldNobodyElseUp) {
     // A client that sends as fast as it can and never reads a reply.
     int sendError = 0;
     std::thread flooder([&] {
-        int error = 0;
-        const sim::UniqueFd fd = sim::connectSeqpacket(dir.socketPath(), &error);
-        const wire::Packet set = wire::encode({wire::Operation::setWiredLimit, 8192});
-        for (int i = 0; fd && i < 5000; ++i) {
-            if (::send(fd.get(), set.data(), set.size(), MSG_NOSIGNAL) < 0) {
-                sendError = errno;
-                break;
-            }
+        RawClient flooding(dir.socketPath());
+        for (int i = 0; i < 5000 && sendError == 0; ++i) {
+            sendError =
+                flooding.send(wire::encode({wire::Operation::setWiredLimit, 8192})) ? 0 : errno;
         }
     });
     for (int i = 0; i < 50; ++i) {
@@ -84,7 +84,6 @@ TEST_F(DaemonLoadTest, ASilentClientAndAFloodingOneHoldNobodyElseUp) {
     // silent client, still waiting, keeps the daemon alive past its idle period.
     EXPECT_TRUE(sendError == 0 || sendError == EPIPE || sendError == ECONNRESET) << sendError;
     EXPECT_EQ(waitForExit(pid, 800ms), std::nullopt);
-    EXPECT_FALSE(silent.closedByPeer(0ms));
     EXPECT_EQ(silent.protocolVersion(), 1);
 }
 

@@ -16,24 +16,9 @@ namespace {
 using ::testing::HasSubstr;
 using HelperDaemonTest = DaemonTest;
 
-TEST_F(HelperDaemonTest, AnswersTheVersionAndWritesOnlyAnAllowedLimit) {
-    start();
-    // A writer killed between creating its temporary file and renaming it leaves the file
-    // behind; a later process with the same pid must still be able to write.
-    dir.write(".iogpu.wired_limit_mb." + std::to_string(pid) + ".0", "9999\n");
-    RawClient client(dir.socketPath());
-    EXPECT_EQ(client.protocolVersion(), 1);
-    EXPECT_EQ(client.setWiredLimit(12288), 0);
-    EXPECT_EQ(dir.limit(), "12288\n");
-    EXPECT_EQ(client.setWiredLimit(15 * 1024), EINVAL);
-    EXPECT_EQ(dir.limit(), "12288\n");
-    EXPECT_THAT(dir.logText(),
-                HasSubstr("info com.halvern.Orvane helper: Set wired limit to 12288 MB"));
-    EXPECT_THAT(dir.logText(),
-                HasSubstr("error com.halvern.Orvane helper: Rejected wired limit 15360 MB"));
-}
-
-TEST_F(HelperDaemonTest, DropsOnlyBadPacketsAndStrangersAndKeepsNoDescriptorOfTheirsOrItsStarters) {
+// One walk: the answers, what is refused, and the descriptors of clients and starters.
+TEST_F(HelperDaemonTest,
+       WritesOnlyAnAllowedLimitAndDropsBadPacketsAndStrangersAndTheirDescriptors) {
     // What a shell's $(...) or a pipeline hands its command: a pipe that must close when the
     // command is done, not when a daemon it started happens to exit.
     int pipeFds[2];
@@ -45,6 +30,9 @@ TEST_F(HelperDaemonTest, DropsOnlyBadPacketsAndStrangersAndKeepsNoDescriptorOfTh
     ASSERT_EQ(::fcntl(readEnd.get(), F_SETFL, O_NONBLOCK), 0);
     char byte = 0;
     EXPECT_EQ(::read(readEnd.get(), &byte, 1), 0) << "the daemon holds the starter's pipe";
+    // A writer killed between creating its temporary file and renaming it leaves the file
+    // behind; a later process with the same pid must still be able to write.
+    dir.write(".iogpu.wired_limit_mb." + std::to_string(pid) + ".0", "9999\n");
 
     const wire::Packet good = wire::encode({wire::Operation::protocolVersion, 0});
     // What the socket hands over whole, and one that decodes to nothing; the rest of what the
@@ -80,8 +68,13 @@ TEST_F(HelperDaemonTest, DropsOnlyBadPacketsAndStrangersAndKeepsNoDescriptorOfTh
         EXPECT_TRUE(stranger.closedByPeer());
         EXPECT_THAT(dir.logText(), HasSubstr("Refused a client running as user 65534"));
     }
-    EXPECT_EQ(bystander.setWiredLimit(8192), 0);
-    EXPECT_EQ(dir.limit(), "8192\n");
+    EXPECT_EQ(bystander.setWiredLimit(12288), 0);
+    EXPECT_EQ(bystander.setWiredLimit(15 * 1024), EINVAL);
+    EXPECT_EQ(dir.limit(), "12288\n");
+    EXPECT_THAT(dir.logText(),
+                HasSubstr("info com.halvern.Orvane helper: Set wired limit to 12288 MB"));
+    EXPECT_THAT(dir.logText(),
+                HasSubstr("error com.halvern.Orvane helper: Rejected wired limit 15360 MB"));
     EXPECT_TRUE(eventually([&] { return openDescriptorCount(pid) == 7u; }));
 }
 

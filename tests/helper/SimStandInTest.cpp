@@ -75,13 +75,9 @@ TEST(SimKernelLimit, AnAbsentDamagedOrForeignFileFailsLikeTheKernelAndIsLeftAsIt
     }
     EXPECT_EQ(elsewhere.read("target"), "8192\n");
     // A sim directory gone, or a file in its place, gives its own errno.
-    const std::string aside = dir.path().string() + "-aside";
-    std::filesystem::rename(dir.path(), aside);
-    EXPECT_EQ(kernel.write(12288), ENOENT);
-    std::ofstream(dir.path()) << "not a directory\n";
-    EXPECT_EQ(kernel.write(12288), ENOTDIR);
-    std::filesystem::remove(dir.path());
-    std::filesystem::rename(aside, dir.path());
+    EXPECT_EQ(SimKernelLimit(dir / "gone").write(12288), ENOENT);
+    dir.write("file", "not a directory\n");
+    EXPECT_EQ(SimKernelLimit(dir / "file").write(12288), ENOTDIR);
 }
 
 TEST(SimPhysicalMemory, PrefersTheSimFileElseTheMachineAndSaysWhatItCannotUseOnce) {

@@ -10,7 +10,6 @@
 #include <latch>
 #include <sys/file.h>
 #include <sys/prctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
@@ -33,7 +32,6 @@ using ::testing::IsEmpty;
 using ::testing::SizeIs;
 using ::testing::StartsWith;
 using SetResult = HelperManager::SetResult;
-using Operation = wire::Operation;
 
 // One application's side of the helper link; it drains its main queue while it waits.
 struct App {
@@ -254,32 +252,23 @@ struct SocketSlotDouble final : sim::HelperExchange::SocketSlot {
 
 // A daemon closed before any reply, while nothing but the version was asked, is tried again
 // with the real daemon above; one that refuses the connection right after its start is here.
-TEST(HelperExchange, ADaemonThatRefusesAsItIsReachedIsTriedAFewTimesMore) {
+TEST_F(HelperLinkProcessTest, ADaemonThatRefusesAsItIsReachedIsTriedAFewTimesMore) {
+    const std::string refused = "Could not connect to the helper: Connection refused.";
     for (const int refusals : {3, 4}) {
-        int pair[2];
-        ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, pair), 0);
-        sim::UniqueFd appEnd(pair[0]);
-        const sim::UniqueFd daemonEnd(pair[1]);
-        const wire::Packet reply = wire::encode({Operation::protocolVersion, 1}); // waits unread
-        ASSERT_EQ(::send(daemonEnd.get(), reply.data(), reply.size(), 0), 16);
+        const DoubleServer daemon(dir, [](const wire::Message&) { return 1; });
         int connects = 0;
         SocketSlotDouble slot;
         sim::HelperExchange exchange({}, slot, [&](const sim::HelperSite&, const auto&) {
-            sim::HelperSocket socket;
-            if (++connects <= refusals) {
-                socket.problem = "Could not connect to the helper: Connection refused.";
-                socket.refused = true;
-            } else {
-                socket.fd = std::move(appEnd);
-            }
-            return socket;
+            int error = 0;
+            return ++connects <= refusals
+                       ? sim::HelperSocket{{}, refused, true, false}
+                       : sim::HelperSocket{sim::connectSeqpacket(dir.socketPath(), &error), "",
+                                           false, false};
         });
-        const auto outcome = exchange.exchange({Operation::protocolVersion, 0});
-        if (refusals == 3) {
-            EXPECT_EQ(outcome.value, 1) << outcome.problem;
-        } else { // the attempts are bounded: the fourth refusal is the answer
-            EXPECT_EQ(outcome.problem, "Could not connect to the helper: Connection refused.");
-        }
+        const auto outcome = exchange.exchange({wire::Operation::protocolVersion, 0});
+        // The attempts are bounded: the fourth refusal is the answer.
+        EXPECT_EQ(outcome.problem, refusals == 3 ? "" : refused);
+        EXPECT_EQ(outcome.value, refusals == 3 ? std::optional<std::int64_t>(1) : std::nullopt);
         EXPECT_EQ(connects, 4);
     }
 }

@@ -29,18 +29,20 @@ protected:
         transport.script = silent;
     }
 
-    // Starts a request whose completion notes its result and the thread it ran on.
+    // Starts a request whose completion notes its result, its reason and the thread it ran on.
     void setLimit(std::int64_t megabytes) {
-        manager.setLimit(megabytes, [this](SetResult result) {
+        manager.setLimitWithReason(megabytes, [this](SetResult result, const std::string& reason) {
             results.push_back(result);
+            reasons.push_back(reason);
             threads.push_back(std::this_thread::get_id());
             journal.push_back("completion");
         });
     }
 
-    // One request of 8192 MB, drained: what the fakes were asked before its completion, its
-    // result, and the line it logged, if any.
-    void expectRequest(Journal asked, SetResult result, const std::string& logged) {
+    // One request of 8192 MB on the script, drained: what the fakes were asked before its
+    // completion, its result, and the line it logged, if any.
+    void expectRequest(Script script, Journal asked, SetResult result, const std::string& logged) {
+        transport.script = std::move(script);
         journal.clear();
         results.clear();
         const auto before = static_cast<std::ptrdiff_t>(log.entries().size());
@@ -61,6 +63,7 @@ protected:
     FakeLog log;
     HelperManager manager{service, transport, queue, log};
     std::vector<SetResult> results;
+    std::vector<std::string> reasons;
     std::vector<std::thread::id> threads;
 };
 
@@ -92,23 +95,18 @@ TEST_F(HelperManagerTest, AnUnknownStatusIsOffAndLoginItemsOpenWhenItReadsTwoAft
 TEST_F(HelperManagerTest, SendsTheLimitOnlyAfterVersionOneAndInvalidatesBeforeCompleting) {
     const Journal sent = {"version", "setWiredLimit 8192", "invalidate"};
     const Journal versionOnly = {"version", "invalidate"};
-    transport.script = {1, 0};
-    expectRequest(sent, SetResult::success, "");
-    transport.script = {1, EINVAL};
-    expectRequest(sent, SetResult::rejected, "");
-    transport.script = {1, EPERM};
-    expectRequest(sent, SetResult::unavailable,
+    expectRequest({1, 0}, sent, SetResult::success, "");
+    expectRequest({1, EINVAL}, sent, SetResult::rejected, "");
+    expectRequest({1, EPERM}, sent, SetResult::unavailable,
                   "Helper failed to set the limit: Operation not permitted");
-    transport.script = {2, 0};
-    expectRequest(versionOnly, SetResult::unavailable,
+    expectRequest({2, 0}, versionOnly, SetResult::unavailable,
                   "Helper protocol 2 doesn't match app protocol 1");
-    transport.script = {{}, {}, "Connection invalid"};
-    expectRequest(versionOnly, SetResult::unavailable,
+    expectRequest({{}, {}, "Connection invalid"}, versionOnly, SetResult::unavailable,
                   "Helper connection failed: Connection invalid");
-    transport.script = {{}, {}, "", false}; // does not speak the protocol
-    expectRequest({"invalidate"}, SetResult::unavailable, "");
-    transport.refuse = true; // no connection at all
-    expectRequest({}, SetResult::unavailable, "");
+    // A connection that does not speak the protocol, then no connection at all.
+    expectRequest({{}, {}, "", false}, {"invalidate"}, SetResult::unavailable, "");
+    transport.refuse = true;
+    expectRequest(silent, {}, SetResult::unavailable, "");
 }
 
 TEST_F(HelperManagerTest, CompletesOnceOnTheMainQueueNeverBeforeReturningAndTheFirstResultWins) {
@@ -141,20 +139,12 @@ TEST_F(HelperManagerTest, CompletesOnceOnTheMainQueueNeverBeforeReturningAndTheF
 }
 
 TEST_F(HelperManagerTest, ASilentDaemonEndsAtTheDeadlineAndTheReasonNamesTheWait) {
-    std::vector<std::string> reasons;
-    const auto start = [&] {
-        manager.setLimitWithReason(8192, [&](SetResult result, const std::string& reason) {
-            results.push_back(result);
-            reasons.push_back(reason);
-            journal.push_back("completion");
-        });
-    };
-    start(); // nothing answers at all
+    setLimit(8192); // nothing answers at all
     queue.advance(4.9);
     EXPECT_THAT(results, IsEmpty());
     queue.advance(0.2);
     transport.script = {1, {}}; // the version comes, the limit's answer never
-    start();
+    setLimit(8192);
     queue.advance(5.0);
     EXPECT_THAT(results, ElementsAre(SetResult::unavailable, SetResult::unavailable));
     EXPECT_THAT(reasons,
@@ -165,11 +155,11 @@ TEST_F(HelperManagerTest, ASilentDaemonEndsAtTheDeadlineAndTheReasonNamesTheWait
 
     // An answer in time, or a transport that ends its own waits, leaves no deadline behind.
     transport.script = {1, 0};
-    start();
+    setLimit(8192);
     queue.drain();
     transport.boundsWaits = true;
     transport.script = silent;
-    start();
+    setLimit(8192);
     EXPECT_EQ(queue.pendingTimers(), 0u);
     queue.advance(60.0);
     EXPECT_EQ(results.size(), 3u);
@@ -192,23 +182,22 @@ TEST_F(HelperManagerTest, AStaleRegistrationIsRenewedAndRecordedOnlyOnceItAnswer
 
     struct Case {
         const char* what;
-        long status;                       // before the launch
-        std::optional<std::string> before; // the build on record
-        long afterRegister;
-        std::optional<std::string> registerError;
+        long status;                         // before the launch
+        std::optional<std::string> before;   // the build on record
+        long afterRegister;                  // 0: the registration failed
         std::optional<std::int64_t> version; // the renewed daemon's answer
         bool renewed;                        // unregistered and registered again
         std::optional<std::string> after;
     };
     const Case cases[] = {
-        {"current", 1, "2.4.0", 1, {}, 1, false, "2.4.0"},
-        {"not enabled", 2, "2.3.0", 1, {}, 1, false, "2.3.0"},
-        {"off", 0, {}, 1, {}, 1, false, {}},
-        {"stale, answers", 1, "2.3.0", 1, {}, 1, true, "2.4.0"},
-        {"no record", 1, {}, 1, {}, 1, true, "2.4.0"},
-        {"stale, approval again", 1, "2.3.0", 2, {}, {}, true, "2.4.0"},
-        {"stale, register fails", 1, "2.3.0", 0, "Operation not permitted", {}, true, "2.3.0"},
-        {"stale, wrong protocol", 1, "2.3.0", 1, {}, 2, true, "2.3.0"},
+        {"current", 1, "2.4.0", 1, 1, false, "2.4.0"},
+        {"not enabled", 2, "2.3.0", 1, 1, false, "2.3.0"},
+        {"off", 0, {}, 1, 1, false, {}},
+        {"stale, answers", 1, "2.3.0", 1, 1, true, "2.4.0"},
+        {"no record", 1, {}, 1, 1, true, "2.4.0"},
+        {"stale, approval again", 1, "2.3.0", 2, {}, true, "2.4.0"},
+        {"stale, register fails", 1, "2.3.0", 0, {}, true, "2.3.0"},
+        {"stale, wrong protocol", 1, "2.3.0", 1, 2, true, "2.3.0"},
     };
     service.settingsOpened = 0;
     for (const Case& c : cases) {
@@ -218,7 +207,6 @@ TEST_F(HelperManagerTest, AStaleRegistrationIsRenewedAndRecordedOnlyOnceItAnswer
         }
         service.current = c.status;
         service.afterRegister = c.afterRegister;
-        service.registerError = c.registerError;
         transport.script = {c.version, {}, "", true};
         journal.clear();
         bool done = false;

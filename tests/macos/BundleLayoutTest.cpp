@@ -1,14 +1,14 @@
 // The assembled Orvane.app, on a Mac: where launchd, the service-management facility, the loader
 // and NSBundle will look for things.
 
-#include <array>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 
 #include "shared/HelperIdentity.h"
 #include "tests/macos/PropertyList.h"
+#include "tests/support/TempDir.h"
 
 namespace orvane::test {
 namespace {
@@ -19,15 +19,10 @@ const fs::path contents = fs::path(ORVANE_BUNDLE_DIR) / "Contents";
 
 // What a shell command prints on stdout.
 std::string output(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        std::array<char, 4096> buffer{};
-        while (const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
-            text.append(buffer.data(), read);
-        }
-        ::pclose(pipe);
-    }
-    return text;
+    const TempDir folder;
+    EXPECT_EQ(std::system((command + " > '" + (folder / "out").string() + "'").c_str()), 0)
+        << command;
+    return folder.read("out");
 }
 
 TEST(BundleLayout, HoldsBothProgramsTheListsTheResourcesAndSparkleWhereTheSystemLooks) {

@@ -2,15 +2,14 @@
 // requirements that the signing script verifies, generated from the same templates as on a Mac.
 
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 
 #include <QByteArray>
 #include <QUrl>
 
 #include "shared/HelperIdentity.h"
 #include "tests/macos/PropertyList.h"
+#include "tests/support/TempDir.h"
 
 namespace orvane::test {
 namespace {
@@ -19,11 +18,6 @@ using Entries = std::map<std::string, std::string>;
 
 std::string typed(std::string_view text) {
     return "string:" + std::string(text);
-}
-
-std::string fileText(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 TEST(BundlePropertyLists, InformationListsHoldExactlyTheirKeys) {
@@ -111,8 +105,8 @@ TEST(BundlePropertyLists, SigningIdentitiesMeetTheCompiledRequirements) {
               "leaf[subject.OU] = \"T4K9QX2M7B\"");
 
     // What the signing script checks the signed programs against.
-    EXPECT_EQ(fileText(ORVANE_APP_REQUIREMENT_FILE), helperClientRequirement());
-    EXPECT_EQ(fileText(ORVANE_HELPER_REQUIREMENT_FILE), appHelperRequirement());
+    EXPECT_EQ(readFile(ORVANE_APP_REQUIREMENT_FILE), helperClientRequirement());
+    EXPECT_EQ(readFile(ORVANE_HELPER_REQUIREMENT_FILE), appHelperRequirement());
 }
 
 } // namespace

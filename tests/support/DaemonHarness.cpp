@@ -1,11 +1,9 @@
 #include "tests/support/DaemonHarness.h"
 
-#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
 #include <poll.h>
 #include <sys/prctl.h>
 #include <sys/socket.h>
@@ -13,24 +11,8 @@
 
 #include "platform/sim/HelperLauncher.h"
 #include "platform/sim/Seqpacket.h"
-#include "platform/sim/SimDirectory.h"
 
 namespace orvane::test {
-
-SimDir::SimDir(std::uint64_t memoryBytes) {
-    write(sim::limitFileName, "0\n");
-    write(sim::memsizeFileName, std::to_string(memoryBytes) + "\n");
-}
-
-std::filesystem::path SimDir::socketPath() const {
-    return path() / sim::socketFileName;
-}
-std::string SimDir::limit() const {
-    return read(sim::limitFileName);
-}
-std::string SimDir::logText() const {
-    return read("daemon.log");
-}
 
 pid_t startDaemon(const SimDir& dir, double idleTimeoutSeconds,
                   const std::filesystem::path& executable) {
@@ -90,16 +72,6 @@ bool eventually(const std::function<bool()>& done, std::chrono::milliseconds tim
     return true;
 }
 
-bool raiseDescriptorLimit(rlim_t needed) {
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 ||
-        (limit.rlim_max != RLIM_INFINITY && limit.rlim_max < needed)) {
-        return false;
-    }
-    limit.rlim_cur = std::max(limit.rlim_cur, needed);
-    return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
-}
-
 std::size_t openDescriptorCount(pid_t pid) {
     std::error_code ec;
     const std::filesystem::directory_iterator fds("/proc/" + std::to_string(pid) + "/fd", ec);
@@ -111,11 +83,9 @@ std::vector<pid_t> daemonsServing(const SimDir& dir) {
     const std::string mark = "ORVANE_SIM_DIR=" + dir.path().string() + '\0';
     for (const auto& process : std::filesystem::directory_iterator("/proc")) {
         std::error_code gone; // not a process, or one already gone
-        std::ifstream in(process.path() / "environ", std::ios::binary);
-        const std::string environment{std::istreambuf_iterator<char>(in), {}};
         if (std::filesystem::read_symlink(process.path() / "exe", gone).filename() ==
                 "OrvaneHelper" &&
-            environment.find(mark) != std::string::npos) {
+            readFile(process.path() / "environ").find(mark) != std::string::npos) {
             found.push_back(std::stoi(process.path().filename()));
         }
     }
@@ -182,9 +152,7 @@ DoubleServer::DoubleServer(const SimDir& dir, Answer answer) {
 
 DoubleServer::~DoubleServer() {
     ::shutdown(listener_.get(), SHUT_RDWR);
-    if (thread_.joinable()) {
-        thread_.join();
-    }
+    thread_.join(); // started in the constructor, it ends once the listener is shut down
 }
 
 } // namespace orvane::test

@@ -7,11 +7,11 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
 
+#include "platform/sim/SimDirectory.h"
 #include "platform/sim/UniqueFd.h"
 #include "shared/WireFormat.h"
 #include "tests/support/TempDir.h"
@@ -23,10 +23,14 @@ using namespace std::chrono_literals;
 // A sim directory for one test: the limit at 0 and a 16 GB machine, unless told otherwise.
 class SimDir : public TempDir {
 public:
-    explicit SimDir(std::uint64_t memoryBytes = 17179869184ULL);
-    std::filesystem::path socketPath() const;
-    std::string limit() const;   // the stand-in variable's file, as text
-    std::string logText() const; // daemon.log, where startDaemon sends the daemon's log
+    explicit SimDir(std::uint64_t memoryBytes = 17179869184ULL) {
+        write(sim::limitFileName, "0\n");
+        write(sim::memsizeFileName, std::to_string(memoryBytes) + "\n");
+    }
+    std::filesystem::path socketPath() const { return path() / sim::socketFileName; }
+    std::string limit() const { return read(sim::limitFileName); } // the stand-in variable
+    // daemon.log, where startDaemon sends the daemon's log.
+    std::string logText() const { return read("daemon.log"); }
 };
 
 // Starts the real OrvaneHelper (or what stands in front of it, such as a wrapper script that execs
@@ -51,10 +55,6 @@ std::filesystem::path daemonWrapper(const TempDir& folder, const std::string& pr
 
 // Polls until done() holds, for at most the timeout.
 bool eventually(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s);
-
-// Raises our soft descriptor limit (which daemons started from here inherit) to at least
-// needed, as far as the hard limit allows. False when the hard limit is too low.
-bool raiseDescriptorLimit(rlim_t needed);
 
 // One daemon on the test's own sim directory, killed at the end if it still runs.
 class DaemonTest : public ::testing::Test {
@@ -105,8 +105,6 @@ public:
 
     DoubleServer(const SimDir& dir, Answer answer);
     ~DoubleServer();
-    DoubleServer(const DoubleServer&) = delete;
-    DoubleServer& operator=(const DoubleServer&) = delete;
 
 private:
     sim::UniqueFd listener_;

@@ -8,6 +8,11 @@
 
 namespace orvane::test {
 
+inline std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
 // A fresh folder under /tmp, removed with everything in it. Short, so socket paths fit.
 class TempDir {
 public:
@@ -33,10 +38,7 @@ public:
     void write(const std::string& name, const std::string& text) const {
         std::ofstream(path_ / name, std::ios::binary | std::ios::trunc) << text;
     }
-    std::string read(const std::string& name) const {
-        std::ifstream in(path_ / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string read(const std::string& name) const { return readFile(path_ / name); }
 
 private:
     std::filesystem::path path_;
