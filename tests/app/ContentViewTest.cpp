@@ -218,12 +218,14 @@ TEST_F(ContentViewTest, MoreSettingsSayWhatTheyNeedReachTheHostOutliveThePopover
 
     // Every row in the body style, one spacing apart; the update settings keep their 10 points
     // of padding above.
-    ASSERT_TRUE(QTest::qWaitFor([this] { // the unfolding ends, and the popover's window fits it
+    ASSERT_TRUE(QTest::qWaitFor([this] {
         const auto* unfolding = view->findChild<QPropertyAnimation*>();
-        view->adjustSize();
-        return (!unfolding || unfolding->state() == QAbstractAnimation::Stopped) &&
-               view->height() == view->sizeHint().height();
+        return !unfolding || unfolding->state() == QAbstractAnimation::Stopped;
     }));
+    QCoreApplication::processEvents();
+    view->layout()->activate();
+    view->adjustSize(); // as the popover's window does
+    ASSERT_TRUE(QTest::qWaitFor([this] { return view->height() == view->sizeHint().height(); }));
     const auto top = [this](const char* name) {
         return find(name)->mapTo(view.get(), QPoint()).y();
     };
