@@ -5,8 +5,8 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/popover/ClickableRow.h"
 #include "app/popover/ContentView.h"
@@ -29,12 +29,7 @@ struct Shot {
 };
 
 void save(QWidget& widget, const QDir& folder, const char* name) {
-    // Let animations (the More Settings disclosure) finish first.
-    QElapsedTimer settling;
-    settling.start();
-    while (settling.elapsed() < 400) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
+    QTest::qWait(400); // animations (the More Settings disclosure) finish first
     widget.adjustSize();
     const QString path = folder.filePath(QString(name) + ".png");
     widget.grab().save(path);

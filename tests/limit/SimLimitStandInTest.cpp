@@ -23,9 +23,7 @@ TEST(QtDefaults, ReadTheAskedTypeOnlyAndNeverOpenAFileThatIsNotARegularFileOfOur
     const std::string conf = "com.halvern.Orvane/Orvane.conf";
     dir.write(conf, "[General]\nlastKnownVRAMGB=0.75\nhelperOfferShown=true\nenableFunMode=yes\n"
                     "keptLimitMB=12288\n");
-    ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    QtDefaults defaults;
-    ::unsetenv("XDG_CONFIG_HOME");
+    QtDefaults defaults(dir / conf); // where it lies is for the command line's tests
     EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), 0.75);
     EXPECT_EQ(defaults.boolValue("helperOfferShown"), true);
     EXPECT_EQ(defaults.boolValue("enableFunMode"), std::nullopt);
@@ -104,16 +102,12 @@ TEST(SimAdminRunner, RunsOnlyTheSysctlOfAScriptItCanReadAndSaysWhyItCouldNot) {
 
 TEST(XdgLoginItem, WritesAnEntryForTheApplicationAndRemovesItAndRefusesLineBreaks) {
     test::TempDir dir;
-    ::setenv("XDG_CONFIG_HOME", dir.path().c_str(), 1);
-    XdgLoginItem item;
-    ::unsetenv("XDG_CONFIG_HOME");
+    const std::string file = "autostart/com.halvern.Orvane.desktop";
+    // Where the entry lies and what it starts are for the command line's tests.
+    XdgLoginItem item(dir / file, "/opt/Orvane");
     ASSERT_EQ(item.setEnabled(true), std::nullopt);
     EXPECT_TRUE(item.isEnabled());
-    const std::string file = "autostart/com.halvern.Orvane.desktop";
-    const std::string entry = dir.read(file);
-    EXPECT_EQ(entry, XdgLoginItem::desktopEntry(
-                         std::filesystem::read_symlink("/proc/self/exe").parent_path() / "Orvane"));
-    dir.write(file, entry + "Hidden=true\n");
+    dir.write(file, dir.read(file) + "Hidden=true\n");
     EXPECT_FALSE(item.isEnabled());
     EXPECT_EQ(item.setEnabled(false), std::nullopt);
     EXPECT_FALSE(std::filesystem::exists(dir / file));

@@ -17,32 +17,13 @@ public:
         posted_.push_back(std::move(task));
     }
 
-    TimerId after(double seconds, Task task) override {
-        const TimerId id = next_++;
-        timers_.emplace(id, Timer{now_ + seconds, 0.0, std::move(task)});
-        return id;
-    }
-
-    TimerId every(double seconds, Task task) override {
-        const TimerId id = next_++;
-        timers_.emplace(id, Timer{now_ + seconds, seconds, std::move(task)});
-        return id;
-    }
-
+    TimerId after(double seconds, Task task) override { return add(seconds, 0.0, std::move(task)); }
+    TimerId every(double s, Task task) override { return add(s, s, std::move(task)); }
     void cancel(TimerId timer) override { timers_.erase(timer); }
 
     // Runs posted tasks, including those posted while running, until none is left.
     void drain() {
-        for (;;) {
-            Task task;
-            {
-                const std::lock_guard lock(mutex_);
-                if (posted_.empty()) {
-                    return;
-                }
-                task = std::move(posted_.front());
-                posted_.pop_front();
-            }
+        for (Task task; (task = take());) {
             task();
         }
     }
@@ -80,6 +61,19 @@ private:
         double interval;
         Task task;
     };
+
+    TimerId add(double seconds, double interval, Task task) {
+        timers_.emplace(next_, Timer{now_ + seconds, interval, std::move(task)});
+        return next_++;
+    }
+    Task take() {
+        const std::lock_guard lock(mutex_);
+        Task task = posted_.empty() ? Task() : std::move(posted_.front());
+        if (task) {
+            posted_.pop_front();
+        }
+        return task;
+    }
 
     std::mutex mutex_;
     std::deque<Task> posted_;

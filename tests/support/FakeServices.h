@@ -19,34 +19,33 @@ namespace orvane::test {
 // User defaults in memory, typed like the real thing.
 class FakeDefaults final : public Defaults {
 public:
+    using Key = std::string_view;
     std::map<std::string, std::variant<double, bool, std::string, std::int64_t>, std::less<>>
         values;
 
     template <typename T>
-    std::optional<T> get(std::string_view key) {
+    std::optional<T> get(Key key) {
         const auto it = values.find(key);
-        return it != values.end() && std::holds_alternative<T>(it->second)
-                   ? std::optional<T>(std::get<T>(it->second))
-                   : std::nullopt;
+        const T* value = it == values.end() ? nullptr : std::get_if<T>(&it->second);
+        return value ? std::optional<T>(*value) : std::nullopt;
     }
-    std::optional<double> doubleValue(std::string_view key) override { return get<double>(key); }
-    std::optional<bool> boolValue(std::string_view key) override { return get<bool>(key); }
-    std::optional<std::string> stringValue(std::string_view k) override {
-        return get<std::string>(k);
-    }
-    std::optional<std::int64_t> integerValue(std::string_view key) override {
-        return get<std::int64_t>(key);
-    }
-    void setDouble(std::string_view key, double v) override { values[std::string(key)] = v; }
-    void setBool(std::string_view key, bool v) override { values[std::string(key)] = v; }
-    void setString(std::string_view k, std::string_view v) override {
-        values[std::string(k)] = std::string(v);
-    }
-    void setInteger(std::string_view key, std::int64_t v) override { values[std::string(key)] = v; }
-    void remove(std::string_view key) override { values.erase(std::string(key)); }
+    std::optional<double> doubleValue(Key key) override { return get<double>(key); }
+    std::optional<bool> boolValue(Key key) override { return get<bool>(key); }
+    std::optional<std::string> stringValue(Key key) override { return get<std::string>(key); }
+    std::optional<std::int64_t> integerValue(Key key) override { return get<std::int64_t>(key); }
+    void setDouble(Key key, double v) override { values[std::string(key)] = v; }
+    void setBool(Key key, bool v) override { values[std::string(key)] = v; }
+    void setString(Key k, std::string_view v) override { values[std::string(k)] = std::string(v); }
+    void setInteger(Key key, std::int64_t v) override { values[std::string(key)] = v; }
+    void remove(Key key) override { values.erase(std::string(key)); }
 };
 
 using Journal = std::vector<std::string>; // what the fakes were asked, in order
+inline void note(Journal* journal, std::string what) {
+    if (journal) {
+        journal->push_back(std::move(what));
+    }
+}
 
 // The service registry: status 0 off, 1 enabled, 2 awaiting approval; registering moves it to
 // afterRegister, unregistering to 0. What it is asked goes into the journal, when it has one.
@@ -60,11 +59,11 @@ public:
     Journal* journal = nullptr;
 
     long status() override {
-        note("status");
+        note(journal, "status");
         return current;
     }
     std::optional<std::string> registerService() override {
-        note("register");
+        note(journal, "register");
         current = afterRegister;
         return registerError;
     }
@@ -73,15 +72,8 @@ public:
         return unregisterError;
     }
     void openSystemSettingsLoginItems() override {
-        note("openLoginItems");
+        note(journal, "openLoginItems");
         ++settingsOpened;
-    }
-
-private:
-    void note(const char* what) {
-        if (journal) {
-            journal->push_back(what);
-        }
     }
 };
 
@@ -110,7 +102,7 @@ public:
             return script.proxyConforms;
         }
         void protocolVersion(VersionReply reply) override {
-            transport.note("version");
+            note(transport.journal, "version");
             versionReply = std::move(reply);
             if (!script.error.empty()) {
                 onError(script.error);
@@ -119,7 +111,7 @@ public:
             }
         }
         void setWiredLimit(std::int64_t megabytes, StatusReply reply) override {
-            transport.note("setWiredLimit " + std::to_string(megabytes));
+            note(transport.journal, "setWiredLimit " + std::to_string(megabytes));
             transport.sent.push_back(megabytes);
             statusReply = std::move(reply);
             if (script.status == 0 && transport.kernel) {
@@ -130,7 +122,7 @@ public:
             }
         }
         // Keeps the handlers, so that a test can deliver what was already under way.
-        void invalidate() override { transport.note("invalidate"); }
+        void invalidate() override { note(transport.journal, "invalidate"); }
     };
 
     Script script;
@@ -155,11 +147,6 @@ public:
             return nullptr;
         }
         return connections.emplace_back(std::make_shared<Connection>(*this, script));
-    }
-    void note(std::string what) {
-        if (journal) {
-            journal->push_back(std::move(what));
-        }
     }
 };
 
