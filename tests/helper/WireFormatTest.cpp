@@ -22,9 +22,14 @@ TEST(WireFormat, RefusesEverythingElse) {
     auto longer = bytes;
     longer.push_back(0);
     std::vector<std::vector<std::uint8_t>> refused = {{}, {bytes.begin(), bytes.end() - 1}, longer};
-    // {byte, value}: the magic, unknown operations, padding that is not zero
+    // Each byte of the magic in the other case ("oRVH" ... "ORVh"), then {byte, value}: unknown
+    // operations, padding that is not zero
+    for (std::size_t at = 0; at < 4; ++at) {
+        refused.push_back(bytes);
+        refused.back()[at] ^= 0x20;
+    }
     for (const auto& [at, value] :
-         {std::pair<int, int>{3, 'X'}, {4, 0}, {4, 3}, {4, 255}, {5, 1}, {6, 1}, {7, 1}}) {
+         {std::pair<int, int>{4, 0}, {4, 3}, {4, 255}, {5, 1}, {6, 1}, {7, 1}}) {
         refused.push_back(bytes);
         refused.back()[at] = static_cast<std::uint8_t>(value);
     }
