@@ -6,6 +6,9 @@
 
 namespace orvane::sim {
 
+// The sizes of AppIcon_<size>.png that the build renders into the resources (app/CMakeLists.txt).
+inline constexpr int appIconSizes[] = {16, 24, 32, 48, 64, 128, 256, 512};
+
 // The bundle on Linux: resource files in a folder, information values given by the build.
 class DirectoryBundle final : public Bundle {
 public:
