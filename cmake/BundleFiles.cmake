@@ -13,9 +13,18 @@ if(NOT _orvane_key_length EQUAL 44 OR NOT ORVANE_SPARKLE_PUBLIC_ED_KEY MATCHES "
     message(FATAL_ERROR "ORVANE_SPARKLE_PUBLIC_ED_KEY must be a 32-byte key in base64: "
         "44 characters ending in one '='")
 endif()
-if(APPLE AND ORVANE_SPARKLE_PUBLIC_ED_KEY STREQUAL _orvane_placeholder_key)
-    message(WARNING "ORVANE_SPARKLE_PUBLIC_ED_KEY is the placeholder: this build accepts no update "
-        "until it carries the key that signs the feed")
+# A release that cannot take its own next update strands everyone who installs it, so a release
+# configuration stops here; a development build only warns.
+option(ORVANE_RELEASE "Configure a build to ship (scripts/macos-release.sh turns it on)" OFF)
+if(ORVANE_SPARKLE_PUBLIC_ED_KEY STREQUAL _orvane_placeholder_key)
+    if(ORVANE_RELEASE)
+        message(FATAL_ERROR "ORVANE_RELEASE: ORVANE_SPARKLE_PUBLIC_ED_KEY is the placeholder, and "
+            "a release carrying it accepts no update. Give the public key that Sparkle's "
+            "generate_keys printed: -DORVANE_SPARKLE_PUBLIC_ED_KEY=...")
+    elseif(APPLE)
+        message(WARNING "ORVANE_SPARKLE_PUBLIC_ED_KEY is the placeholder: this build accepts no "
+            "update until it carries the key that signs the feed")
+    endif()
 endif()
 
 set(ORVANE_BUNDLE_FILES_DIR "${PROJECT_BINARY_DIR}/bundle-files")

@@ -5,7 +5,7 @@
 #   Contents/Info.plist
 #   Contents/MacOS/Orvane, Contents/MacOS/OrvaneHelper
 #   Contents/Library/LaunchDaemons/com.halvern.Orvane.helper.plist
-#   Contents/Resources/MenuIcon*.png, privacy_policy.txt, terms_of_use.txt
+#   Contents/Resources/AppIcon.icns, MenuIcon*.png, privacy_policy.txt, terms_of_use.txt
 #   Contents/Resources/bin/orvane
 #   Contents/Frameworks/Sparkle.framework and the Qt frameworks, Contents/PlugIns
 
@@ -44,6 +44,29 @@ set(_orvane_resources
 target_sources(Orvane PRIVATE ${_orvane_resources} "${ORVANE_HELPER_LAUNCHD_PLIST}")
 set_source_files_properties(${_orvane_resources} TARGET_DIRECTORY Orvane
     PROPERTIES MACOSX_PACKAGE_LOCATION Resources)
+# The application icon: the drawing rendered at each size of a Mac icon set (points, and twice
+# as many pixels for Retina screens), which iconutil packs into the file CFBundleIconFile names.
+set(_orvane_iconset "${PROJECT_BINARY_DIR}/AppIcon.iconset")
+set(_orvane_icns "${PROJECT_BINARY_DIR}/AppIcon.icns")
+set(_orvane_iconset_arguments)
+foreach(points 16 32 128 256 512)
+    math(EXPR pixels "${points} * 2")
+    list(APPEND _orvane_iconset_arguments
+        "${_orvane_iconset}/icon_${points}x${points}.png" ${points}
+        "${_orvane_iconset}/icon_${points}x${points}@2x.png" ${pixels})
+endforeach()
+add_custom_command(OUTPUT "${_orvane_icns}"
+    COMMAND "${CMAKE_COMMAND}" -E rm -rf "${_orvane_iconset}"
+    COMMAND "${CMAKE_COMMAND}" -E make_directory "${_orvane_iconset}"
+    COMMAND orvane_render_icon "${ORVANE_APP_ICON_SOURCE}" ${_orvane_iconset_arguments}
+    COMMAND /usr/bin/iconutil -c icns -o "${_orvane_icns}" "${_orvane_iconset}"
+    DEPENDS "${ORVANE_APP_ICON_SOURCE}" orvane_render_icon
+    COMMENT "Making AppIcon.icns"
+    VERBATIM)
+target_sources(Orvane PRIVATE "${_orvane_icns}")
+set_source_files_properties("${_orvane_icns}" TARGET_DIRECTORY Orvane
+    PROPERTIES MACOSX_PACKAGE_LOCATION Resources)
+
 # Where SMAppService daemonServiceWithPlistName: looks for the list.
 set_source_files_properties("${ORVANE_HELPER_LAUNCHD_PLIST}" TARGET_DIRECTORY Orvane
     PROPERTIES MACOSX_PACKAGE_LOCATION Library/LaunchDaemons)

@@ -12,6 +12,8 @@ FetchContent_Declare(sparkle
 FetchContent_MakeAvailable(sparkle)
 
 set(ORVANE_SPARKLE_FRAMEWORK "${sparkle_SOURCE_DIR}/Sparkle.framework")
+# generate_appcast and sign_update, shipped beside the framework, for scripts/macos-release.sh.
+set(ORVANE_SPARKLE_TOOLS_DIR "${sparkle_SOURCE_DIR}/bin" CACHE INTERNAL "Sparkle's own tools")
 if(NOT EXISTS "${ORVANE_SPARKLE_FRAMEWORK}/Versions/Current/Sparkle")
     message(FATAL_ERROR "No Sparkle.framework in ${sparkle_SOURCE_DIR}")
 endif()

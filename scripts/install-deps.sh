@@ -12,8 +12,10 @@ packages=(
   # tests and measurement
   googletest libgtest-dev libgmock-dev libbenchmark-dev valgrind
   locales # the definitions a test builds a decimal-comma locale from
-  # the application (Qt 6 Widgets)
-  qt6-base-dev libgl-dev
+  # the application (Qt 6 Widgets); Qt SVG renders the application icon at build time
+  qt6-base-dev libgl-dev qt6-svg-dev
+  # the release tools' checks: shell scripts, the minimum-macOS check (llvm-otool-19), the cask
+  shellcheck llvm-19 ruby
 )
 
 # With --desktop: what it takes to try Orvane in a virtual X session with a tray host.

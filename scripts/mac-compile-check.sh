@@ -16,8 +16,9 @@ libcxx=/usr/lib/llvm-19/include/c++/v1
 for tool in /usr/bin/clang++-19 "$libcxx/vector"; do
     [ -e "$tool" ] || { echo "mac-compile-check: $tool is missing; run ./scripts/install-deps.sh" >&2; exit 1; }
 done
-tarball=$(ls "$sdk_folder"/MacOSX*-subset.tar.xz 2>/dev/null | head -n 1)
-[ -n "$tarball" ] || { echo "mac-compile-check: no MacOSX*-subset.tar.xz in $sdk_folder" >&2; exit 1; }
+tarballs=("$sdk_folder"/MacOSX*-subset.tar.xz)
+tarball=${tarballs[0]}
+[ -f "$tarball" ] || { echo "mac-compile-check: no MacOSX*-subset.tar.xz in $sdk_folder" >&2; exit 1; }
 started=$(date +%s)
 
 # The SDK, unpacked once per tarball.
@@ -29,7 +30,8 @@ if [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$(stat -c %s-%Y "$tarball")" ]; 
     tar -xJf "$tarball" -C "$work/sdk"
     stat -c %s-%Y "$tarball" > "$stamp"
 fi
-sysroot=$(ls -d "$work"/sdk/MacOSX*.sdk | head -n 1)
+sysroots=("$work"/sdk/MacOSX*.sdk)
+sysroot=${sysroots[0]}
 # GoogleTest's headers where Homebrew's would be found on a Mac: the SDK's usr/local/include.
 mkdir -p "$sysroot/usr/local/include"
 for header_dir in gtest gmock; do

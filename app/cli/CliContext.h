@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -30,6 +31,8 @@ struct CliContext {
     std::function<void(const std::function<bool()>& done)> waitUntil;
     // Why these ports must not be used at all (storage that is not the user's own), if so.
     std::optional<std::string> refusal;
+    // Where Orvane.app lies: only an installed one registers the helper.
+    std::filesystem::path bundlePath{};
 };
 
 // The command's outcome, as its exit status says it.

@@ -5,6 +5,7 @@
 
 #include "app/cli/CliTexts.h"
 #include "app/cli/StatusReport.h"
+#include "app/helperlink/BundlePlace.h"
 #include "app/limit/KeptLimit.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/PasswordScript.h"
@@ -139,6 +140,19 @@ CommandResult changeLimit(CliContext& context, double gigabytes, const QString& 
     return withPassword(context, *megabytes);
 }
 
+namespace {
+
+// As in the popover: the helper is registered only from an installed Orvane, whose path stays.
+std::optional<CommandResult> refuseRegistrationHere(CliContext& context) {
+    if (mayRegisterHelperFrom(context.bundlePath)) {
+        return std::nullopt;
+    }
+    Logger(context.log, "helper").error(texts::notInstalledLog, {context.bundlePath.string()});
+    return CommandResult{ExitStatus::failed, text(texts::moveToApplicationsFirst), {}};
+}
+
+} // namespace
+
 CommandResult helperCommand(CliContext& context, const QString& action, QString& output) {
     HelperManager& manager = context.helperManager;
     if (action == "status") {
@@ -146,6 +160,9 @@ CommandResult helperCommand(CliContext& context, const QString& action, QString&
         return {};
     }
     if (action == "on") {
+        if (auto refused = refuseRegistrationHere(context)) {
+            return *refused;
+        }
         // Turning the switch on answers the popover's offer too.
         context.defaults.setBool(texts::helperOfferShownKey, true);
         manager.registerHelper();

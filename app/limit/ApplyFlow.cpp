@@ -1,3 +1,4 @@
+#include "app/helperlink/BundlePlace.h"
 #include "app/limit/ContentViewModel.h"
 #include "app/limit/ContentViewModelState.h"
 #include "app/limit/Sizes.h"
@@ -70,6 +71,15 @@ void ContentViewModel::turnOnHelper(std::optional<std::int64_t> pendingMB) {
     if (pendingMB && f.helperOfferMB != pendingMB) {
         return;
     }
+    // The offer stays for the installed copy; the change it held is dropped, not sent by password
+    // behind a sentence that asks for something else.
+    if (view.refuseRegistrationHere()) {
+        f.helperOfferMB.reset();
+        if (pendingMB) {
+            view.scheduleRefresh();
+        }
+        return;
+    }
     view.setHelperOfferShown(true);
     f.helperOfferMB.reset();
     view.state_->services.helperManager.registerHelper();
@@ -88,6 +98,18 @@ void ContentViewModel::turnOnHelper(std::optional<std::int64_t> pendingMB) {
         view.sendToHelper(*pendingMB);
         break;
     }
+}
+
+// launchd keeps the path the daemon was registered from: a translocated copy vanishes when it
+// quits, and a copy in Downloads or on a disk image is moved or ejected.
+bool ContentViewModel::refuseRegistrationHere() {
+    const std::filesystem::path& bundle = state_->services.bundlePath;
+    if (mayRegisterHelperFrom(bundle)) {
+        return false;
+    }
+    state_->appLog.error(texts::notInstalledLog, {bundle.string()});
+    state_->fields.vramError = std::string(texts::moveToApplicationsFirst);
+    return true;
 }
 
 void ContentViewModel::onApprovalTick() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -30,7 +31,8 @@ public:
 
 // Everything the popover's model talks to. statusIcon may be null (no application delegate yet):
 // the model then skips the icon and works unchanged. gpuMemory may be null: the GPU's memory is
-// then unknown.
+// then unknown. bundlePath is where Orvane.app runs from; only an installed one registers the
+// helper.
 struct ContentServices {
     HelperManager& helperManager;
     KernelLimit& kernel;
@@ -42,6 +44,7 @@ struct ContentServices {
     Log& log;
     StatusIcon* statusIcon = nullptr;
     GpuMemoryStats* gpuMemory = nullptr;
+    std::filesystem::path bundlePath{};
 };
 
 // The state and behaviour behind one opening of the popover (the root view ContentView): the
@@ -150,6 +153,8 @@ private:
     auto later(Body body);
 
     void sendToHelper(std::int64_t megabytes);
+    // Says why the helper cannot be registered from here, if so.
+    bool refuseRegistrationHere();
     void finishPasswordRoad(std::int64_t megabytes);
     void updateStatusIcon();
     void setHelperOfferShown(bool shown);

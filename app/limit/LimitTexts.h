@@ -16,6 +16,11 @@ inline constexpr std::string_view couldNotChangeLimit = "Couldn't change the VRA
 inline constexpr std::string_view limitDidNotChange = "The VRAM limit didn't change as expected.";
 inline constexpr std::string_view outsideAllowedRange =
     " GB is outside the allowed range."; // after n
+// Turning password-free changes on in a copy of Orvane that is not installed (the command line
+// says the same).
+inline constexpr std::string_view moveToApplicationsFirst =
+    "Move Orvane to the Applications folder and open it from there to turn on password-free "
+    "changes.";
 
 // --- figures -----------------------------------------------------------------------------------
 inline constexpr std::string_view totalSystemRAM = "Total System RAM: ";
@@ -63,6 +68,8 @@ inline constexpr std::string_view appCategory = "app";
 inline constexpr std::string_view readFailedLog = "Failed to read VRAM: %{public}s";
 inline constexpr std::string_view scriptFailedLog = "Setting VRAM limit failed: %{public}@";
 inline constexpr std::string_view launchAtLoginFailedLog = "Launch at login failed: %{public}s";
+inline constexpr std::string_view notInstalledLog =
+    "Not registering the helper from %{public}s, outside an Applications folder";
 
 // --- restoring the kept limit: why it was not restored, and the log lines ----------------------
 inline constexpr std::string_view restoreKeptOutsideRange =

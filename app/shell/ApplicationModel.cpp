@@ -19,6 +19,7 @@ std::unique_ptr<ContentViewModel> makeApplicationModel() {
         platform::systemLog(),
         AppDelegate::shared,
         &platform::gpuMemoryStats(),
+        platform::bundle().bundlePath(),
     });
 }
 

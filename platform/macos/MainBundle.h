@@ -12,6 +12,7 @@ public:
     std::optional<std::filesystem::path> pathForResource(std::string_view name,
                                                          std::string_view type) override;
     std::optional<std::string> infoString(std::string_view key) override;
+    std::filesystem::path bundlePath() override;
 };
 
 } // namespace orvane::macos

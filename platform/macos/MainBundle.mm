@@ -66,4 +66,11 @@ std::optional<std::string> MainBundle::infoString(std::string_view key) {
     return std::nullopt;
 }
 
+// A quarantined app opened from Downloads answers with its translocated copy's path, as it must:
+// that copy is what would be registered.
+std::filesystem::path MainBundle::bundlePath() {
+    NSString* path = applicationBundle().bundlePath;
+    return path != nil ? std::filesystem::path(toStdString(path)) : std::filesystem::path();
+}
+
 } // namespace orvane::macos

@@ -18,6 +18,10 @@ public:
 
     // An information value that is a string, such as "CFBundleShortVersionString".
     virtual std::optional<std::string> infoString(std::string_view key) = 0;
+
+    // Where the bundle lies (NSBundle bundlePath): whether it was installed decides whether the
+    // helper may be registered from it. Empty when unknown.
+    virtual std::filesystem::path bundlePath() = 0;
 };
 
 } // namespace orvane

@@ -1,6 +1,12 @@
 #include "platform/sim/DirectoryBundle.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+
+#include "platform/sim/SimDirectory.h"
+#include "platform/sim/StandInFile.h"
+#include "shared/ErrnoText.h"
 
 namespace orvane::sim {
 
@@ -11,6 +17,35 @@ std::filesystem::path DirectoryBundle::defaultResourceDirectory() {
     std::error_code ec;
     const auto executable = std::filesystem::read_symlink("/proc/self/exe", ec);
     return (ec ? std::filesystem::current_path() : executable.parent_path()) / "resources";
+}
+
+std::filesystem::path DirectoryBundle::standInLocation(const std::filesystem::path& simDirectory) {
+    if (simDirectory.empty()) {
+        return {};
+    }
+    const std::filesystem::path file = simDirectory / bundlePathFileName;
+    int error = 0;
+    auto text = readText(file, &error);
+    if (!text) {
+        if (error != ENOENT) {
+            standInLog().error("Cannot read %{public}s: %{public}s",
+                               {file.string(), errnoText(error)});
+            return {};
+        }
+        return installedBundlePath;
+    }
+    if (text->ends_with('\n')) {
+        text->pop_back();
+    }
+    const bool control = std::any_of(text->begin(), text->end(), [](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || c == 0x7f;
+    });
+    if (control || text->size() > 1024 || !text->starts_with('/')) {
+        standInLog().error("Ignored %{public}s: it does not hold one absolute path",
+                           {file.string()});
+        return {};
+    }
+    return *text;
 }
 
 std::optional<std::filesystem::path> DirectoryBundle::pathForResource(std::string_view name,
@@ -38,6 +73,10 @@ std::optional<std::string> DirectoryBundle::infoString(std::string_view key) {
         return std::nullopt;
     }
     return found->second;
+}
+
+std::filesystem::path DirectoryBundle::bundlePath() {
+    return location_ ? location_() : std::filesystem::path();
 }
 
 } // namespace orvane::sim

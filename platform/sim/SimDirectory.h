@@ -19,6 +19,7 @@ inline constexpr const char* approvedFileName = "helper.approved";
 inline constexpr const char* socketFileName = "com.halvern.Orvane.helper.sock";
 inline constexpr const char* lockFileName = "helper.lock";
 inline constexpr const char* helperLogFileName = "helper.log";
+inline constexpr const char* bundlePathFileName = "bundle.path";
 
 std::filesystem::path simDirectory();
 

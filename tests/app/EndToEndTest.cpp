@@ -42,8 +42,9 @@ TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
     FakeAdminRunner admin;
     FakeLoginItem loginItem;
 
-    ContentView view(std::make_unique<ContentViewModel>(ContentServices{
-                         manager, kernel, memory, defaults, queue, admin, loginItem, log, nullptr}),
+    ContentView view(std::make_unique<ContentViewModel>(
+                         ContentServices{manager, kernel, memory, defaults, queue, admin, loginItem,
+                                         log, nullptr, nullptr, "/Applications/Orvane.app"}),
                      ContentViewHost{});
     view.show();
     const auto visible = [&view](const char* name) {

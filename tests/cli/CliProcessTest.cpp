@@ -310,6 +310,20 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
     EXPECT_EQ(orvane({"keep"}).out, "off\n");
 }
 
+// The stand-in's Orvane.app lies where bundle.path says: a translocated copy registers nothing,
+// and a path that cannot be read as one is trusted no more.
+TEST_F(CliTest, HelperOnRefusesACopyOutsideAnApplicationsFolder) {
+    const std::string move = "Move Orvane to the Applications folder and open it from there";
+    for (const char* place : {"/private/var/folders/x7/T/AppTranslocation/5A1B/d/Orvane.app\n",
+                              "/Users/ada/Applications/Orvane.app\nExtra\n", "Orvane.app"}) {
+        dir.write("bundle.path", place);
+        expect({"helper", "on"}, 3, move);
+        EXPECT_EQ(orvane({"helper", "status"}).out, "off\n") << place;
+    }
+    dir.write("bundle.path", "/Users/ada/Applications/Orvane.app\n");
+    expect({"helper", "on"}, 0, "Allow Orvane in System Settings");
+}
+
 // Whatever closes the password-free road, --no-password says what did; no wait on the helper
 // outlasts its deadline, and each says which it was.
 TEST_F(CliTest, NoPasswordSaysWhyThePasswordFreeRoadWasClosed) {

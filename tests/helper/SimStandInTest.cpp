@@ -8,6 +8,7 @@
 #include <tuple>
 #include <unistd.h>
 
+#include "platform/sim/DirectoryBundle.h"
 #include "platform/sim/SimDirectory.h"
 #include "platform/sim/SimGpuMemoryStats.h"
 #include "platform/sim/SimKernelLimit.h"
@@ -102,6 +103,29 @@ TEST(SimPhysicalMemory, PrefersTheSimFileElseTheMachineAndSaysWhatItCannotUseOnc
     const std::string log = ::testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 3) << log;
     EXPECT_NE(log.find("hw.memsize: it is a FIFO, not a regular file"), std::string::npos) << log;
+}
+
+// Where the stand-in's Orvane.app lies decides whether the helper may be registered: what is not
+// one absolute path, or not a regular file, answers with a path nothing trusts.
+TEST(DirectoryBundle, TheBundlePathIsTheSimFilesOneLineElseTheInstalledPlace) {
+    test::TempDir dir;
+    EXPECT_EQ(DirectoryBundle::standInLocation(dir.path()), "/Applications/Orvane.app");
+    EXPECT_EQ(DirectoryBundle::standInLocation({}), "");
+    ::testing::internal::CaptureStderr();
+    for (const auto& [text, location] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"/Users/ada/Downloads/Orvane.app\n", "/Users/ada/Downloads/Orvane.app"},
+             {"/Volumes/Orvane/Orvane.app", "/Volumes/Orvane/Orvane.app"},
+             {"Orvane.app\n", ""},
+             {"/Applications/Orvane.app\n/tmp\n", ""},
+             {"", ""}}) {
+        dir.write(bundlePathFileName, text);
+        EXPECT_EQ(DirectoryBundle::standInLocation(dir.path()), location) << text;
+    }
+    std::filesystem::remove(dir / bundlePathFileName);
+    std::filesystem::create_symlink("/dev/null", dir / bundlePathFileName);
+    EXPECT_EQ(DirectoryBundle::standInLocation(dir.path()), "");
+    const std::string log = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("bundle.path: it is a symbolic link"), std::string::npos) << log;
 }
 
 TEST(SimGpuMemoryStats, ReadsEachFileAsBytesAndAnythingElseAsUnknownNeverZero) {

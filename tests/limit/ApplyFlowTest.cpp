@@ -1,6 +1,7 @@
 // Every road a change from the popover can take: held for the offer, through the helper, waiting
 // for approval, and the password road.
 
+#include <algorithm>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -59,6 +60,35 @@ TEST_F(ApplyFlow, TurnOnGoesWhereTheRegistrationLeadsIt) {
         EXPECT_EQ(h.service.settingsOpened, afterRegister == 2 ? 1 : 0);
         EXPECT_TRUE(model.helperOfferShown());
     }
+}
+
+// A copy that is not installed registers nothing by either road: the offer's change is dropped,
+// the offer itself comes back for the installed copy, and the switch stays off.
+TEST_F(ApplyFlow, OutsideAnApplicationsFolderTurningOnSaysToMoveOrvaneFirst) {
+    const std::string move = "Move Orvane to the Applications folder and open it from there to "
+                             "turn on password-free changes.";
+    bundlePath = "/private/var/folders/x7/T/AppTranslocation/5A1B/d/Orvane.app";
+    open();
+    model->selectPreset(12.0);
+    model->turnOnHelper(12288);
+    EXPECT_EQ(model->vramError(), move);
+    EXPECT_EQ(model->statusArea(), Area::error);
+    EXPECT_FALSE(model->helperOfferShown());
+    queue.advance(1.0);
+    EXPECT_EQ(model->selectedVRAMGB(), 0.0);
+
+    model->setPasswordFree(true);
+    EXPECT_EQ(model->vramError(), move);
+    EXPECT_EQ(model->helperState(), HelperState::off);
+    EXPECT_EQ(service.current, 0);
+    EXPECT_EQ(service.settingsOpened, 0);
+    EXPECT_THAT(transport.sent, IsEmpty());
+    EXPECT_THAT(admin.sources, IsEmpty());
+    const auto entries = log.entries();
+    EXPECT_EQ(std::count(entries.begin(), entries.end(),
+                         error("app", "Not registering the helper from " + bundlePath.string() +
+                                          ", outside an Applications folder")),
+              2);
 }
 
 TEST_F(ApplyFlow, TheApprovalTickSendsTheHeldChangeAndMovesTheSwitch) {

@@ -115,6 +115,12 @@ TEST(XdgLoginItem, WritesAnEntryForTheApplicationAndRemovesItAndRefusesLineBreak
     // Odd program paths are quoted; line breaks are refused.
     const auto odd = XdgLoginItem::desktopEntry("/opt/my apps/$O\"rv%ane");
     EXPECT_NE(odd->find("\nExec=\"/opt/my apps/\\\\$O\\\\\"rv%%ane\"\n"), std::string::npos);
+    // The icon's path is a string value; one with a line break is left out, not written.
+    EXPECT_NE(XdgLoginItem::desktopEntry("/opt/Orvane", "/opt/r\\es/AppIcon_512.png")
+                  ->find("\nIcon=/opt/r\\\\es/AppIcon_512.png\n"),
+              std::string::npos);
+    EXPECT_EQ(XdgLoginItem::desktopEntry("/opt/Orvane", "/opt/x\nExec=/bin/sh")->find("/bin/sh"),
+              std::string::npos);
     XdgLoginItem evil(dir / "autostart/x.desktop", "/tmp/evil\nExec=/bin/sh");
     EXPECT_NE(evil.setEnabled(true), std::nullopt);
     EXPECT_FALSE(evil.isEnabled());

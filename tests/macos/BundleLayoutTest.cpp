@@ -34,8 +34,9 @@ TEST(BundleLayout, HoldsBothProgramsTheListsTheResourcesAndSparkleWhereTheSystem
         propertyListEntries(ORVANE_HELPER_LAUNCHD_PLIST));
     EXPECT_EQ(propertyListEntries(contents / "Info.plist"),
               propertyListEntries(ORVANE_APP_INFO_PLIST));
-    for (const char* name : {"MenuIcon.png", "MenuIcon@2x.png", "MenuIcon_Active.png",
-                             "MenuIcon_Active@2x.png", "privacy_policy.txt", "terms_of_use.txt"}) {
+    for (const char* name :
+         {"AppIcon.icns", "MenuIcon.png", "MenuIcon@2x.png", "MenuIcon_Active.png",
+          "MenuIcon_Active@2x.png", "privacy_policy.txt", "terms_of_use.txt"}) {
         EXPECT_TRUE(fs::is_regular_file(contents / "Resources" / name)) << name;
     }
     // A framework copied without its symlinks loads, but fails code-signature verification.

@@ -38,6 +38,7 @@ TEST(BundlePropertyLists, InformationListsHoldExactlyTheirKeys) {
     };
     Entries app = common;
     app.insert({{"CFBundleExecutable", "string:Orvane"},
+                {"CFBundleIconFile", "string:AppIcon"},
                 {"CFBundleIdentifier", typed(appBundleIdentifier)},
                 {"CFBundleName", "string:Orvane"},
                 {"CFBundlePackageType", "string:APPL"},

@@ -83,7 +83,8 @@ LoginItem& loginItem() {
 Bundle& bundle() {
     static sim::DirectoryBundle bundle(
         sim::DirectoryBundle::defaultResourceDirectory(),
-        {{"CFBundleShortVersionString", ORVANE_VERSION}, {"CFBundleVersion", ORVANE_VERSION}});
+        {{"CFBundleShortVersionString", ORVANE_VERSION}, {"CFBundleVersion", ORVANE_VERSION}},
+        [] { return sim::DirectoryBundle::standInLocation(sim::simDirectory()); });
     return bundle;
 }
 

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <unistd.h>
 
+#include "platform/sim/DirectoryBundle.h"
 #include "platform/sim/SimDirectory.h"
 #include "platform/sim/limit/ConfigHome.h"
 #include "shared/ErrnoText.h"
@@ -41,6 +42,28 @@ std::optional<std::string> execValue(const std::string& path) {
     return value;
 }
 
+// The largest rendering of the application icon; desktops scale it down.
+std::filesystem::path applicationIcon() {
+    const std::filesystem::path icon =
+        DirectoryBundle::defaultResourceDirectory() /
+        ("AppIcon_" + std::to_string(std::end(appIconSizes)[-1]) + ".png");
+    std::error_code ec;
+    return std::filesystem::is_regular_file(icon, ec) ? icon : std::filesystem::path();
+}
+
+// A string value of the entry, its backslashes doubled. A line break, or any other control
+// character, cannot be in one.
+std::optional<std::string> stringValue(const std::string& text) {
+    std::string value;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
+            return std::nullopt;
+        }
+        value += c == '\\' ? "\\\\" : std::string(1, c);
+    }
+    return value;
+}
+
 bool switchedOff(std::string_view line) {
     return line == "Hidden=true" || line == "X-GNOME-Autostart-enabled=false";
 }
@@ -52,24 +75,27 @@ bool switchedOff(std::string_view line) {
 XdgLoginItem::XdgLoginItem()
     : XdgLoginItem(configHome().empty() ? std::filesystem::path()
                                         : configHome() / "autostart" / "com.halvern.Orvane.desktop",
-                   applicationExecutable()) {}
+                   applicationExecutable(), applicationIcon()) {}
 
-XdgLoginItem::XdgLoginItem(std::filesystem::path entryFile, std::filesystem::path executable)
+XdgLoginItem::XdgLoginItem(std::filesystem::path entryFile, std::filesystem::path executable,
+                           std::filesystem::path icon)
     : entryFile_(std::move(entryFile))
-    , executable_(std::move(executable)) {}
+    , executable_(std::move(executable))
+    , icon_(std::move(icon)) {}
 
-std::optional<std::string> XdgLoginItem::desktopEntry(const std::filesystem::path& executable) {
+std::optional<std::string> XdgLoginItem::desktopEntry(const std::filesystem::path& executable,
+                                                      const std::filesystem::path& icon) {
     const auto exec = execValue(executable.string());
     if (!exec) {
         return std::nullopt;
     }
+    const auto iconValue = icon.empty() ? std::nullopt : stringValue(icon.string());
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Orvane\n"
            "Comment=Sets how much memory the GPU may wire\n"
            "Exec=" +
-           *exec +
-           "\n"
+           *exec + "\n" + (iconValue ? "Icon=" + *iconValue + "\n" : std::string()) +
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";
 }
@@ -111,7 +137,7 @@ std::optional<std::string> XdgLoginItem::setEnabled(bool enabled) {
     if (executable_.empty()) {
         return std::string("Couldn't find the path of this program for the autostart entry");
     }
-    const auto entry = desktopEntry(executable_);
+    const auto entry = desktopEntry(executable_, icon_);
     if (!entry) {
         return "The program's path can't be written into an autostart entry: " +
                executable_.string();

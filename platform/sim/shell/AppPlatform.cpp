@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QGuiApplication>
+#include <QIcon>
 
+#include "platform/sim/DirectoryBundle.h"
 #include "platform/sim/SimDirectory.h"
 #include "platform/sim/helperlink/SimServiceManager.h"
 #include "platform/sim/limit/PasswordDialogProcess.h"
@@ -63,8 +65,18 @@ std::unique_ptr<Updater> makeUpdater() {
     return updater;
 }
 
-// Accessory windows are tool windows on Linux: they never show in the task bar.
-void makeAccessory() {}
+// Accessory windows are tool windows on Linux: they never show in the task bar. A desktop that
+// shows window icons anyway (the popover as a window, the terms) shows the application's, as the
+// Mac shows the bundle's.
+void makeAccessory() {
+    QIcon icon;
+    for (const int size : sim::appIconSizes) {
+        if (const auto path = bundle().pathForResource("AppIcon_" + std::to_string(size), "png")) {
+            icon.addFile(QString::fromStdString(path->string()), QSize(size, size));
+        }
+    }
+    QApplication::setWindowIcon(icon);
+}
 
 void activateApplication() {}
 
