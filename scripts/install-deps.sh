@@ -14,6 +14,7 @@ packages=(
   locales # the definitions a test builds a decimal-comma locale from
   # the application (Qt 6 Widgets)
   qt6-base-dev libgl-dev
+  zlib1g-dev # the update feed's compressed bodies
 )
 
 # With --desktop: what it takes to try Orvane in a virtual X session with a tray host.
