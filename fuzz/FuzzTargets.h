@@ -15,4 +15,9 @@ int wireDecodeOneInput(const std::uint8_t* data, std::size_t size);
 // chosen by the input. See ConnectionTarget.cpp for the input's layout.
 int connectionOneInput(const std::uint8_t* data, std::size_t size);
 
+// The update feed read and chosen from, as any bytes: a refused feed offers nothing, an offer is
+// newer than the running version, and the version order stays strict over the items' versions
+// and the input's first lines.
+int feedOneInput(const std::uint8_t* data, std::size_t size);
+
 } // namespace orvane::fuzz

@@ -27,6 +27,7 @@ if [ ${#extra[@]} -eq 0 ]; then
   extra=(--benchmark_repetitions=3 --benchmark_report_aggregates_only=true)
 fi
 run contract orvane_bench_contract
+run feed orvane_bench_feed
 run roundtrip-disk orvane_bench_roundtrip ORVANE_BENCH_DIR=/tmp
 if [ -d /dev/shm ]; then
   run roundtrip-memory orvane_bench_roundtrip ORVANE_BENCH_DIR=/dev/shm
@@ -37,7 +38,7 @@ run cli orvane_bench_cli
 model=$(lscpu | sed -n 's/^Model name: *//p' | head -n1)
 echo "Machine: ${model:-unknown}, $(nproc) cores, Linux $(uname -r)"
 printf '%-44s %14s %10s\n' benchmark "time/op" "x floor"
-for file in "$out"/contract.csv "$out"/roundtrip-disk.csv "$out"/roundtrip-memory.csv "$out"/ui.csv \
+for file in "$out"/contract.csv "$out"/feed.csv "$out"/roundtrip-disk.csv "$out"/roundtrip-memory.csv "$out"/ui.csv \
     "$out"/cli.csv; do
   [ -f "$file" ] || continue
   suffix=""

@@ -14,6 +14,7 @@ packages=(
   locales # the definitions a test builds a decimal-comma locale from
   # the application (Qt 6 Widgets); Qt SVG renders the application icon at build time
   qt6-base-dev libgl-dev qt6-svg-dev
+  zlib1g-dev # the update feed's compressed bodies
   # the release tools' checks: shell scripts, the minimum-macOS check (llvm-otool-19), the cask
   shellcheck llvm-19 ruby
 )

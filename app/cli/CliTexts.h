@@ -61,6 +61,8 @@ inline constexpr const char* watchDescription =
 inline constexpr const char* watchIntervalHelp = "Seconds between lines, at least 0.2.";
 inline constexpr const char* badWatchInterval =
     "'%1' is not an interval. Give seconds from 0.2 to 86400, such as 1 or 0.5.";
+inline constexpr const char* watchIntervalNotPositive =
+    "The interval must be positive. Give seconds from 0.2 to 86400, such as 1 or 0.5.";
 inline constexpr const char* watchUnknownStatistics =
     "The GPU's memory statistics are unknown on this machine, so there is nothing to watch.";
 // time, in use, allocated, the limit; then the share when there is a limit

@@ -94,6 +94,11 @@ bool isCommandLine(const QStringList& arguments) {
 
 namespace {
 
+// An option whose value follows it: "--interval -1" is the interval, however wrong.
+bool takesValue(const QString& argument) {
+    return argument == "--interval" || argument == "-interval";
+}
+
 // The command's own arguments for its parser. "-5" is a size (out of range), not an option, so
 // such sizes go after a "--"; whatever follows them is still read as options.
 QStringList commandArguments(const QString& program, const QStringList& positional) {
@@ -106,7 +111,7 @@ QStringList commandArguments(const QString& program, const QStringList& position
             rest << argument;
         } else if (argument == "--") {
             ended = true;
-        } else if (looksNegative(argument.toStdString())) {
+        } else if (looksNegative(argument.toStdString()) && !takesValue(options.back())) {
             sizes << argument;
         } else {
             options << argument;
@@ -258,12 +263,12 @@ int runCommand(const QStringList& arguments,
             : command == "keep" ? keepCommand(*ports, values.value(0), output)
                                 : restoreCommand(*ports, output);
         out << output;
-        return report(result, verbose, err);
+        return report(confirmSaved(*ports, result), verbose, err);
     }
     const QString typedSize = command == "set" ? values.front() : QString("default");
     const CommandResult result =
         changeLimit(*ports, gigabytes, typedSize, !parser.isSet(noPasswordOption));
-    return report(result, verbose, err);
+    return report(confirmSaved(*ports, result), verbose, err);
 }
 
 } // namespace

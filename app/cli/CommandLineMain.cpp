@@ -1,8 +1,11 @@
 #include "app/cli/CommandLineMain.h"
 
+#include <cerrno>
 #include <csignal>
+#include <fcntl.h>
 #include <optional>
 #include <string>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -20,9 +23,31 @@ void describeApplication() {
     QCoreApplication::setApplicationVersion(ORVANE_VERSION);
 }
 
+namespace {
+
+// A standard stream that whoever started us closed stays closed: left free, its number would go
+// to the next file opened here, and output meant for the terminal into that file. Held open the
+// wrong way round, it fails every read or write as a closed one does.
+void holdClosedStandardStreams() {
+    for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+        if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF) {
+            const int held = ::open("/dev/null", fd == STDIN_FILENO ? O_WRONLY : O_RDONLY);
+            if (held >= 0 && held != fd) {
+                ::dup2(held, fd);
+                ::close(held);
+            }
+        }
+    }
+}
+
+} // namespace
+
 int commandLineMain(int argc, char** argv) {
-    // Under a file-size limit a write past it must fail with EFBIG and be reported, not end us.
+    holdClosedStandardStreams();
+    // Under a file-size limit a write past it must fail with EFBIG and be reported, not end us;
+    // so must a write into a pipe whose reader has gone, whether or not SIGPIPE is ignored.
     std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
     // As QCoreApplication reads them: each in the local 8-bit encoding, UTF-8.
     QStringList arguments;
     for (int i = 0; i < argc; ++i) {

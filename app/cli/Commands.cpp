@@ -3,6 +3,8 @@
 #include <cmath>
 #include <optional>
 
+#include <QStringList>
+
 #include "app/cli/CliTexts.h"
 #include "app/cli/StatusReport.h"
 #include "app/helperlink/BundlePlace.h"
@@ -152,6 +154,26 @@ std::optional<CommandResult> refuseRegistrationHere(CliContext& context) {
 }
 
 } // namespace
+
+// A setting that was not stored is no success: after a restart the old value would be back.
+CommandResult confirmSaved(CliContext& context, CommandResult result) {
+    const std::optional<std::string> problem = context.defaults.sync();
+    if (!problem) {
+        return result;
+    }
+    QStringList lines;
+    for (const QString& line : {result.message, result.verboseMessage, text(*problem)}) {
+        if (!line.isEmpty()) {
+            lines << line;
+        }
+    }
+    result.message = lines.join('\n');
+    result.verboseMessage.clear();
+    if (result.status == ExitStatus::done) {
+        result.status = ExitStatus::failed;
+    }
+    return result;
+}
 
 CommandResult helperCommand(CliContext& context, const QString& action, QString& output) {
     HelperManager& manager = context.helperManager;

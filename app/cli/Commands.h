@@ -18,6 +18,10 @@ struct CommandResult {
 CommandResult changeLimit(CliContext& context, double gigabytes, const QString& typedSize,
                           bool allowPassword);
 
+// The result once the settings the command changed are confirmed stored; if they are not, a
+// failure that says why (and, where the change itself was made, what it was).
+CommandResult confirmSaved(CliContext& context, CommandResult result);
+
 // "helper status", "helper on", "helper off".
 CommandResult helperCommand(CliContext& context, const QString& action, QString& output);
 

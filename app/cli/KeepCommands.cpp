@@ -6,6 +6,7 @@
 #include "app/cli/StatusReport.h"
 #include "app/limit/KeptLimit.h"
 #include "app/limit/KeptLimitRestore.h"
+#include "app/limit/LimitTexts.h"
 
 namespace orvane::cli {
 
@@ -19,9 +20,11 @@ QString text(const std::string& value) {
 
 CommandResult keepCommand(CliContext& context, const QString& action, QString& output) {
     if (action.isEmpty()) {
-        output =
-            keepingText(keepsLimitAfterRestart(context.defaults), keptLimitMB(context.defaults)) +
-            '\n';
+        const bool keeping = keepsLimitAfterRestart(context.defaults);
+        if (keeping && keptLimitCorrupt(context.defaults)) {
+            return {ExitStatus::failed, text(std::string(texts::corruptKeptLimit)), {}};
+        }
+        output = keepingText(keeping, keptLimitMB(context.defaults)) + '\n';
         return {};
     }
     const bool on = action == "on";
@@ -66,6 +69,7 @@ CommandResult restoreCommand(CliContext& context, QString& output) {
     case Kind::outsideRange:
     case Kind::didNotChange:
         return {ExitStatus::refused, QString(cli_text::notRestored).arg(text(outcome->reason)), {}};
+    case Kind::keptCorrupt:
     case Kind::helperNotOn:
     case Kind::helperFailed:
     case Kind::limitNotRead:

@@ -51,8 +51,8 @@ StopSignals::StopSignals() {
     struct sigaction action = {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    // Restarted, so that a write to a slow reader of our output is not cut short by the signal.
-    action.sa_flags = SA_RESTART;
+    // Not restarted: a write blocked on a reader that never reads must give way to the signal.
+    action.sa_flags = 0;
     for (; installed_ < std::size(stopSignals); ++installed_) {
         if (::sigaction(stopSignals[installed_], &action, &previous[installed_]) != 0) {
             return;
@@ -99,6 +99,30 @@ bool StopSignals::waitFor(std::chrono::steady_clock::duration timeout) {
             return false;
         }
     }
+}
+
+int StopSignals::write(int fd, std::string_view data) {
+    while (!data.empty()) {
+        // Until the output takes more or a stop signal arrives, whichever comes first.
+        pollfd watched[2] = {{fd, POLLOUT, 0}, {readEnd_, POLLIN, 0}};
+        if (::poll(watched, ready_ ? 2 : 1, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return errno;
+        }
+        if (watched[1].revents & POLLIN) {
+            return ECANCELED;
+        }
+        // Whatever else poll found (an error, a reader gone), the write says what it is.
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written > 0) {
+            data.remove_prefix(static_cast<std::size_t>(written));
+        } else if (written == 0 || (errno != EINTR && errno != EAGAIN)) {
+            return written == 0 ? EIO : errno;
+        }
+    }
+    return 0;
 }
 
 } // namespace orvane::cli

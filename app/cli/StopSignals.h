@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <string_view>
 
 namespace orvane::cli {
 
@@ -22,6 +23,10 @@ public:
     // Waits until a stop signal has arrived (true, also for one that came earlier) or the timeout
     // has passed (false).
     bool waitFor(std::chrono::steady_clock::duration timeout);
+
+    // Writes all of data to fd, however long a slow reader takes, unless a stop signal arrives
+    // first: 0 once written, ECANCELED when stopped, else the errno of the failed write.
+    int write(int fd, std::string_view data);
 
 private:
     int readEnd_ = -1;

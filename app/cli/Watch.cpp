@@ -1,8 +1,10 @@
 #include "app/cli/Watch.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 
+#include <QFileDevice>
 #include <QTime>
 
 #include "app/cli/CliTexts.h"
@@ -11,6 +13,7 @@
 #include "app/limit/LimitTexts.h"
 #include "app/limit/Sizes.h"
 #include "app/limit/VramReader.h"
+#include "shared/ErrnoText.h"
 
 namespace orvane::cli {
 
@@ -39,6 +42,33 @@ double readLimitGB(CliContext& context) {
                              : storedVRAMGB(context.defaults);
 }
 
+// One line, out at once, also into a pipe: nothing when written, an empty reason when a stop
+// signal came first, else why it could not be written. Output that goes nowhere ends the watch
+// instead of running on unseen.
+std::optional<QString> writeLine(StopSignals& stop, QTextStream& out, const QString& line) {
+    out.flush();
+    const auto* file = qobject_cast<QFileDevice*>(out.device());
+    if (!file || file->handle() < 0) {
+        out << line;
+        out.flush();
+        if (out.status() == QTextStream::Ok) {
+            return std::nullopt;
+        }
+        return out.device() ? out.device()->errorString() : QString("no output");
+    }
+    // Written here rather than through Qt, which retries a write that a stop signal interrupted.
+    const QByteArray bytes = line.toUtf8();
+    switch (const int error =
+                stop.write(file->handle(), {bytes.data(), std::size_t(bytes.size())})) {
+    case 0:
+        return std::nullopt;
+    case ECANCELED:
+        return QString();
+    default:
+        return QString::fromStdString(errnoText(error));
+    }
+}
+
 int watch(CliContext& context, double intervalSeconds, QTextStream& out, QTextStream& err) {
     using Clock = std::chrono::steady_clock;
     // Caught before the first line, so that a signal at any moment after it ends us cleanly.
@@ -52,9 +82,15 @@ int watch(CliContext& context, double intervalSeconds, QTextStream& out, QTextSt
         std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(intervalSeconds));
     Clock::time_point next = Clock::now();
     for (;;) {
-        out << watchLine(QTime::currentTime().toString("HH:mm:ss"), reading, readLimitGB(context))
-            << '\n';
-        out.flush(); // one line at a time, also into a pipe
+        const QString line =
+            watchLine(QTime::currentTime().toString("HH:mm:ss"), reading, readLimitGB(context));
+        if (const std::optional<QString> failure = writeLine(stop, out, line + '\n')) {
+            if (failure->isEmpty()) {
+                return static_cast<int>(ExitStatus::done); // stopped while the output was full
+            }
+            err << QString(cli_text::outputFailed).arg(*failure) << '\n';
+            return static_cast<int>(ExitStatus::failed);
+        }
         // A steady beat: a slow read delays this line, not every line after it.
         next += interval;
         const Clock::time_point now = Clock::now();
@@ -102,7 +138,11 @@ int watchCommand(const QCommandLineParser& parser, const std::function<CliContex
     const QString given = parser.value(watchIntervalOption());
     const std::optional<double> interval = parseWatchInterval(given);
     if (!interval) {
-        err << QString(cli_text::badWatchInterval).arg(given) << '\n';
+        bool number = false;
+        const double seconds = given.toDouble(&number);
+        err << (number && seconds <= 0.0 ? QString(cli_text::watchIntervalNotPositive)
+                                         : QString(cli_text::badWatchInterval).arg(given))
+            << '\n';
         return static_cast<int>(ExitStatus::usage);
     }
     return watch(context(), *interval, out, err);

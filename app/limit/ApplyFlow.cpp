@@ -47,6 +47,7 @@ void ContentViewModel::handleHelperResult(HelperManager::SetResult result, std::
         if (!confirmedByReadBack(megabytes)) {
             f.vramError = std::string(texts::limitDidNotChange);
         }
+        reportUnsavedSettings(); // the kept limit
         break;
     case HelperManager::SetResult::rejected:
         f.vramError = outsideRangeText(megabytes / 1024);
@@ -85,6 +86,7 @@ void ContentViewModel::turnOnHelper(std::optional<std::int64_t> pendingMB) {
     view.state_->services.helperManager.registerHelper();
     f.helperState = view.state_->services.helperManager.state();
     if (!pendingMB) {
+        view.reportUnsavedSettings();
         return;
     }
     switch (f.helperState) {

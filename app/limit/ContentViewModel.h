@@ -158,6 +158,9 @@ private:
     void finishPasswordRoad(std::int64_t megabytes);
     void updateStatusIcon();
     void setHelperOfferShown(bool shown);
+    // Where a change of the user's stored settings did not reach storage, the error line says
+    // so, unless it already holds the change's own error.
+    void reportUnsavedSettings();
     // The read-back after a change reports success: whether the limit now reads as megabytes.
     // A match read from the variable itself (not the stored fallback) is kept for a restart.
     bool confirmedByReadBack(std::int64_t megabytes);

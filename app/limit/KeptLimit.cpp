@@ -13,6 +13,12 @@ std::optional<std::int64_t> keptLimitMB(Defaults& defaults) {
     return defaults.integerValue(texts::keptLimitMBKey);
 }
 
+bool keptLimitCorrupt(Defaults& defaults) {
+    const auto key = texts::keptLimitMBKey;
+    return !defaults.integerValue(key) &&
+           (defaults.stringValue(key) || defaults.doubleValue(key) || defaults.boolValue(key));
+}
+
 void recordConfirmedLimit(Defaults& defaults, std::int64_t megabytes) {
     if (megabytes == 0) {
         defaults.remove(texts::keptLimitMBKey);

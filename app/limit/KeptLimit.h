@@ -16,6 +16,10 @@ bool keepsLimitAfterRestart(Defaults& defaults);
 // The limit to restore ("keptLimitMB"), or nothing.
 std::optional<std::int64_t> keptLimitMB(Defaults& defaults);
 
+// Whether "keptLimitMB" holds something that is not a whole number of megabytes (damaged, or
+// edited by hand): a fault to report, where its absence means nothing is kept.
+bool keptLimitCorrupt(Defaults& defaults);
+
 // Every road calls this once its change is confirmed by reading the variable back: while keeping
 // is on, the new limit is kept; the default (0) leaves nothing to restore.
 void recordConfirmedLimit(Defaults& defaults, std::int64_t megabytes);

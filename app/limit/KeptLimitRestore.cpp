@@ -61,6 +61,9 @@ RestoreOutcome decide(RestoreServices& services) {
         return {Kind::notKeeping, 0, {}};
     }
     const std::optional<std::int64_t> kept = keptLimitMB(services.defaults);
+    if (!kept && keptLimitCorrupt(services.defaults)) {
+        return fault(Kind::keptCorrupt, 0, std::string(texts::corruptKeptLimit));
+    }
     if (!kept || *kept == 0) {
         return {Kind::nothingKept, 0, {}};
     }

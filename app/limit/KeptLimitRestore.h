@@ -27,6 +27,7 @@ struct RestoreOutcome {
         restored,     // sent through the helper and read back
         notKeeping,   // nothing to do: keeping is off
         nothingKept,  // nothing to do: no limit is kept
+        keptCorrupt,  // what is kept is no limit at all
         alreadySet,   // nothing to do: the variable holds a limit chosen since the restart
         outsideRange, // the kept limit fails the range rule on this machine
         helperNotOn,  // password-free changes are off or wait for approval

@@ -75,6 +75,8 @@ inline constexpr std::string_view notInstalledLog =
 inline constexpr std::string_view restoreKeptOutsideRange =
     "The kept limit of %ld MB is outside the allowed range on this Mac.";
 inline constexpr std::string_view restoreHelperOff = "Password-free VRAM changes are off.";
+inline constexpr std::string_view corruptKeptLimit =
+    "The kept limit in Orvane's settings is not a whole number of megabytes.";
 inline constexpr std::string_view restoreHelperNeedsApproval =
     "Password-free VRAM changes wait for approval in System Settings \u2192 Login Items.";
 inline constexpr std::string_view restoreLimitNotRead =

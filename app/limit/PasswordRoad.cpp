@@ -23,6 +23,7 @@ void ContentViewModel::finishPasswordRoad(std::int64_t megabytes) {
     auto error = runPasswordScript(megabytes);
     auto& f = state_->fields;
     f.vramError = std::move(error);
+    reportUnsavedSettings(); // the offer answered, the kept limit
     f.busyMessage.reset();
     scheduleRefresh();
     updateStatusIcon();

@@ -83,6 +83,7 @@ void ContentViewModel::setKeepLimitAfterRestart(bool on) {
     const Change change(*this);
     auto& s = state_->services;
     orvane::setKeepLimitAfterRestart(s.defaults, s.kernel, on);
+    reportUnsavedSettings();
     if (!on) {
         return;
     }
@@ -97,6 +98,7 @@ void ContentViewModel::setKeepLimitAfterRestart(bool on) {
 void ContentViewModel::setEnableFunMode(bool enabled) {
     const Change change(*this);
     state_->services.defaults.setBool(texts::enableFunModeKey, enabled);
+    reportUnsavedSettings();
 }
 
 void ContentViewModel::toggleMoreSettings() {
@@ -111,6 +113,13 @@ void ContentViewModel::toggleUpdateSettings() {
 
 void ContentViewModel::setHelperOfferShown(bool shown) {
     state_->services.defaults.setBool(texts::helperOfferShownKey, shown);
+}
+
+void ContentViewModel::reportUnsavedSettings() {
+    auto& f = state_->fields;
+    if (const auto problem = state_->services.defaults.sync(); problem && !f.vramError) {
+        f.vramError = *problem;
+    }
 }
 
 } // namespace orvane

@@ -19,6 +19,7 @@ public:
     void setString(std::string_view key, std::string_view value) override;
     void setInteger(std::string_view key, std::int64_t value) override;
     void remove(std::string_view key) override;
+    std::optional<std::string> sync() override;
 };
 
 } // namespace orvane::macos

@@ -99,4 +99,14 @@ void StandardUserDefaults::remove(std::string_view key) {
     [NSUserDefaults.standardUserDefaults removeObjectForKey:toNSString(key)];
 }
 
+// The preferences store writes on its own schedule; a command-line tool that ends right after a
+// change must push it out and hear whether it went through (Apple's advice in NSUserDefaults.h).
+std::optional<std::string> StandardUserDefaults::sync() {
+    const std::string domain(appBundleIdentifier); // the domain applicationDefaults() writes
+    if (CFPreferencesAppSynchronize((__bridge CFStringRef)toNSString(domain))) {
+        return std::nullopt;
+    }
+    return "Orvane could not save its settings (the preferences of " + domain + ").";
+}
+
 } // namespace orvane::macos

@@ -27,6 +27,10 @@ public:
 
     // Removes the key, so that it holds no value at all.
     virtual void remove(std::string_view key) = 0;
+
+    // Confirms that what was set and removed is stored for the next process: nothing when it is,
+    // else why not, as one sentence. A value that was not stored still holds in this process.
+    virtual std::optional<std::string> sync() = 0;
 };
 
 } // namespace orvane

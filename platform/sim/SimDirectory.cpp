@@ -45,7 +45,10 @@ int ensureSimDirectory() {
     if (std::filesystem::is_directory(dir, ec)) {
         return 0;
     }
-    std::filesystem::create_directories(dir.parent_path(), ec);
+    // The folder it goes in, whose failure is the one to name (not the ENOENT of what follows).
+    if (!std::filesystem::create_directories(dir.parent_path(), ec) && ec) {
+        return ec.value();
+    }
     if (::mkdir(dir.c_str(), 0700) != 0) {
         const int error = errno;
         // Made by someone else just now is fine; a file by that name is in the way.

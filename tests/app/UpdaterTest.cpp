@@ -1,7 +1,11 @@
+#include <atomic>
 #include <gtest/gtest.h>
+#include <random>
+#include <thread>
 #include <tuple>
 
 #include <QTest>
+#include <QThread>
 
 #include "platform/sim/update/AppcastFeed.h"
 #include "platform/sim/update/FeedChecker.h"
@@ -64,18 +68,103 @@ TEST(AppcastFeed, ReadsTheItemsAndRefusesWhatSparkleWouldRefuse) {
         EXPECT_FALSE(refused.error.isEmpty()) << bad.toStdString();
         EXPECT_TRUE(refused.items.empty());
     }
+
+    // Hostile feeds end in the feed's error, at once: deep nesting (anywhere, read or skipped)
+    // and versions too long to be one.
+    const QByteArray deep = QByteArray("<x>").repeated(80000) + QByteArray("</x>").repeated(80000);
+    for (const QByteArray& nested :
+         {release("2.4.0" + deep), release("2.4.0", "<description>" + deep + "</description>")}) {
+        EXPECT_EQ(parseAppcast(appcast(nested)).error,
+                  "The update feed could not be read: It nests elements more than 32 deep.");
+    }
+    EXPECT_TRUE(
+        parseAppcast(appcast(release("2.4.0", "<description><p><b>new</b></p></description>")))
+            .error.isEmpty());
+    const QByteArray manyParts = QByteArray("1.").repeated(200000) + "1";
+    for (const QByteArray& item :
+         {release(manyParts), release("2.4.0", with("minimumSystemVersion", manyParts)),
+          release("2.4.0", with("informationalUpdate", with("belowVersion", manyParts))),
+          release("2.4.0", {}, "sparkle:shortVersionString=\"" + manyParts + "\"")}) {
+        EXPECT_EQ(parseAppcast(appcast(item)).error,
+                  "The update feed lists a version longer than 256 characters.");
+    }
+    EXPECT_TRUE(
+        parseAppcast(appcast(release(QByteArray("1.").repeated(127) + "9"))).error.isEmpty());
 }
 
 // Numerically, part by part, a missing number counting as 0; a trailing word is a pre-release;
 // from a dash on, nothing counts.
 TEST(VersionOrder, ComparesAsSparkleDoes) {
     const std::tuple<const char*, const char*, int> cases[] = {
-        {"2.10.0", "2.9.9", 1}, {"2.3", "2.3.0", 0},   {"2.3.0", "2.3.1", -1},
-        {"2.3.0", "10", -1},    {"15.2", "15.10", -1}, {"2.3.0b", "2.3.0a", 1},
-        {"1.0b1", "1.0", -1},   {"1.0", "1.0a", 1},    {"2.0-rc1", "2.0", 0}};
+        {"2.10.0", "2.9.9", 1},
+        {"2.3", "2.3.0", 0},
+        {"2.3.0", "2.3.1", -1},
+        {"2.3.0", "10", -1},
+        {"15.2", "15.10", -1},
+        {"2.3.0b", "2.3.0a", 1},
+        {"1.0b1", "1.0", -1},
+        {"1.0", "1.0a", 1},
+        {"2.0-rc1", "2.0", 0},
+        // Numbers past 2^63 by their digits; non-ASCII digits by their values.
+        {"1.9223372036854775808", "1.9223372036854775807", 1},
+        {"18446744073709551617", "18446744073709551616", 1},
+        {"2.000000000000000000000010", "2.10", 0},
+        {"\u0661.\u0663", "1.3", 0},
+        {"-", "\"", -1},
+        {"", "a", 1}};
     for (const auto& [left, right, order] : cases) {
-        EXPECT_EQ(compareVersions(left, right), order) << left << " vs " << right;
-        EXPECT_EQ(compareVersions(right, left), -order) << right << " vs " << left;
+        EXPECT_EQ(compareVersions(QString::fromUtf8(left), QString::fromUtf8(right)), order)
+            << left << " vs " << right;
+        EXPECT_EQ(compareVersions(QString::fromUtf8(right), QString::fromUtf8(left)), -order)
+            << right << " vs " << left;
+    }
+}
+
+// Whatever a feed holds, the order is strict: each pair answers both ways alike, and no three
+// versions go round in a circle. Short strings of the pieces that versions are made of, where the
+// ways to go wrong are densest.
+TEST(VersionOrder, IsAStrictOrderOverRandomStrings) {
+    const QString pieces[] = {"0",
+                              "1",
+                              "2",
+                              "00",
+                              ".",
+                              "..",
+                              "-",
+                              "a",
+                              "b",
+                              " ",
+                              ",",
+                              "\"",
+                              QString(QChar(0x0663)),
+                              "99999999999999999999"};
+    std::mt19937 random(22);
+    std::vector<QString> versions(300);
+    for (QString& version : versions) {
+        for (auto n = random() % 7; n > 0; --n) {
+            version += pieces[random() % std::size(pieces)];
+        }
+    }
+    const auto sign = [](int order) { return (order > 0) - (order < 0); };
+    for (const QString& a : versions) {
+        for (const QString& b : versions) {
+            ASSERT_EQ(sign(compareVersions(a, b)), -sign(compareVersions(b, a)))
+                << a.toStdString() << " | " << b.toStdString();
+        }
+    }
+    const std::vector<QString> some(versions.begin(), versions.begin() + 70);
+    for (const QString& a : some) {
+        for (const QString& b : some) {
+            if (compareVersions(a, b) > 0) {
+                continue;
+            }
+            for (const QString& c : some) {
+                if (compareVersions(b, c) <= 0) {
+                    ASSERT_LE(compareVersions(a, c), 0)
+                        << a.toStdString() << " | " << b.toStdString() << " | " << c.toStdString();
+                }
+            }
+        }
     }
 }
 
@@ -158,6 +247,93 @@ TEST(FeedChecker, TellsNewerForThisSystemMalformedAndUnreachableApart) {
         const auto outcome = check(forTahoe.url());
         EXPECT_EQ(outcome.kind, tahoe ? Kind::updateAvailable : Kind::informational) << content;
         EXPECT_EQ(outcome.version, tahoe ? "2.5.0" : "2.4.0") << content;
+    }
+}
+
+// Whatever the server does, a check ends with one sentence that says what: a trickle of bytes
+// runs into the deadline, and a compressed body is expanded within the feed's limit or refused
+// with its reason.
+TEST(FeedChecker, EndsEachTransferByItsDeadlineAndExpandsOrRefusesCompressedBodies) {
+    const test::TempDir sim;
+    const auto check = [&sim](const test::LocalHttpServer& server) {
+        FeedChecker checker(server.url(), "2.3.0", sim.path());
+        checker.setDeadline(std::chrono::milliseconds(1000));
+        std::optional<FeedChecker::Outcome> result;
+        checker.check([&](const FeedChecker::Outcome& outcome) { result = outcome; });
+        EXPECT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 20000)) << "no answer";
+        return result.value_or(FeedChecker::Outcome{});
+    };
+    test::LocalHttpServer slow(200, newer);
+    slow.trickle(100);
+    EXPECT_EQ(check(slow).error, "The update server did not answer in time.");
+
+    const struct {
+        QByteArray encoding;
+        QByteArray body;
+        const char* error; // none: the feed was read
+    } cases[] = {
+        {"deflate", qCompress(newer).mid(4), ""}, // zlib's own format, without Qt's length
+        {"deflate", qCompress(QByteArray(8 << 20, ' ')).mid(4),
+         "The update feed is too large once expanded."},
+        {"gzip", "plain text",
+         "The update feed's compressed body is damaged: incorrect header check."},
+        {"gzip", qCompress(newer).mid(4).chopped(8), // cut short
+         "The update feed's compressed body is damaged: it ends too early."},
+        {"br", newer,
+         "The update server sent the feed encoded as \"br\", which Orvane does not read."},
+    };
+    for (const auto& c : cases) {
+        test::LocalHttpServer server(200, c.body);
+        server.addHeaders("Content-Encoding: " + c.encoding + "\r\n");
+        const auto outcome = check(server);
+        EXPECT_EQ(outcome.error.toStdString(), c.error) << c.encoding.toStdString();
+        EXPECT_EQ(outcome.version, *c.error ? "" : "2.10.0");
+    }
+}
+
+// The feed is read on a thread of its own and the verdict comes back to the thread that asked,
+// which goes on serving its events meanwhile; a checker that goes while a feed is read hears
+// nothing more of it.
+TEST(FeedChecker, ReadsOffTheAskingThreadAndMayGoWhileReading) {
+    struct Gate {
+        std::atomic<bool> entered{false};
+        std::atomic<bool> open{false};
+        std::atomic<bool> onAskingThread{true};
+    };
+    test::LocalHttpServer server(200, newer);
+    const test::TempDir sim;
+    const auto askingThread = std::this_thread::get_id();
+    for (const bool checkerStays : {true, false}) {
+        const auto gate = std::make_shared<Gate>();
+        auto checker = std::make_unique<FeedChecker>(server.url(), "2.3.0", sim.path());
+        checker->setReader([gate, askingThread](const QByteArray& feed, const UpdateHost& host) {
+            gate->onAskingThread = std::this_thread::get_id() == askingThread;
+            gate->entered = true;
+            for (int i = 0; i < 20000 && !gate->open; ++i) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            return readFeed(feed, host);
+        });
+        std::optional<FeedChecker::Outcome> result;
+        bool answeredOnAskingThread = false;
+        checker->check([&](const FeedChecker::Outcome& outcome) {
+            result = outcome;
+            answeredOnAskingThread = std::this_thread::get_id() == askingThread;
+        });
+        ASSERT_TRUE(QTest::qWaitFor([&] { return gate->entered.load(); }, 20000));
+        EXPECT_FALSE(gate->onAskingThread);
+        if (!checkerStays) {
+            checker.reset();
+        }
+        gate->open = true;
+        if (checkerStays) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return result.has_value(); }, 20000));
+            EXPECT_EQ(result->version, "2.10.0");
+            EXPECT_TRUE(answeredOnAskingThread);
+        } else {
+            QTest::qWait(300); // time for a verdict that must not come
+            EXPECT_FALSE(result.has_value());
+        }
     }
 }
 

@@ -92,6 +92,22 @@ protected:
         dir.write("config/com.halvern.Orvane/Orvane.conf", text);
     }
 
+    // Runs orvane as the owner of the test's folders. Root writes any file whatever its mode, so
+    // under root the folders are given to nobody, and orvane runs as nobody.
+    Outcome asOwner(const QStringList& arguments, const QByteArray& input = {}) {
+        if (::geteuid() != 0) {
+            return orvane(arguments, input);
+        }
+        ::lchown(dir.path().c_str(), 65534, 65534);
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
+            ::lchown(entry.path().c_str(), 65534, 65534);
+        }
+        return orvane(
+            QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", ORVANE_CLI_PATH} +
+                arguments,
+            input, "setpriv");
+    }
+
     SimDir dir;
     QProcessEnvironment extraEnvironment;
     QString shellPrelude; // run the command from sh after this ("ulimit -f 0")
@@ -193,6 +209,7 @@ TEST_F(CliTest, WatchPrintsALineEachIntervalUntilInterruptedAndRefusesUnknownSta
     for (const char* interval : {"0.1", "abc", "inf", ""}) {
         expect({"watch", "--interval", interval}, 2);
     }
+    expect({"watch", "--interval", "-1"}, 2, "The interval must be positive.");
 
     dir.write("iogpu.wired_limit_mb", "14336\n");
     dir.write("gpu.in_use_system_memory", "13314398618\n");
@@ -226,6 +243,56 @@ TEST_F(CliTest, WatchPrintsALineEachIntervalUntilInterruptedAndRefusesUnknownSta
     ASSERT_EQ(once.size(), 1);
     EXPECT_TRUE(once[0].endsWith("  in use 12.4 GB  allocated 14.1 GB  limit system managed"))
         << once[0].toStdString();
+}
+
+// Output that cannot be written ends a watch at once with the reason, SIGPIPE ignored or not; a
+// reader that never reads holds it only until a stop signal, which interrupts the waiting write.
+TEST_F(CliTest, WatchEndsWhenItsOutputFailsOrAStopSignalComesWhileAWriteWaits) {
+    dir.write("gpu.in_use_system_memory", "13314398618\n");
+    const QString fifo = QString::fromStdString((dir / "out").string());
+    const QString readerLeaves = "rm -f '" + fifo + "' && mkfifo '" + fifo + "' && { : <'" + fifo +
+                                 "' & } && exec >'" + fifo + "'";
+    const std::pair<QString, std::string> outputs[] = {
+        {"exec >/dev/full", "No space left on device"},
+        {"exec >&-", "Bad file descriptor"},
+        {readerLeaves, "Broken pipe"},
+        {"trap '' PIPE; " + readerLeaves, "Broken pipe"}, // as under systemd
+    };
+    for (const auto& [prelude, reason] : outputs) {
+        shellPrelude = prelude;
+        expect({"watch", "--interval", "0.2"}, 3, "Could not write the output: " + reason);
+    }
+    shellPrelude.clear();
+
+    int ends[2];
+    ASSERT_EQ(::pipe2(ends, O_CLOEXEC | O_NONBLOCK), 0);
+    ::fcntl(ends[1], F_SETPIPE_SZ, 4096);
+    const char filler[512] = {};
+    while (::write(ends[1], filler, sizeof filler) > 0) {
+    }
+    ::fcntl(ends[1], F_SETFL, 0); // a write into it now waits
+    const auto catchesStopSignals = [](qint64 pid) {
+        const std::string proc = "/proc/" + std::to_string(pid);
+        std::error_code error;
+        if (std::filesystem::read_symlink(proc + "/exe", error).filename() != "orvane") {
+            return false;
+        }
+        const std::string status = readFile(proc + "/status");
+        const auto at = status.find("SigCgt:\t");
+        const auto caught = at == std::string::npos ? 0 : std::stoull(status.substr(at + 8), 0, 16);
+        return (caught >> (SIGINT - 1) & 1) && (caught >> (SIGTERM - 1) & 1);
+    };
+    for (const int signal : {SIGTERM, SIGINT}) {
+        QProcess process;
+        process.setChildProcessModifier([out = ends[1]] { ::dup2(out, STDOUT_FILENO); });
+        start(process, {"watch", "--interval", "0.2"});
+        ASSERT_TRUE(eventually([&] { return catchesStopSignals(process.processId()); }));
+        ::kill(static_cast<pid_t>(process.processId()), signal);
+        EXPECT_TRUE(process.waitForFinished(20000)) << "still waiting to write after " << signal;
+        EXPECT_EQ(process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1, 0);
+    }
+    ::close(ends[0]);
+    ::close(ends[1]);
 }
 
 TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing) {
@@ -393,6 +460,51 @@ TEST_F(CliTest, AFileSizeLimitIsReportedInsteadOfEndingTheCommand) {
     expect({"set", "12", "--no-password"}, 3,
            "The helper could not set the limit: File too large.");
     EXPECT_EQ(dir.limit(), "10240\n");
+}
+
+// A setting that did not reach the settings file is a failure that says why, and what was stored
+// before stays; a kept limit that is no number of megabytes is said to be one.
+TEST_F(CliTest, ASettingThatIsNotStoredIsAFailureThatSaysWhy) {
+    for (const char* kept : {"abc", "40960.5", "12345678901234567890"}) {
+        storeSettings("[General]\nkeepLimitAfterRestart=true\nkeptLimitMB=" + std::string(kept) +
+                      "\n");
+        const std::string corrupt =
+            "The kept limit in Orvane's settings is not a whole number of megabytes.\n";
+        EXPECT_EQ(expect({"keep"}, 3).err, corrupt) << kept;
+        EXPECT_EQ(expect({"restore"}, 3).err, "The kept limit was not restored: " + corrupt);
+    }
+
+    dir.write("iogpu.wired_limit_mb", "10240\n");
+    expect({"keep", "on"}, 0);
+    const std::string unsaved =
+        "Orvane could not save its settings to " + settingsFile().string() + ": ";
+    shellPrelude = "ulimit -f 0";
+    expect({"keep", "off"}, 3, unsaved + "File too large.");
+    shellPrelude.clear();
+    EXPECT_EQ(orvane({"keep"}).out, "on, 10240 MB kept\n");
+
+    // A read-only settings file: after a restart the limit kept before would come back.
+    const std::string stored = readFile(settingsFile());
+    std::filesystem::permissions(settingsFile(), std::filesystem::perms::owner_read);
+    const std::pair<QStringList, std::string> changes[] = {
+        {{"keep", "off"}, ""}, {{"set", "12"}, "The GPU memory limit is now 12288 MB.\n"}};
+    for (const auto& [arguments, said] : changes) {
+        const Outcome run = asOwner(arguments, "secret\n");
+        EXPECT_EQ(run.status, 3) << arguments.join(' ').toStdString();
+        EXPECT_THAT(run.err, HasSubstr(said + unsaved + "Permission denied.\n"));
+    }
+    EXPECT_EQ(dir.limit(), "12288\n");
+    EXPECT_EQ(readFile(settingsFile()), stored);
+
+    // A sim folder that cannot be made names the real cause.
+    std::filesystem::create_directory(dir / "locked");
+    std::filesystem::permissions(dir / "locked", std::filesystem::perms::owner_read |
+                                                     std::filesystem::perms::owner_exec);
+    extraEnvironment.insert("ORVANE_SIM_DIR",
+                            QString::fromStdString((dir / "locked/a/sim").string()));
+    EXPECT_THAT(asOwner({"status"}).err,
+                HasSubstr("cannot prepare the sim directory " + (dir / "locked/a/sim").string() +
+                          ": Permission denied"));
 }
 
 TEST_F(CliTest, StorageThatIsNotTheUsersOwnIsRefused) {

@@ -32,6 +32,7 @@ std::size_t replay(const std::string& name, Target target) {
 TEST(FuzzReplay, EverySeedAndReproducerHoldsTheInvariants) {
     EXPECT_GT(replay("wireDecode", wireDecodeOneInput), 0u);
     EXPECT_GT(replay("connection", connectionOneInput), 0u);
+    EXPECT_GT(replay("feed", feedOneInput), 0u);
 }
 
 } // namespace

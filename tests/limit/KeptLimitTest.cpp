@@ -76,6 +76,32 @@ TEST(KeptLimit, TheSwitchTurnsOnLaunchAtLoginAndKeepsTheCustomLimitInForce) {
     }
 }
 
+// A switch or a change whose setting did not reach storage says so in the error line, once, and
+// leaves a change's own error standing.
+TEST(KeptLimit, ASettingThatWasNotStoredShowsInTheErrorLine) {
+    const std::string unsaved = "Orvane could not save its settings to x.conf: Permission denied.";
+    ModelHarness h;
+    h.defaults.setBool("helperOfferShown", true);
+    h.service.current = 1;
+    auto& model = h.open();
+    h.defaults.syncError = unsaved;
+    model.setKeepLimitAfterRestart(true);
+    EXPECT_EQ(model.vramError(), unsaved);
+    model.selectPreset(12.0); // a new change clears the line; its kept limit is not stored either
+    h.queue.drain();
+    EXPECT_EQ(model.vramError(), unsaved);
+    EXPECT_EQ(h.kernel.value, 12288);
+    h.transport.kernel = nullptr; // the helper says yes, nothing changes
+    model.selectPreset(10.0);
+    h.queue.drain();
+    EXPECT_EQ(model.vramError(), std::string(texts::limitDidNotChange));
+    h.defaults.syncError.reset();
+    model.setEnableFunMode(true);
+    model.selectPreset(12.0);
+    h.queue.drain();
+    EXPECT_EQ(model.vramError(), std::nullopt);
+}
+
 TEST(KeptLimit, RestoreSendsTheKeptLimitThroughTheHelperOnlyWhenTheRestartClearedIt) {
     // A 16 GB machine: 8 to 14 GB may be kept.
     using namespace texts;
@@ -101,6 +127,16 @@ TEST(KeptLimit, RestoreSendsTheKeptLimitThroughTheHelperOnlyWhenTheRestartCleare
          .kind = Kind::outsideRange,
          .kept = 5120,
          .arrange = [](ModelHarness& h) { h.memory.set(gigabytes(7)); }},
+        {.name = "kept as text",
+         .kind = Kind::keptCorrupt,
+         .reason = corruptKeptLimit,
+         .kept = std::nullopt,
+         .arrange = [](ModelHarness& h) { h.defaults.setString("keptLimitMB", "abc"); }},
+        {.name = "kept with a fraction",
+         .kind = Kind::keptCorrupt,
+         .reason = corruptKeptLimit,
+         .kept = std::nullopt,
+         .arrange = [](ModelHarness& h) { h.defaults.setDouble("keptLimitMB", 40960.5); }},
         {.name = "helper off", .kind = Kind::helperNotOn, .reason = restoreHelperOff, .helper = 0},
         {.name = "helper awaiting approval",
          .kind = Kind::helperNotOn,

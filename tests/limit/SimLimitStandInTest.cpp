@@ -1,7 +1,9 @@
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include "app/limit/PasswordScript.h"
@@ -49,6 +51,8 @@ TEST(QtDefaults, ReadTheAskedTypeOnlyAndNeverOpenAFileThatIsNotARegularFileOfOur
     linked.setDouble("lastKnownVRAMGB", 14.5); // kept for this run only
     EXPECT_EQ(linked.doubleValue("lastKnownVRAMGB"), 14.5);
     EXPECT_EQ(dir.read("target"), "[General]\nlastKnownVRAMGB=3\n");
+    EXPECT_EQ(linked.sync(),
+              *QtDefaults::locationProblem(file) + " Settings are kept only until Orvane quits.");
 
     // Without HOME the password database names the home folder; never a shared one like /tmp.
     const std::string home = std::getenv("HOME") ? std::getenv("HOME") : "";
@@ -58,6 +62,34 @@ TEST(QtDefaults, ReadTheAskedTypeOnlyAndNeverOpenAFileThatIsNotARegularFileOfOur
     EXPECT_EQ(configHome(),
               entry ? std::filesystem::path(entry->pw_dir) / ".config" : std::filesystem::path());
     ::setenv("HOME", home.c_str(), 1);
+}
+
+// A write that did not reach the file is no success: sync says why, the value holds for this run,
+// and once writing works again the next sync stores it.
+TEST(QtDefaults, SyncSaysWhyAWriteFailedAndStoresItOnceWritingWorksAgain) {
+    test::TempDir dir;
+    const std::filesystem::path file = dir / "Orvane.conf";
+    QtDefaults defaults(file);
+    defaults.setBool("keepLimitAfterRestart", true);
+    EXPECT_EQ(defaults.sync(), std::nullopt);
+    {
+        // A file-size limit of 0 stops root too.
+        rlimit saved{};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        const rlimit none{0, saved.rlim_max};
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &none);
+        defaults.setBool("keepLimitAfterRestart", false);
+        const auto unsaved = defaults.sync();
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        EXPECT_EQ(unsaved,
+                  "Orvane could not save its settings to " + file.string() + ": File too large.");
+    }
+    EXPECT_EQ(defaults.boolValue("keepLimitAfterRestart"), false);
+    EXPECT_EQ(dir.read("Orvane.conf"), "[General]\nkeepLimitAfterRestart=true\n");
+    EXPECT_EQ(defaults.sync(), std::nullopt);
+    EXPECT_EQ(dir.read("Orvane.conf"), "[General]\nkeepLimitAfterRestart=false\n");
 }
 
 // Asking, cancelling, writing and a missing variable are run through the command line's tests.

@@ -38,6 +38,13 @@ public:
     void setString(Key k, std::string_view v) override { values[std::string(k)] = std::string(v); }
     void setInteger(Key key, std::int64_t v) override { values[std::string(key)] = v; }
     void remove(Key key) override { values.erase(std::string(key)); }
+    // What sync answers: set, every write since counts as not stored.
+    std::optional<std::string> syncError;
+    int syncs = 0;
+    std::optional<std::string> sync() override {
+        ++syncs;
+        return syncError;
+    }
 };
 
 using Journal = std::vector<std::string>; // what the fakes were asked, in order

@@ -3,12 +3,13 @@
 #include <QByteArray>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 namespace orvane::test {
 
 // Answers every request on 127.0.0.1 with one fixed response, so that code that fetches a web
-// address can be tested without a network.
+// address can be tested without a network; or answers it slowly, as a hostile server would.
 class LocalHttpServer final : public QObject {
 public:
     LocalHttpServer(int status, QByteArray body) : status_(status), body_(std::move(body)) {
@@ -22,12 +23,22 @@ public:
                         return;
                     }
                     ++requests_;
-                    socket->write("HTTP/1.1 " + QByteArray::number(status_) +
-                                  " Whatever\r\nContent-Type: application/rss+xml\r\n"
-                                  "Connection: close\r\nContent-Length: " +
-                                  QByteArray::number(body_.size()) + "\r\n\r\n" + body_);
-                    socket->disconnectFromHost();
                     request_.clear();
+                    socket->write("HTTP/1.1 " + QByteArray::number(status_) +
+                                  " Whatever\r\nContent-Type: application/rss+xml\r\n" + headers_ +
+                                  "Connection: close\r\nContent-Length: " +
+                                  QByteArray::number(body_.size()) + "\r\n\r\n");
+                    if (trickleMs_ == 0) {
+                        socket->write(body_);
+                        socket->disconnectFromHost();
+                        return;
+                    }
+                    auto* timer = new QTimer(socket);
+                    connect(timer, &QTimer::timeout, socket,
+                            [socket, body = body_, sent = 0]() mutable {
+                                socket->write(body.mid(sent++, 1));
+                            });
+                    timer->start(trickleMs_);
                 });
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
             }
@@ -39,12 +50,18 @@ public:
     }
     int requests() const { return requests_; }
     void answer(QByteArray body) { body_ = std::move(body); }
+    // More header lines, each ending in "\r\n".
+    void addHeaders(const QByteArray& lines) { headers_ += lines; }
+    // Sends the body one byte per interval, never quite done.
+    void trickle(int intervalMs) { trickleMs_ = intervalMs; }
 
 private:
     QTcpServer server_;
     int status_;
     QByteArray body_;
     QByteArray request_;
+    QByteArray headers_;
+    int trickleMs_ = 0;
     int requests_ = 0;
 };
 

@@ -1,11 +1,14 @@
 #include "platform/sim/limit/QtDefaults.h"
 
+#include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/sim/StandInFile.h"
 #include "platform/sim/UserFolders.h"
 #include "platform/sim/limit/ConfigHome.h"
+#include "shared/ErrnoText.h"
 
 namespace orvane::sim {
 
@@ -29,6 +32,52 @@ bool isNumber(const QVariant& value) {
     }
 }
 
+// QSettings says only that a write failed. Why, found the way it writes: the file opened for
+// reading and writing, then a new file beside it as large as the settings.
+std::string writeFailure(const std::filesystem::path& file) {
+    const StandInFile existing = openStandInFile(file, O_RDWR);
+    if (!existing.fd && existing.error != ENOENT) {
+        return errnoText(existing.error);
+    }
+    struct stat info {};
+    const off_t size = existing.fd && ::fstat(existing.fd.get(), &info) == 0 ? info.st_size : 0;
+    std::string probe =
+        (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
+    const UniqueFd written(::mkostemp(probe.data(), O_CLOEXEC));
+    if (!written) {
+        return errnoText(errno);
+    }
+    int error = 0;
+    const char zeros[4096] = {};
+    for (off_t left = std::min<off_t>(size, 1 << 16) + 1; left > 0 && error == 0;) {
+        const ssize_t n = ::write(written.get(), zeros, std::min<off_t>(left, sizeof zeros));
+        if (n > 0) {
+            left -= n;
+        } else if (errno != EINTR) {
+            error = errno;
+        }
+    }
+    if (error == 0 && ::fsync(written.get()) != 0) {
+        error = errno;
+    }
+    ::unlink(probe.c_str());
+    return error != 0 ? errnoText(error) : "it could not be written";
+}
+
+// A QSettings on the same file holding every value the given one holds, saved or not.
+std::unique_ptr<QSettings> copyOf(const QSettings& settings) {
+    auto copy = std::make_unique<QSettings>(settings.fileName(), QSettings::IniFormat);
+    for (const QString& key : copy->allKeys()) {
+        if (!settings.contains(key)) {
+            copy->remove(key);
+        }
+    }
+    for (const QString& key : settings.allKeys()) {
+        copy->setValue(key, settings.value(key));
+    }
+    return copy;
+}
+
 } // namespace
 
 QtDefaults::QtDefaults() : QtDefaults(standardFile()) {}
@@ -37,7 +86,8 @@ QtDefaults::QtDefaults(const std::filesystem::path& file) {
     // QSettings opens the file itself, blocking on a FIFO and following a link: it gets the file
     // only once the file and its folder are known to be ours.
     if (const auto problem = locationProblem(file)) {
-        standInLog().error("%{public}s Settings are kept only until Orvane quits.", {*problem});
+        refusal_ = *problem + " Settings are kept only until Orvane quits.";
+        standInLog().error("%{public}s", {*refusal_});
         return;
     }
     settings_ =
@@ -99,12 +149,33 @@ void QtDefaults::remove(std::string_view key) {
 
 void QtDefaults::save() {
     settings_->sync();
-    // A full disk or a file-size limit: said once, and the value still holds for this run.
-    if (settings_->status() != QSettings::NoError && !writeFailureLogged_) {
-        writeFailureLogged_ = true;
-        standInLog().error("Saving the settings to %{public}s failed",
-                           {settings_->fileName().toStdString()});
+    if (settings_->status() != QSettings::NoError) {
+        // QSettings keeps its first error for good: only a fresh one tells whether this write
+        // failed too.
+        settings_ = copyOf(*settings_);
+        settings_->sync();
     }
+    if (settings_->status() == QSettings::NoError) {
+        unsaved_.reset();
+        return;
+    }
+    // A read-only file, a full disk, a file-size limit: the value still holds for this run.
+    const std::string file = settings_->fileName().toStdString();
+    unsaved_ = "Orvane could not save its settings to " + file + ": " + writeFailure(file) + ".";
+    if (!writeFailureLogged_) {
+        writeFailureLogged_ = true;
+        standInLog().error("%{public}s", {*unsaved_});
+    }
+}
+
+std::optional<std::string> QtDefaults::sync() {
+    if (!settings_) {
+        return refusal_;
+    }
+    if (unsaved_) {
+        save(); // the cause may have passed
+    }
+    return unsaved_;
 }
 
 std::optional<double> QtDefaults::doubleValue(std::string_view key) {

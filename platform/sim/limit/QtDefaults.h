@@ -16,6 +16,7 @@ namespace orvane::sim {
 // as a double or a boolean comes back as text in the next process; it is converted on read, and
 // text that does not read as the asked type counts as no value. A file or folder that is not the
 // user's own (see locationProblem) is never handed to QSettings: the values then live in memory.
+// Each change is written at once; sync says whether the last write went through, and why not.
 class QtDefaults final : public Defaults {
 public:
     // The file QSettings itself would use for organization "com.halvern.Orvane" and application
@@ -34,6 +35,7 @@ public:
     void setString(std::string_view key, std::string_view value) override;
     void setInteger(std::string_view key, std::int64_t value) override;
     void remove(std::string_view key) override;
+    std::optional<std::string> sync() override;
 
     // Empty when the user has no home folder.
     static std::filesystem::path standardFile();
@@ -46,10 +48,12 @@ public:
 private:
     QVariant value(std::string_view key) const;
     void store(std::string_view key, const QVariant& value);
-    void save(); // writes to disk at once, and says once when that fails
+    void save(); // writes to disk at once, and logs once when that fails
 
     std::unique_ptr<QSettings> settings_; // none when the file was refused
     QVariantMap kept_;                    // the values, then
+    std::optional<std::string> refusal_;  // why the file was refused
+    std::optional<std::string> unsaved_;  // why the last write did not go through
     bool writeFailureLogged_ = false;
 };
 

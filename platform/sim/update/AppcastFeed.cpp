@@ -1,29 +1,20 @@
 #include "platform/sim/update/AppcastFeed.h"
 
+#include <algorithm>
 #include <utility>
 
 #include <QRegularExpression>
 #include <QSet>
 #include <QUrl>
-#include <QXmlStreamReader>
+
+#include "platform/sim/update/FeedXmlReader.h"
+#include "platform/sim/update/VersionOrder.h"
 
 namespace orvane::sim {
 
 namespace {
 
 constexpr auto sparkleNamespace = "http://www.andymatuschak.org/xml-namespaces/sparkle";
-
-// Sparkle's fields: its own namespace by name, everything else by the name as written.
-QString keyOf(const QXmlStreamReader& xml) {
-    if (xml.namespaceUri() == QLatin1String(sparkleNamespace)) {
-        return "sparkle:" + xml.name().toString();
-    }
-    return xml.qualifiedName().toString();
-}
-
-QString textOf(QXmlStreamReader& xml) {
-    return xml.readElementText(QXmlStreamReader::IncludeChildElements).trimmed();
-}
 
 // A web page for the release: absolute on the web, or relative to the feed (which is).
 bool usableLink(const QString& link) {
@@ -46,14 +37,29 @@ QString versionFromFileName(const QString& url) {
     return last;
 }
 
-AppcastItem::Informational readInformational(QXmlStreamReader& xml) {
+// Every version the item names, to be compared or shown, within the length of a sane one.
+bool versionsFit(const AppcastItem& item) {
+    QStringList versions{item.version,
+                         item.displayVersion,
+                         item.minimumSystemVersion,
+                         item.maximumSystemVersion,
+                         item.minimumAutoupdateVersion,
+                         item.minimumUpdateVersion};
+    if (item.informational) {
+        versions << item.informational->versions << item.informational->below;
+    }
+    return std::all_of(versions.begin(), versions.end(),
+                       [](const QString& version) { return version.size() <= longestVersion; });
+}
+
+AppcastItem::Informational readInformational(FeedXmlReader& xml) {
     AppcastItem::Informational notice;
     while (xml.readNextStartElement()) {
-        const QString key = keyOf(xml);
+        const QString key = xml.key();
         if (key == "sparkle:version") {
-            notice.versions << textOf(xml);
+            notice.versions << xml.readText();
         } else if (key == "sparkle:belowVersion") {
-            notice.below << textOf(xml);
+            notice.below << xml.readText();
         } else {
             xml.skipCurrentElement();
         }
@@ -63,7 +69,7 @@ AppcastItem::Informational readInformational(QXmlStreamReader& xml) {
 
 // One <item>, and what makes it unusable (Sparkle then refuses the whole feed). Like Sparkle,
 // the first of each element counts.
-std::pair<AppcastItem, QString> readItem(QXmlStreamReader& xml) {
+std::pair<AppcastItem, QString> readItem(FeedXmlReader& xml) {
     AppcastItem item;
     QString version, shortVersion, link, channel, url, enclosureVersion, enclosureShortVersion;
     std::optional<QString> installationType;
@@ -87,7 +93,7 @@ std::pair<AppcastItem, QString> readItem(QXmlStreamReader& xml) {
     };
     QSet<QString> seen;
     while (xml.readNextStartElement()) {
-        const QString key = keyOf(xml);
+        const QString key = xml.key();
         if (seen.contains(key)) {
             xml.skipCurrentElement();
             continue;
@@ -111,7 +117,7 @@ std::pair<AppcastItem, QString> readItem(QXmlStreamReader& xml) {
         } else if (key == "sparkle:informationalUpdate") {
             item.informational = readInformational(xml);
         } else if (QString* field = fieldFor(key)) {
-            *field = textOf(xml);
+            *field = xml.readText();
         } else {
             xml.skipCurrentElement();
         }
@@ -135,6 +141,10 @@ std::pair<AppcastItem, QString> readItem(QXmlStreamReader& xml) {
     if (item.version.isEmpty()) {
         return {item, "The update feed lists a release without a version."};
     }
+    if (!versionsFit(item)) {
+        return {item, QString("The update feed lists a version longer than %1 characters.")
+                          .arg(longestVersion)};
+    }
     if (!item.download && !usableLink(link)) {
         return {item, QString("The update feed lists version %1 with neither a download nor a "
                               "web page.")
@@ -152,7 +162,7 @@ std::pair<AppcastItem, QString> readItem(QXmlStreamReader& xml) {
 } // namespace
 
 ParsedFeed parseAppcast(const QByteArray& bytes) {
-    QXmlStreamReader xml(bytes);
+    FeedXmlReader xml(bytes);
     if (!xml.readNextStartElement() || xml.name() != QLatin1String("rss")) {
         return {{}, "The update feed is not an appcast."};
     }

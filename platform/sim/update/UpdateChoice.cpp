@@ -79,4 +79,12 @@ std::optional<FeedEntry> chooseUpdate(const std::vector<AppcastItem>& items,
     return FeedEntry{best->displayVersion, onlyANotice(*best, host.appVersion)};
 }
 
+FeedVerdict readFeed(const QByteArray& bytes, const UpdateHost& host) {
+    const ParsedFeed feed = parseAppcast(bytes);
+    if (!feed.error.isEmpty()) {
+        return {std::nullopt, feed.error};
+    }
+    return {chooseUpdate(feed.items, host), {}};
+}
+
 } // namespace orvane::sim

@@ -3,6 +3,7 @@
 #include <optional>
 #include <vector>
 
+#include <QByteArray>
 #include <QString>
 
 #include "platform/sim/update/AppcastFeed.h"
@@ -24,5 +25,13 @@ struct FeedEntry {
 // the running version.
 std::optional<FeedEntry> chooseUpdate(const std::vector<AppcastItem>& items,
                                       const UpdateHost& host);
+
+// What a feed holds for this machine, read from its bytes: the release to offer, if any, or why
+// the feed cannot be used. Takes time on a large feed; safe on any thread.
+struct FeedVerdict {
+    std::optional<FeedEntry> update;
+    QString error;
+};
+FeedVerdict readFeed(const QByteArray& bytes, const UpdateHost& host);
 
 } // namespace orvane::sim

@@ -1,147 +1,162 @@
 #include "platform/sim/update/VersionOrder.h"
 
-#include <algorithm>
-#include <climits>
-#include <vector>
-
 namespace orvane::sim {
 
 namespace {
 
-enum class Part { number, word, period, punctuation, space, dash };
+// What a version is read as, in the order that decides between parts of different kinds: a word
+// marks an earlier release than its absence (the end), which comes before anything else that
+// goes on; a number beats a separator. The boundary closes the leading numbers and periods.
+enum class Kind { word, end, boundary, dash, separator, number };
 
-Part kindOf(QChar c) {
+struct Part {
+    Kind kind = Kind::end;
+    QStringView text;
+};
+
+Kind kindOf(QChar c) {
     if (c == '.') {
-        return Part::period;
+        return Kind::separator;
     }
     if (c == '-') {
-        return Part::dash;
+        return Kind::dash;
     }
     if (c.isDigit()) {
-        return Part::number;
+        return Kind::number;
     }
-    if (c.isSpace()) {
-        return Part::space;
+    if (c.isSpace() || c.isPunct()) {
+        return Kind::separator;
     }
-    return c.isPunct() ? Part::punctuation : Part::word;
+    return Kind::word;
 }
 
-bool isSeparator(Part kind) {
-    return kind == Part::period || kind == Part::punctuation || kind == Part::space;
-}
-
-// Runs of digits, runs of other characters, and each separator on its own; a dash after the
-// first character ends the version.
-std::vector<QString> split(const QString& version) {
-    std::vector<QString> parts;
-    if (version.isEmpty()) {
-        return parts;
-    }
-    QString part = version.front();
-    Part previous = kindOf(version.front());
-    for (qsizetype i = 1; i < version.size(); ++i) {
-        const Part kind = kindOf(version[i]);
-        if (kind == Part::dash) {
-            break;
-        }
-        if (kind != previous || isSeparator(previous)) {
-            parts.push_back(part);
-            part.clear();
-        }
-        part += version[i];
-        previous = kind;
-    }
-    parts.push_back(part);
-    return parts;
-}
-
-// How many parts at the front are numbers and periods.
-std::size_t numericPrefix(const std::vector<QString>& parts) {
-    const auto end = std::find_if(parts.begin(), parts.end(), [](const QString& part) {
-        const Part kind = kindOf(part.front());
-        return kind != Part::number && kind != Part::period;
-    });
-    return static_cast<std::size_t>(end - parts.begin());
-}
-
-// "1.1" against "1.0.0" becomes "1.1.0", so that trailing zeros make no difference.
-void balance(std::vector<QString>& a, std::vector<QString>& b) {
-    const std::size_t aCount = numericPrefix(a);
-    const std::size_t bCount = numericPrefix(b);
-    auto pad = [](std::vector<QString>& shorter, std::size_t from,
-                  const std::vector<QString>& longer, std::size_t to) {
-        for (std::size_t i = from; i < to; ++i) {
-            shorter.insert(shorter.begin() + static_cast<std::ptrdiff_t>(i),
-                           kindOf(longer[i].front()) == Part::period ? QStringLiteral(".")
-                                                                     : QStringLiteral("0"));
-        }
-    };
-    if (aCount > bCount) {
-        pad(b, bCount, a, aCount);
-    } else if (bCount > aCount) {
-        pad(a, aCount, b, bCount);
-    }
-}
-
-// The value of a run of digits; an absurdly long one saturates.
-long long numberValue(const QString& digits) {
-    long long value = 0;
+bool isZero(QStringView digits) {
     for (const QChar c : digits) {
-        if (c < '0' || c > '9') {
-            break;
+        if (c.digitValue() != 0) {
+            return false;
         }
-        const int digit = c.unicode() - '0';
-        if (value > (LLONG_MAX - digit) / 10) {
-            return LLONG_MAX;
-        }
-        value = value * 10 + digit;
     }
-    return value;
+    return true;
 }
 
-int sign(long long value) {
+// A version's parts, one at a time: runs of digits, runs of other characters, and each separator
+// on its own; a dash after the first character ends the version. The leading numbers and periods
+// come first without their trailing zeros and periods ("2.3.0" reads as "2.3"), then the
+// boundary, then the rest, then the end for good. So "2.3" equals "2.3.0" and "1.0b1" reads as
+// 1, boundary, b, 1, without padding either side to the other: each version's parts depend on
+// that version alone, which keeps the order strict and the comparison linear.
+class Parts {
+public:
+    explicit Parts(QStringView version) : version_(version) {
+        end_ = version.size();
+        for (qsizetype i = 1; i < version.size(); ++i) {
+            if (version[i] == '-') {
+                end_ = i;
+                break;
+            }
+        }
+        for (qsizetype at = 0; at < end_;) {
+            const Part part = partAt(at);
+            if (part.kind != Kind::number && part.text != QLatin1String(".")) {
+                break;
+            }
+            at += part.text.size();
+            leadingEnd_ = at;
+            if (part.kind == Kind::number && !isZero(part.text)) {
+                significantEnd_ = at;
+            }
+        }
+    }
+
+    Part next() {
+        if (at_ < significantEnd_ || (boundaryGiven_ && at_ < end_)) {
+            const Part part = partAt(at_);
+            at_ += part.text.size();
+            return part;
+        }
+        if (!boundaryGiven_) {
+            boundaryGiven_ = true;
+            at_ = leadingEnd_;
+            return {Kind::boundary, {}};
+        }
+        return {Kind::end, {}};
+    }
+
+private:
+    Part partAt(qsizetype at) const {
+        const Kind kind = kindOf(version_[at]);
+        qsizetype length = 1;
+        if (kind == Kind::number || kind == Kind::word) {
+            while (at + length < end_ && kindOf(version_[at + length]) == kind) {
+                ++length;
+            }
+        }
+        return {kind, version_.sliced(at, length)};
+    }
+
+    QStringView version_;
+    qsizetype end_ = 0;
+    qsizetype leadingEnd_ = 0;     // after the leading numbers and periods
+    qsizetype significantEnd_ = 0; // after the last of them that is a number other than 0
+    qsizetype at_ = 0;
+    bool boundaryGiven_ = false;
+};
+
+int sign(int value) {
     return value < 0 ? -1 : (value > 0 ? 1 : 0);
+}
+
+// By value, of any length: leading zeros aside, more digits is more, then digit by digit.
+int compareNumbers(QStringView a, QStringView b) {
+    auto significant = [](QStringView digits) {
+        qsizetype zeros = 0;
+        while (zeros < digits.size() && digits[zeros].digitValue() == 0) {
+            ++zeros;
+        }
+        return digits.sliced(zeros);
+    };
+    a = significant(a);
+    b = significant(b);
+    if (a.size() != b.size()) {
+        return a.size() < b.size() ? -1 : 1;
+    }
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        if (const int order = sign(a[i].digitValue() - b[i].digitValue()); order != 0) {
+            return order;
+        }
+    }
+    return 0;
+}
+
+int compareParts(const Part& a, const Part& b) {
+    if (a.kind != b.kind) {
+        return a.kind < b.kind ? -1 : 1;
+    }
+    switch (a.kind) {
+    case Kind::number:
+        return compareNumbers(a.text, b.text);
+    case Kind::word:
+        return sign(a.text.compare(b.text));
+    default:
+        return 0; // separators are all alike
+    }
 }
 
 } // namespace
 
 int compareVersions(const QString& left, const QString& right) {
-    std::vector<QString> a = split(left);
-    std::vector<QString> b = split(right);
-    balance(a, b);
-    const std::size_t common = std::min(a.size(), b.size());
-    for (std::size_t i = 0; i < common; ++i) {
-        const Part x = kindOf(a[i].front());
-        const Part y = kindOf(b[i].front());
-        const bool sameClass = x == y || (isSeparator(x) && isSeparator(y));
-        if (sameClass && x == Part::number) {
-            if (const long long xValue = numberValue(a[i]), yValue = numberValue(b[i]);
-                xValue != yValue) {
-                return xValue < yValue ? -1 : 1;
-            }
-        } else if (sameClass && x == Part::word) {
-            if (const int order = sign(a[i].compare(b[i])); order != 0) {
-                return order;
-            }
-        } else if (!sameClass) {
-            // Anything beats a word; a number beats a separator.
-            if (y == Part::word) {
-                return 1;
-            }
-            if (x == Part::word) {
-                return -1;
-            }
-            return x == Part::number ? 1 : -1;
+    Parts a(left);
+    Parts b(right);
+    for (;;) {
+        const Part x = a.next();
+        const Part y = b.next();
+        if (const int order = compareParts(x, y); order != 0) {
+            return order;
+        }
+        if (x.kind == Kind::end) {
+            return 0;
         }
     }
-    if (a.size() == b.size()) {
-        return 0;
-    }
-    // One goes on: a further word makes it the earlier release, a further number the later.
-    const bool leftLonger = a.size() > b.size();
-    const QString& extra = leftLonger ? a[common] : b[common];
-    const bool longerIsNewer = kindOf(extra.front()) != Part::word;
-    return (leftLonger == longerIsNewer) ? 1 : -1;
 }
 
 } // namespace orvane::sim
