@@ -19,9 +19,12 @@ QString text(const std::string& value) {
 
 CommandResult keepCommand(CliContext& context, const QString& action, QString& output) {
     if (action.isEmpty()) {
-        output =
-            keepingText(keepsLimitAfterRestart(context.defaults), keptLimitMB(context.defaults)) +
-            '\n';
+        const bool keeping = keepsLimitAfterRestart(context.defaults);
+        output = keepingText(keeping, keptLimitMB(context.defaults)) + '\n';
+        // Restoring goes through the helper only: until it is on, keeping keeps nothing.
+        if (keeping && context.helperManager.state() != HelperManager::State::on) {
+            return {ExitStatus::done, cli_text::keptNotRestorable, {}};
+        }
         return {};
     }
     const bool on = action == "on";
