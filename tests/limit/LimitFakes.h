@@ -62,6 +62,7 @@ struct ModelHarness {
     FakeLog log;
     FakeStatusIcon icon;
     FakeGpuMemory gpu;
+    ChangeInFlight changes; // shared by every model the harness opens
     HelperManager manager{service, transport, queue, log};
     std::unique_ptr<ContentViewModel> model;
     int renders = 0;
@@ -69,8 +70,9 @@ struct ModelHarness {
     ModelHarness() { transport.kernel = &kernel; }
 
     std::unique_ptr<ContentViewModel> makeModel(StatusIcon* statusIcon) {
-        return std::make_unique<ContentViewModel>(ContentServices{
-            manager, kernel, memory, defaults, queue, admin, loginItem, log, statusIcon, &gpu});
+        return std::make_unique<ContentViewModel>(ContentServices{manager, kernel, memory, defaults,
+                                                                  queue, admin, loginItem, log,
+                                                                  statusIcon, &gpu, &changes});
     }
     ContentViewModel& open() {
         model = makeModel(&icon);
