@@ -464,6 +464,35 @@ TEST_F(CliTest, TheApplicationAnswersCommandsAsTheLeanOrvaneDoes) {
     EXPECT_TRUE(libraries(ORVANE_APP_PATH).contains(graphical));
 }
 
+// One Orvane at a time: a later start shows the running one's popover and ends. One that was
+// killed leaves its lock and socket behind, and the next start runs all the same.
+TEST_F(CliTest, ALaterOrvaneShowsTheRunningOnesPopoverAndEnds) {
+    const std::string alreadyRunning = "Orvane is already running; its popover is shown.\n";
+    QProcess first;
+    start(first, {}, ORVANE_APP_PATH);
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(
+        eventually([this] { return std::filesystem::exists(dir / "orvane.instance"); }, 20s));
+    const Outcome second = orvane({}, {}, ORVANE_APP_PATH);
+    EXPECT_EQ(second.status, 0);
+    EXPECT_THAT(second.err, HasSubstr(alreadyRunning));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
+
+    QProcess third;
+    start(third, {}, ORVANE_APP_PATH);
+    ASSERT_TRUE(third.waitForStarted());
+    // Its lock names it once it has claimed its place (the socket is there already, stale).
+    const std::string holder = std::to_string(third.processId()) + "\n";
+    ASSERT_TRUE(
+        eventually([&] { return dir.read("orvane.instance.lock").starts_with(holder); }, 20s));
+    EXPECT_THAT(orvane({}, {}, ORVANE_APP_PATH).err, HasSubstr(alreadyRunning));
+    EXPECT_EQ(third.state(), QProcess::Running) << third.readAllStandardError().toStdString();
+    third.kill();
+    third.waitForFinished();
+}
+
 // After a restart the variable reads 0 again; the application at login, or "orvane restore" from a
 // start-up script, sets the kept limit again through the helper, and never asks for a password.
 TEST_F(CliTest, TheKeptLimitIsRestoredOnlyThroughTheHelperWithoutAPrompt) {
