@@ -14,9 +14,9 @@ cmake --build --preset default --target orvane_screenshots
 renderer=./build/default/tests/app/orvane_screenshots
 failed=0
 for scale in 1 1.25 1.5 2; do
-    "$renderer" --scale "$scale" "$out/scale-$scale" || failed=1
+    "$renderer" --scale="$scale" "$out/scale-$scale" || failed=1
 done
 for screen in 1280x800 1366x768; do
-    "$renderer" --screen "$screen" "$out/screen-$screen" || failed=1
+    "$renderer" --screen="$screen" "$out/screen-$screen" || failed=1
 done
 exit "$failed"

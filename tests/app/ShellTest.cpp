@@ -4,7 +4,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/popover/ClickableRow.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/TermsWindow.h"
 #include "platform/sim/DirectoryBundle.h"
@@ -161,33 +160,6 @@ TEST_F(ShellTest, AgreeingInstallsTheStatusItemDecliningQuitsClosingOnlyCloses) 
     EXPECT_EQ(terminations, 1);
     EXPECT_FALSE(harness.defaults.stringValue("agreedTermsVersion"));
     EXPECT_FALSE(statusItem);
-}
-
-// A change still on its road when the popover is opened anew shows there, its controls locked,
-// until the road ends.
-TEST_F(ShellTest, APopoverOpenedDuringAChangeShowsItUnderWayUntilItEnds) {
-    harness.defaults.setString("agreedTermsVersion", "2026-10-22");
-    harness.service.current = 1;
-    harness.transport.script.status = std::nullopt; // the helper's answer is yet to come
-    launch();
-    statusItem->action();
-    delegate->contentView()->model().selectPreset(12.0);
-    statusItem->action(); // closed, and opened anew
-    statusItem->action();
-    ContentView* view = delegate->contentView();
-    const auto busy = [view] { return view->findChild<QLabel*>("statusBusy")->isVisibleTo(view); };
-    EXPECT_TRUE(busy());
-    EXPECT_EQ(view->findChild<QLabel*>("statusBusy")->text(), "Applying…");
-    view->findChild<ClickableRow*>("presetRow1")->click(); // locked: no second change
-    EXPECT_FALSE(view->findChild<QWidget*>("presetRow1")->isEnabled());
-    ASSERT_EQ(harness.transport.sent, std::vector<std::int64_t>{12288});
-
-    harness.kernel.value = 12288;
-    harness.transport.connections.back()->statusReply(0); // the helper answers the first
-    harness.queue.drain();
-    EXPECT_FALSE(busy());
-    EXPECT_TRUE(view->findChild<QWidget*>("presetRow1")->isEnabled());
-    EXPECT_TRUE(view->findChild<QLabel*>("presetCheckmark2")->isVisibleTo(view));
 }
 
 // A later start of Orvane asks this one to show itself: the terms window while they await an

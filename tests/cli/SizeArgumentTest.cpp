@@ -111,24 +111,17 @@ TEST(CommandLine, SaysWhatABareOrvaneDoesAnswersHelpAndSuggestsTheNearestCommand
     EXPECT_EQ(setHelp.out, run({"set", "--help"}).out);
     EXPECT_EQ(run({"help", "set", "reset"}).status, 2);
 
-    using Mistake = std::pair<const char*, const char*>;
-    for (const auto& [typed, meant] : {Mistake{"stauts", "status"},
-                                       {"Status", "status"},
-                                       {"sett", "set"},
-                                       {"hepler", "helper"},
-                                       {"restor", "restore"},
-                                       {"wach", "watch"},
-                                       {"kep", "keep"},
-                                       {"frobnicate", nullptr},
-                                       {"s", nullptr},
-                                       {"xyz", nullptr}}) {
+    const QString near = "Unknown command '%1'. Did you mean '%2'? See 'orvane --help'.\n";
+    const QString far = "Unknown command '%1'. See 'orvane --help'.\n";
+    const char* const mistakes[][2] = {
+        {"stauts", "status"}, {"Status", "status"},  {"sett", "set"},
+        {"hepler", "helper"}, {"restor", "restore"}, {"wach", "watch"},
+        {"kep", "keep"},      {"frobnicate", ""},    {"s", ""}};
+    for (const auto& [typed, meant] : mistakes) {
+        const QString expected = *meant ? near.arg(typed, meant) : far.arg(typed);
         for (const QStringList& arguments : {QStringList{typed}, QStringList{"help", typed}}) {
             const Run mistyped = run(arguments);
             EXPECT_EQ(mistyped.status, 2);
-            const QString expected =
-                meant ? QString("Unknown command '%1'. Did you mean '%2'? See 'orvane --help'.\n")
-                            .arg(typed, meant)
-                      : QString("Unknown command '%1'. See 'orvane --help'.\n").arg(typed);
             EXPECT_EQ(mistyped.err.toStdString(), expected.toStdString());
         }
     }
