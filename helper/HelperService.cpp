@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <limits>
 
-#include "shared/ErrnoText.h"
 #include "shared/HelperIdentity.h"
 #include "shared/RangeRule.h"
 
@@ -13,9 +12,6 @@ namespace {
 
 constexpr std::int32_t replySuccess = 0;
 constexpr std::int32_t replyRejected = EINVAL;
-
-constexpr double megabytesPerGigabyte = 1024.0;
-constexpr double bytesPerGigabyte = 1073741824.0;
 
 bool fitsInt32(std::int64_t value) {
     return value >= std::numeric_limits<std::int32_t>::min() &&
@@ -28,9 +24,8 @@ std::int32_t HelperService::setWiredLimit(std::int64_t megabytes) {
     const std::uint64_t physicalBytes = memory_.bytes();
     // 0 hands the limit back to the system and needs no range check.
     if (megabytes != 0) {
-        const double gigabytes = static_cast<double>(megabytes) / megabytesPerGigabyte;
-        const double totalGigabytes = static_cast<double>(physicalBytes) / bytesPerGigabyte;
-        const auto allowed = validatedMegabytes(gigabytes, totalGigabytes);
+        const auto allowed =
+            validatedMegabytes(gigabytesOf(megabytes), totalGigabytes(physicalBytes));
         if (!allowed || !fitsInt32(megabytes) || *allowed != megabytes) {
             log_.error("Rejected wired limit %ld MB", {megabytes});
             return replyRejected;
@@ -38,7 +33,7 @@ std::int32_t HelperService::setWiredLimit(std::int64_t megabytes) {
     }
     const int error = kernel_.write(static_cast<std::int32_t>(megabytes));
     if (error != 0) {
-        log_.error("Setting wired limit failed: %{public}s", {errnoText(error)});
+        log_.error("Setting wired limit failed: %{public}s", {kernel_.describeFailure(error)});
         return error;
     }
     log_.info("Set wired limit to %ld MB", {megabytes});

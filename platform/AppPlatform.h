@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <memory>
 
 #include "platform/CorePlatform.h"
@@ -18,6 +19,10 @@ AdminRunner& adminRunner();
 
 std::unique_ptr<StatusItem> makeStatusItem();
 std::unique_ptr<Updater> makeUpdater();
+
+// Where the running application answers a later start (a local socket): a folder of the user's
+// own, never a shared one such as /tmp; empty when there is none.
+std::filesystem::path instanceSocketPath();
 
 // No Dock icon and no menus (an accessory application); bring it to the front.
 void makeAccessory();

@@ -5,7 +5,8 @@ namespace orvane::cli_text {
 
 inline constexpr const char* description =
     "Orvane sets how much unified memory the GPU may wire (iogpu.wired_limit_mb).\n"
-    "Without a command it starts the menu-bar application.";
+    "Without a command, orvane prints this help and exits with status 2; the application's own\n"
+    "executable, Orvane, starts the menu-bar application instead.";
 inline constexpr const char* commands = "Commands:\n"
                                         "  status           Show the memory figures, presets and "
                                         "password-free state\n"
@@ -18,14 +19,17 @@ inline constexpr const char* commands = "Commands:\n"
                                         "  keep [on|off]    Keep the limit after a restart, or "
                                         "show whether it is kept\n"
                                         "  restore          Set the kept limit again after a "
-                                        "restart (password-free only)";
+                                        "restart (password-free only)\n"
+                                        "  help [command]   Show this help, or a command's";
 inline constexpr const char* sizeHelp =
-    "Gigabytes (24, 24.5, 24GB), megabytes (24576MB), or default for the system's choice.";
+    "Gigabytes (24, 24.5, 24GB, \"24 GB\"), megabytes (24576MB), or default for the system's "
+    "choice.";
 
 inline constexpr const char* notASize =
     "'%1' is not a size. Give gigabytes (24, 24.5, 24GB), megabytes (24576MB) or default.";
 inline constexpr const char* unknownCommand = "Unknown command '%1'. See 'orvane --help'.";
-inline constexpr const char* missingCommand = "No command given. See 'orvane --help'.";
+inline constexpr const char* unknownCommandNear =
+    "Unknown command '%1'. Did you mean '%2'? See 'orvane --help'.";
 inline constexpr const char* helperActions = "Give one of: status, on, off.";
 inline constexpr const char* noPasswordHelperOff =
     "Password-free changes are off, and --no-password forbids asking for the password. "
@@ -83,6 +87,9 @@ inline constexpr const char* restoreHelp =
     "logging in.";
 inline constexpr const char* keepNeedsHelper =
     "Restoring needs password-free VRAM changes: turn them on with 'orvane helper on'.";
+inline constexpr const char* keptNotRestorable =
+    "The kept limit cannot be restored until password-free VRAM changes are on: turn them on "
+    "with 'orvane helper on'.";
 inline constexpr const char* launchAtLoginFailed =
     "The limit is kept, but Launch at Login could not be turned on: %1";
 inline constexpr const char* keepingOff = "off";

@@ -1,5 +1,9 @@
 #include "app/cli/CommandLine.h"
 
+#include <algorithm>
+#include <optional>
+#include <vector>
+
 #include <QCommandLineParser>
 #include <QIODevice>
 
@@ -12,7 +16,7 @@
 #include "app/limit/KeptLimit.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/VramReader.h"
-#include "shared/ErrnoText.h"
+#include "shared/RangeRule.h"
 
 namespace orvane::cli {
 
@@ -29,6 +33,51 @@ const QCommandLineOption
 
 int exitCode(ExitStatus status) {
     return static_cast<int>(status);
+}
+
+// Every command, for the suggestion after a typing mistake.
+const QStringList commandNames = {"status", "set",  "reset",   "helper",
+                                  "watch",  "keep", "restore", "help"};
+
+// Single-character edits from a to b: inserting, deleting or replacing one, or swapping two
+// neighbours ("stauts" is one edit from "status").
+qsizetype editDistance(const QString& a, const QString& b) {
+    std::vector<std::vector<qsizetype>> d(a.size() + 1, std::vector<qsizetype>(b.size() + 1));
+    for (qsizetype i = 0; i <= a.size(); ++i) {
+        d[i][0] = i;
+    }
+    for (qsizetype j = 0; j <= b.size(); ++j) {
+        d[0][j] = j;
+    }
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const qsizetype replace = a[i - 1] == b[j - 1] ? 0 : 1;
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + replace});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1]) {
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+            }
+        }
+    }
+    return d[a.size()][b.size()];
+}
+
+// The command a mistyped word most likely meant: at most two edits away, and fewer than half of
+// the command's letters, so that "frobnicate" suggests nothing. The earlier command wins a tie.
+std::optional<QString> nearestCommand(const QString& typed) {
+    if (typed.size() > 32) {
+        return std::nullopt; // nothing that long is a typing mistake, and it costs nothing so
+    }
+    const QString word = typed.toLower();
+    std::optional<QString> nearest;
+    qsizetype best = 3;
+    for (const QString& command : commandNames) {
+        const qsizetype distance = editDistance(word, command);
+        if (distance < best && 2 * distance < command.size()) {
+            best = distance;
+            nearest = command;
+        }
+    }
+    return nearest;
 }
 
 // Qt names the program by the path it was started with; scripts read "orvane <command>".
@@ -139,9 +188,9 @@ int showStatus(CliContext& ports, bool json, QTextStream& out, QTextStream& err)
     const LimitReading reading = readLimitMB(ports.kernel);
     if (reading.megabytes) {
         facts.limitMB = reading.megabytes;
-        facts.limitGB = static_cast<double>(*reading.megabytes) * 0.0009765625;
+        facts.limitGB = gigabytesOf(*reading.megabytes);
     } else {
-        facts.limitError = errnoText(reading.error);
+        facts.limitError = ports.kernel.describeFailure(reading.error);
         Logger(ports.log, texts::vramCategory).error(texts::readFailedLog, {facts.limitError});
         facts.limitGB = storedVRAMGB(ports.defaults);
     }
@@ -165,8 +214,8 @@ int runCommand(const QStringList& arguments,
     QCommandLineParser global;
     prepare(global, QString(cli_text::description) + "\n\n" + cli_text::commands);
     global.addOption(versionOption);
-    global.addPositionalArgument("command", "status, set, reset, helper, keep, restore or watch.",
-                                 "<command>");
+    global.addPositionalArgument(
+        "command", "status, set, reset, helper, keep, restore, watch or help.", "<command>");
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!global.parse(arguments)) {
         return usageError(err, global.errorText());
@@ -175,13 +224,27 @@ int runCommand(const QStringList& arguments,
         out << "Orvane " << ORVANE_VERSION << '\n';
         return exitCode(ExitStatus::done);
     }
-    const QStringList positional = global.positionalArguments();
-    if (global.isSet(helpOption) && positional.isEmpty()) {
-        out << helpText(global, "orvane");
-        return exitCode(ExitStatus::done);
+    QStringList positional = global.positionalArguments();
+    bool helpAsked = global.isSet(helpOption);
+    // "orvane help [command]" is "orvane [command] --help".
+    if (!positional.isEmpty() && positional.front() == "help") {
+        if (positional.size() > 2) {
+            return usageError(err, "'help' takes at most one command.");
+        }
+        positional.removeFirst();
+        if (positional == QStringList{"help"}) {
+            positional.clear();
+        }
+        helpAsked = true;
     }
     if (positional.isEmpty()) {
-        return usageError(err, cli_text::missingCommand);
+        // Without a command there is nothing to do but say what there is.
+        if (helpAsked) {
+            out << helpText(global, "orvane");
+            return exitCode(ExitStatus::done);
+        }
+        err << helpText(global, "orvane");
+        return exitCode(ExitStatus::usage);
     }
 
     const QString command = positional.front();
@@ -209,12 +272,14 @@ int runCommand(const QStringList& arguments,
     } else if (command == "restore") {
         prepare(parser, cli_text::restoreHelp);
     } else {
-        return usageError(err, QString(cli_text::unknownCommand).arg(command));
+        const std::optional<QString> meant = nearestCommand(command);
+        return usageError(err, meant ? QString(cli_text::unknownCommandNear).arg(command, *meant)
+                                     : QString(cli_text::unknownCommand).arg(command));
     }
     if (!parser.parse(commandArguments(arguments.front() + ' ' + command, positional.mid(1)))) {
         return usageError(err, parser.errorText());
     }
-    if (parser.isSet(helpOption) || global.isSet(helpOption)) {
+    if (parser.isSet(helpOption) || helpAsked) {
         out << helpText(parser, "orvane " + command);
         return exitCode(ExitStatus::done);
     }

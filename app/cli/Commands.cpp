@@ -1,6 +1,5 @@
 #include "app/cli/Commands.h"
 
-#include <cmath>
 #include <optional>
 
 #include <QStringList>
@@ -11,37 +10,29 @@
 #include "app/limit/KeptLimit.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/PasswordScript.h"
+#include "app/limit/Sizes.h"
 #include "app/limit/VramReader.h"
-#include "shared/ErrnoText.h"
 #include "shared/RangeRule.h"
 
 namespace orvane::cli {
 
 namespace {
 
-constexpr double bytesPerGigabyte = 1073741824.0;
-constexpr double minimumRequiredRAMGB = 8.0;
 constexpr long userCancelled = -128;
 
 QString text(std::string_view value) {
     return QString::fromUtf8(value.data(), static_cast<qsizetype>(value.size()));
 }
 
-// A bound of the range in hundredths of a gigabyte, rounded inwards, so that every size the
-// sentence offers is one the rule takes ("11.77 to 21.53", not "11.7693786621 to 21.5387573242").
-QString rangeBound(double gigabytes, bool lower) {
-    const double hundredths = gigabytes * 100.0;
-    const double inward = lower ? std::ceil(hundredths - 1e-6) : std::floor(hundredths + 1e-6);
-    return QString::number(inward / 100.0, 'g', 12);
-}
-
-// The size as it was typed (a bare number is gigabytes), and the range the rule allows.
+// The size as it was typed (a bare number is gigabytes), and the range the rule allows, in
+// hundredths ("11.77 to 21.53", not "11.7693786621 to 21.5387573242").
 QString outsideRange(const QString& typedSize, double totalGB) {
     const bool bare = !typedSize.isEmpty() && typedSize.back().isDigit();
+    const ShownRange range = shownRange(totalGB);
     return QString(cli_text::outsideRange)
         .arg(bare ? typedSize + " GB" : typedSize)
-        .arg(rangeBound(totalGB * 0.5, true))
-        .arg(rangeBound(totalGB - 2.0, false));
+        .arg(QString::number(range.lowestGB, 'g', 12))
+        .arg(QString::number(range.highestGB, 'g', 12));
 }
 
 // A change that went through counts only when the variable itself reads back as sent; the value
@@ -49,15 +40,14 @@ QString outsideRange(const QString& typedSize, double totalGB) {
 CommandResult confirm(CliContext& context, std::int64_t megabytes, const char* doneText) {
     const LimitReading reading = readLimitMB(context.kernel);
     if (!reading.megabytes) {
-        const std::string reason = errnoText(reading.error);
+        const std::string reason = context.kernel.describeFailure(reading.error);
         Logger(context.log, texts::vramCategory).error(texts::readFailedLog, {reason});
         return {ExitStatus::failed, QString(cli_text::notReadBack).arg(text(reason)), {}};
     }
     if (*reading.megabytes != megabytes) {
         return {ExitStatus::refused, text(texts::limitDidNotChange), {}};
     }
-    context.defaults.setDouble(texts::lastKnownVRAMGBKey,
-                               static_cast<double>(megabytes) * 0.0009765625);
+    context.defaults.setDouble(texts::lastKnownVRAMGBKey, gigabytesOf(megabytes));
     recordConfirmedLimit(context.defaults, megabytes);
     return {ExitStatus::done, {}, QString(doneText).arg(megabytes)};
 }
@@ -114,8 +104,8 @@ QString noPasswordReason(HelperManager::State state, const std::string& helperRe
 
 CommandResult changeLimit(CliContext& context, double gigabytes, const QString& typedSize,
                           bool allowPassword) {
-    const double total = static_cast<double>(context.memory.bytes()) / bytesPerGigabyte;
-    if (gigabytes != 0.0 && total < minimumRequiredRAMGB) {
+    const double total = totalGigabytes(context.memory.bytes());
+    if (gigabytes != 0.0 && tooSmallForControls(total)) {
         return {ExitStatus::refused, cli_text::tooLittleMemory, {}};
     }
     const std::optional<std::int64_t> megabytes = validatedMegabytes(gigabytes, total);

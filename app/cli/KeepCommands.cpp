@@ -25,6 +25,10 @@ CommandResult keepCommand(CliContext& context, const QString& action, QString& o
             return {ExitStatus::failed, text(std::string(texts::corruptKeptLimit)), {}};
         }
         output = keepingText(keeping, keptLimitMB(context.defaults)) + '\n';
+        // Restoring goes through the helper only: until it is on, keeping keeps nothing.
+        if (keeping && context.helperManager.state() != HelperManager::State::on) {
+            return {ExitStatus::done, cli_text::keptNotRestorable, {}};
+        }
         return {};
     }
     const bool on = action == "on";

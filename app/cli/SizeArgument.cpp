@@ -10,20 +10,32 @@
 #include <xlocale.h>
 #endif
 
+#include "shared/RangeRule.h"
+
 namespace orvane::cli {
 
 namespace {
 
-constexpr double megabytesPerGigabyte = 1024.0;
-
-bool endsWithUnit(std::string_view text, std::string_view unit) {
-    if (text.size() < unit.size()) {
-        return false;
-    }
-    const std::string_view tail = text.substr(text.size() - unit.size());
-    return std::equal(tail.begin(), tail.end(), unit.begin(), [](char a, char b) {
+// Whether text is word in any mix of cases; word is in lower case.
+bool sameWordIgnoringCase(std::string_view text, std::string_view word) {
+    return std::equal(text.begin(), text.end(), word.begin(), word.end(), [](char a, char b) {
         return std::tolower(static_cast<unsigned char>(a)) == b;
     });
+}
+
+bool endsWithUnit(std::string_view text, std::string_view unit) {
+    return text.size() >= unit.size() &&
+           sameWordIgnoringCase(text.substr(text.size() - unit.size()), unit);
+}
+
+// The number before a unit: "24" of "24GB", and of "24 GB" as status prints sizes. One space at
+// most, and only before a unit.
+std::string_view beforeUnit(std::string_view argument) {
+    std::string_view number = argument.substr(0, argument.size() - 2);
+    if (!number.empty() && number.back() == ' ') {
+        number.remove_suffix(1);
+    }
+    return number;
 }
 
 std::size_t skipDigits(std::string_view text, std::size_t at) {
@@ -94,18 +106,18 @@ std::optional<double> parseNumber(std::string_view text) {
 } // namespace
 
 std::optional<double> parseSizeGigabytes(std::string_view argument) {
-    if (argument == "default") {
+    if (sameWordIgnoringCase(argument, "default")) {
         return 0.0;
     }
     if (endsWithUnit(argument, "mb")) {
-        const auto megabytes = parseNumber(argument.substr(0, argument.size() - 2));
+        const auto megabytes = parseNumber(beforeUnit(argument));
         if (!megabytes) {
             return std::nullopt;
         }
         return *megabytes / megabytesPerGigabyte;
     }
     if (endsWithUnit(argument, "gb")) {
-        return parseNumber(argument.substr(0, argument.size() - 2));
+        return parseNumber(beforeUnit(argument));
     }
     return parseNumber(argument);
 }

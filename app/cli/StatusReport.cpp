@@ -13,16 +13,14 @@
 #include "app/limit/GpuMemoryFigures.h"
 #include "app/limit/Presets.h"
 #include "app/limit/Sizes.h"
+#include "shared/RangeRule.h"
 
 namespace orvane::cli {
 
 namespace {
 
-constexpr double bytesPerGigabyte = 1073741824.0;
-constexpr double minimumRequiredRAMGB = 8.0;
-
 double totalGB(const StatusFacts& facts) {
-    return static_cast<double>(facts.physicalBytes) / bytesPerGigabyte;
+    return totalGigabytes(facts.physicalBytes);
 }
 
 QString text(const std::string& value) {
@@ -70,7 +68,7 @@ QString keepingText(bool keeping, std::optional<std::int64_t> keptMB) {
 QString statusText(const StatusFacts& facts) {
     const double total = totalGB(facts);
     QStringList lines;
-    if (total < minimumRequiredRAMGB) {
+    if (tooSmallForControls(total)) {
         lines << text(minimumMemoryText(minimumRequiredRAMGB));
         addGpuLine(lines, facts);
     } else {
@@ -93,7 +91,7 @@ QString statusText(const StatusFacts& facts) {
 QString statusJson(const StatusFacts& facts) {
     const double total = totalGB(facts);
     QJsonObject report;
-    report["totalMB"] = static_cast<qint64>(facts.physicalBytes / 1048576);
+    report["totalMB"] = static_cast<qint64>(facts.physicalBytes / bytesPerMegabyte);
     report["totalGB"] = total;
     report["limitMB"] = facts.limitMB ? *facts.limitMB : megabytes(facts.limitGB);
     report["limitGB"] = facts.limitGB;
@@ -107,11 +105,15 @@ QString statusJson(const StatusFacts& facts) {
     report["keepLimitAfterRestart"] = facts.keeping;
     report["keptLimitMB"] = facts.keptMB ? QJsonValue(static_cast<qint64>(*facts.keptMB))
                                          : QJsonValue(QJsonValue::Null);
-    if (total < minimumRequiredRAMGB) {
+    if (tooSmallForControls(total)) {
         report["warning"] = text(minimumMemoryText(minimumRequiredRAMGB));
         report["presets"] = QJsonArray();
     } else {
-        report["reservedGB"] = static_cast<qint64>(reservedSystemRAMGB(total, facts.limitGB));
+        // While the system manages the limit, nothing is reserved by it: "System Managed".
+        report["reservedGB"] =
+            facts.limitGB == 0.0
+                ? QJsonValue(QJsonValue::Null)
+                : QJsonValue(static_cast<qint64>(reservedSystemRAMGB(total, facts.limitGB)));
         report["allocatedGB"] = static_cast<qint64>(integerPart(std::max(0.0, facts.limitGB)));
         report["figures"] =
             QJsonArray{text(totalFigureText(total)), text(reservedFigureText(total, facts.limitGB)),
@@ -127,7 +129,11 @@ QString statusJson(const StatusFacts& facts) {
             });
         }
         report["presets"] = presets;
-        report["customRange"] = QJsonObject{{"minGB", total * 0.5}, {"maxGB", total - 2.0}};
+        const ShownRange range = shownRange(total);
+        report["customRange"] = QJsonObject{{"minMB", static_cast<qint64>(range.lowestMB)},
+                                            {"maxMB", static_cast<qint64>(range.highestMB)},
+                                            {"minGB", range.lowestGB},
+                                            {"maxGB", range.highestGB}};
     }
     return QString::fromUtf8(QJsonDocument(report).toJson(QJsonDocument::Compact)) + '\n';
 }

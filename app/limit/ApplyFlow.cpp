@@ -9,8 +9,9 @@ namespace orvane {
 void ContentViewModel::applyVRAM(double gigabytes) {
     const Change change(*this);
     auto& f = state_->fields;
-    // One change at a time: under way, offered or waiting for approval.
-    if (f.busyMessage || f.helperOfferMB || f.waitingForApprovalMB) {
+    // One change at a time: under way (from this opening or an earlier one), offered or waiting
+    // for approval.
+    if (busyMessage() || f.helperOfferMB || f.waitingForApprovalMB) {
         return;
     }
     f.vramError.reset();
@@ -31,7 +32,7 @@ void ContentViewModel::applyVRAM(double gigabytes) {
 }
 
 void ContentViewModel::sendToHelper(std::int64_t megabytes) {
-    state_->fields.busyMessage = std::string(texts::applying);
+    state_->changes.show(state_.get(), std::string(texts::applying));
     state_->services.helperManager.setLimit(
         megabytes, later([megabytes](ContentViewModel& view, HelperManager::SetResult result) {
             view.handleHelperResult(result, megabytes);
@@ -41,7 +42,6 @@ void ContentViewModel::sendToHelper(std::int64_t megabytes) {
 void ContentViewModel::handleHelperResult(HelperManager::SetResult result, std::int64_t megabytes) {
     const Change change(*this);
     auto& f = state_->fields;
-    f.busyMessage.reset();
     switch (result) {
     case HelperManager::SetResult::success:
         if (!confirmedByReadBack(megabytes)) {
@@ -57,6 +57,7 @@ void ContentViewModel::handleHelperResult(HelperManager::SetResult result, std::
         applyWithPassword(megabytes);
         return;
     }
+    state_->changes.end(state_.get(), f.vramError);
     scheduleRefresh();
     updateStatusIcon();
 }

@@ -6,15 +6,38 @@
 #include "app/limit/Presets.h"
 #include "app/limit/Sizes.h"
 #include "app/limit/VramReader.h"
+#include "shared/RangeRule.h"
 
 namespace orvane {
 
 ContentViewModel::ContentViewModel(ContentServices services)
     : state_(std::make_shared<State>(services)) {
     auto& f = state_->fields;
-    f.totalRAMGB = static_cast<double>(services.memory.bytes()) / gb;
+    f.totalRAMGB = totalGigabytes(services.memory.bytes());
     f.helperState = services.helperManager.state();
     f.launchAtLogin = services.loginItem.isEnabled();
+    watchingChanges_ = state_->changes.watch(
+        [weak = std::weak_ptr<State>(state_)](ChangeInFlight::Road road,
+                                              const std::optional<std::string>* endedWith) {
+            const std::shared_ptr<State> state = weak.lock();
+            // This opening's own road shows through its own entries.
+            if (!state || road == state.get()) {
+                return;
+            }
+            if (endedWith) {
+                // The road of an earlier opening has ended: this one says how, and shows the limit
+                // it left.
+                ContentViewModel view(Copy{}, state);
+                state->fields.vramError = *endedWith;
+                const double value = view.readVRAMGB();
+                state->fields.currentVRAMGB = value;
+                state->fields.selectedVRAMGB = value;
+            }
+            if (state->observer) {
+                const auto observer = state->observer;
+                observer();
+            }
+        });
 }
 
 ContentViewModel::ContentViewModel(Copy, std::shared_ptr<State> state)
@@ -61,7 +84,7 @@ const std::optional<std::string>& ContentViewModel::vramError() const {
     return state_->fields.vramError;
 }
 const std::optional<std::string>& ContentViewModel::busyMessage() const {
-    return state_->fields.busyMessage;
+    return state_->changes.busyMessage();
 }
 HelperManager::State ContentViewModel::helperState() const {
     return state_->fields.helperState;
@@ -106,7 +129,7 @@ void ContentViewModel::onPopoverAppear() {
     auto& f = state_->fields;
     f.helperState = state_->services.helperManager.state();
     if (f.customAllocation == 0.0) {
-        f.customAllocation = f.totalRAMGB * 0.5;
+        f.customAllocation = lowestAllowedGigabytes(f.totalRAMGB);
     }
     if (!hasEnoughMemory()) {
         return;
@@ -155,7 +178,7 @@ bool ContentViewModel::isSystemManaged() const {
 }
 
 bool ContentViewModel::hasEnoughMemory() const {
-    return totalRAMGB() >= minimumRequiredRAMGB;
+    return !tooSmallForControls(totalRAMGB());
 }
 
 std::string ContentViewModel::minimumMemoryText() const {
@@ -187,11 +210,11 @@ std::optional<std::string> ContentViewModel::readGpuMemoryToolTip() {
 }
 
 double ContentViewModel::customRangeMinimum() const {
-    return totalRAMGB() * 0.5;
+    return lowestAllowedGigabytes(totalRAMGB());
 }
 
 double ContentViewModel::customRangeMaximum() const {
-    return totalRAMGB() - 2.0;
+    return highestAllowedGigabytes(totalRAMGB());
 }
 
 std::string ContentViewModel::customAmountText() const {
@@ -200,12 +223,12 @@ std::string ContentViewModel::customAmountText() const {
 
 bool ContentViewModel::controlsLocked() const {
     const auto& f = state_->fields;
-    return f.busyMessage || f.helperOfferMB || f.waitingForApprovalMB;
+    return busyMessage() || f.helperOfferMB || f.waitingForApprovalMB;
 }
 
 ContentViewModel::StatusArea ContentViewModel::statusArea() const {
     const auto& f = state_->fields;
-    if (f.busyMessage) {
+    if (busyMessage()) {
         return StatusArea::busy;
     }
     if (f.helperOfferMB) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/helperlink/HelperManager.h"
+#include "app/limit/ChangeInFlight.h"
 #include "app/limit/Figures.h"
 #include "platform/ports/AdminRunner.h"
 #include "platform/ports/Defaults.h"
@@ -32,7 +33,8 @@ public:
 // Everything the popover's model talks to. statusIcon may be null (no application delegate yet):
 // the model then skips the icon and works unchanged. gpuMemory may be null: the GPU's memory is
 // then unknown. bundlePath is where Orvane.app runs from; only an installed one registers the
-// helper.
+// helper. changesInFlight is shared by every opening of the process; without one, an opening knows
+// only its own change.
 struct ContentServices {
     HelperManager& helperManager;
     KernelLimit& kernel;
@@ -45,18 +47,17 @@ struct ContentServices {
     StatusIcon* statusIcon = nullptr;
     GpuMemoryStats* gpuMemory = nullptr;
     std::filesystem::path bundlePath{};
+    ChangeInFlight* changesInFlight = nullptr;
 };
 
 // The state and behaviour behind one opening of the popover (the root view ContentView): the
 // memory figures, the presets, the custom allocation and every road a change can take. A new
 // instance per opening. Main thread only. The view reads the state and calls the actions; after
 // every change of state the observer runs, and the view renders afresh. A change under way when
-// the instance ends finishes its road all the same (see later()).
+// the instance ends finishes its road all the same (see later()), and shows in the openings that
+// follow until it has (ChangeInFlight).
 class ContentViewModel {
 public:
-    static constexpr double gb = 1073741824.0;
-    static constexpr double minimumRequiredRAMGB = 8.0;
-
     // What the status area under the custom allocation shows, in its order of priority.
     enum class StatusArea { none, busy, offer, approval, error };
 
@@ -94,7 +95,7 @@ public:
     std::string optionLabel(double gb, std::size_t index) const;
     std::int64_t reservedSystemRAMGB() const;
     bool isSystemManaged() const;
-    bool hasEnoughMemory() const;          // totalRAMGB >= minimumRequiredRAMGB
+    bool hasEnoughMemory() const;          // not tooSmallForControls (shared/RangeRule.h)
     std::string minimumMemoryText() const; // the warning line for smaller machines
     std::string totalFigureText() const;
     std::string reservedFigureText() const;
@@ -167,6 +168,7 @@ private:
 
     std::shared_ptr<State> state_;
     bool copy_ = false;
+    std::shared_ptr<void> watchingChanges_; // another opening's road, while this one is shown
 };
 
 } // namespace orvane

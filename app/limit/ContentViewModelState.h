@@ -14,11 +14,15 @@ struct ContentViewModel::State {
     explicit State(ContentServices s)
         : services(s)
         , vramLog(s.log, texts::vramCategory)
-        , appLog(s.log, texts::appCategory) {}
+        , appLog(s.log, texts::appCategory)
+        , changes(s.changesInFlight ? *s.changesInFlight : ownChanges) {}
 
     ContentServices services;
     Logger vramLog;
     Logger appLog;
+    ChangeInFlight ownChanges;
+    // The change under way, shared with every opening; its progress sentence is busyMessage.
+    ChangeInFlight& changes;
 
     // The view that renders this state; none once the view's model is gone.
     std::function<void()> observer;
@@ -35,7 +39,6 @@ struct ContentViewModel::State {
         bool showingUpdateSettings = false;
         bool showMoreSettings = false;
         std::optional<std::string> vramError;
-        std::optional<std::string> busyMessage;
         HelperManager::State helperState = HelperManager::State::off;
         std::optional<std::int64_t> helperOfferMB;
         std::optional<std::int64_t> waitingForApprovalMB;
@@ -48,9 +51,9 @@ struct ContentViewModel::State {
     }
 
     auto snapshot() const {
-        return std::make_tuple(fields, storedFlag(texts::helperOfferShownKey),
-                               storedFlag(texts::enableFunModeKey),
-                               storedFlag(texts::keepLimitAfterRestartKey));
+        return std::make_tuple(
+            fields, changes.busyMessage(), storedFlag(texts::helperOfferShownKey),
+            storedFlag(texts::enableFunModeKey), storedFlag(texts::keepLimitAfterRestartKey));
     }
 };
 

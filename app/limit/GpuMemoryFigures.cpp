@@ -4,15 +4,9 @@
 
 #include "app/limit/LimitTexts.h"
 #include "app/limit/Sizes.h"
+#include "shared/RangeRule.h"
 
 namespace orvane {
-
-namespace {
-
-constexpr std::uint64_t bytesPerGigabyte = 1ULL << 30;
-constexpr std::uint64_t bytesPerMegabyte = 1ULL << 20;
-
-} // namespace
 
 std::string gigabytesOneDecimal(std::uint64_t bytes) {
     // In integers, so that no byte count overflows and no locale puts a comma in.

@@ -3,7 +3,6 @@
 #include "app/limit/KeptLimit.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/VramReader.h"
-#include "shared/ErrnoText.h"
 #include "shared/RangeRule.h"
 
 namespace orvane {
@@ -12,16 +11,13 @@ namespace {
 
 using Kind = RestoreOutcome::Kind;
 
-constexpr double bytesPerGigabyte = 1073741824.0;
-constexpr double minimumRequiredRAMGB = 8.0;
-
 // The same rule a change from the popover passes: a machine too small for the allocation controls
 // has no custom limit to restore either.
 bool passesRangeRule(std::int64_t megabytes, double totalGB) {
-    if (megabytes <= 0 || totalGB < minimumRequiredRAMGB) {
+    if (megabytes <= 0 || tooSmallForControls(totalGB)) {
         return false;
     }
-    return validatedMegabytes(static_cast<double>(megabytes) / 1024.0, totalGB) == megabytes;
+    return validatedMegabytes(gigabytesOf(megabytes), totalGB) == megabytes;
 }
 
 RestoreOutcome fault(Kind kind, std::int64_t megabytes, std::string reason) {
@@ -43,14 +39,14 @@ RestoreOutcome confirmed(RestoreServices& services, HelperManager::SetResult res
     const LimitReading reading = readLimitMB(services.kernel);
     if (!reading.megabytes) {
         return fault(Kind::limitNotRead, megabytes,
-                     formatLogMessage(texts::restoreNotReadBack, {errnoText(reading.error)}));
+                     formatLogMessage(texts::restoreNotReadBack,
+                                      {services.kernel.describeFailure(reading.error)}));
     }
     if (*reading.megabytes != megabytes) {
         return fault(Kind::didNotChange, megabytes, std::string(texts::limitDidNotChange));
     }
     // The status icon follows this value.
-    services.defaults.setDouble(texts::lastKnownVRAMGBKey,
-                                static_cast<double>(megabytes) * 0.0009765625);
+    services.defaults.setDouble(texts::lastKnownVRAMGBKey, gigabytesOf(megabytes));
     recordConfirmedLimit(services.defaults, megabytes);
     return {Kind::restored, megabytes, {}};
 }
@@ -67,15 +63,15 @@ RestoreOutcome decide(RestoreServices& services) {
     if (!kept || *kept == 0) {
         return {Kind::nothingKept, 0, {}};
     }
-    const double totalGB = static_cast<double>(services.memory.bytes()) / bytesPerGigabyte;
-    if (!passesRangeRule(*kept, totalGB)) {
+    if (!passesRangeRule(*kept, totalGigabytes(services.memory.bytes()))) {
         return fault(Kind::outsideRange, *kept,
                      formatLogMessage(texts::restoreKeptOutsideRange, {*kept}));
     }
     const LimitReading reading = readLimitMB(services.kernel);
     if (!reading.megabytes) {
         return fault(Kind::limitNotRead, *kept,
-                     formatLogMessage(texts::restoreLimitNotRead, {errnoText(reading.error)}));
+                     formatLogMessage(texts::restoreLimitNotRead,
+                                      {services.kernel.describeFailure(reading.error)}));
     }
     if (*reading.megabytes != 0) {
         return {Kind::alreadySet, *reading.megabytes, {}};

@@ -13,7 +13,7 @@ constexpr long userCancelled = -128;
 
 void ContentViewModel::applyWithPassword(std::int64_t megabytes) {
     const Change change(*this);
-    state_->fields.busyMessage = std::string(texts::waitingForAdministrator);
+    state_->changes.show(state_.get(), std::string(texts::waitingForAdministrator));
     // The short delay lets the popover show the busy text before the password dialog blocks it.
     state_->services.mainQueue.after(
         0.05, later([megabytes](ContentViewModel& view) { view.finishPasswordRoad(megabytes); }));
@@ -24,7 +24,7 @@ void ContentViewModel::finishPasswordRoad(std::int64_t megabytes) {
     auto& f = state_->fields;
     f.vramError = std::move(error);
     reportUnsavedSettings(); // the offer answered, the kept limit
-    f.busyMessage.reset();
+    state_->changes.end(state_.get(), f.vramError);
     scheduleRefresh();
     updateStatusIcon();
 }

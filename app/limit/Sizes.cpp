@@ -3,6 +3,8 @@
 #include <cmath>
 #include <limits>
 
+#include "shared/RangeRule.h"
+
 namespace orvane {
 
 namespace {
@@ -35,6 +37,28 @@ bool sameMegabytes(std::int64_t megabytes, double gigabytes) {
         return false;
     }
     return static_cast<std::int64_t>(rounded) == megabytes;
+}
+
+namespace {
+
+// A bound in hundredths of a gigabyte, rounded inwards. The tolerance keeps a bound that is a
+// round number in truth from moving a hundredth for the last bit of its arithmetic.
+double hundredthsInward(double gigabytes, bool lower) {
+    const double hundredths = gigabytes * 100.0;
+    return (lower ? std::ceil(hundredths - 1e-6) : std::floor(hundredths + 1e-6)) / 100.0;
+}
+
+} // namespace
+
+ShownRange shownRange(double totalGB) {
+    const double lowest = lowestAllowedGigabytes(totalGB);
+    const double highest = highestAllowedGigabytes(totalGB);
+    return {
+        integerPart(std::ceil(lowest * megabytesPerGigabyte)),
+        integerPart(std::floor(highest * megabytesPerGigabyte)),
+        hundredthsInward(lowest, true),
+        hundredthsInward(highest, false),
+    };
 }
 
 } // namespace orvane

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "app/limit/LimitTexts.h"
-#include "shared/ErrnoText.h"
+#include "shared/RangeRule.h"
 
 namespace orvane {
 
@@ -37,10 +37,10 @@ double storedVRAMGB(Defaults& defaults) {
 VramReading readVRAM(KernelLimit& kernel, Defaults& defaults, const Logger& vramLog) {
     const LimitReading reading = readLimitMB(kernel);
     if (!reading.megabytes) {
-        vramLog.error(texts::readFailedLog, {errnoText(reading.error)});
+        vramLog.error(texts::readFailedLog, {kernel.describeFailure(reading.error)});
         return {storedVRAMGB(defaults), false};
     }
-    const double gigabytes = static_cast<double>(*reading.megabytes) * 0.0009765625;
+    const double gigabytes = gigabytesOf(*reading.megabytes);
     defaults.setDouble(texts::lastKnownVRAMGBKey, gigabytes);
     return {gigabytes, true};
 }

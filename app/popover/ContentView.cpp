@@ -1,7 +1,9 @@
 #include "app/popover/ContentView.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -275,6 +277,28 @@ void ContentView::render() {
     errorLabel_->setVisible(area == ContentViewModel::StatusArea::error);
     errorLabel_->setText(text(model_->vramError().value_or("")));
     moreSettings_->render();
+}
+
+bool ContentView::event(QEvent* event) {
+    // Before the layout takes its new sizes: the room left for More Settings first.
+    if (event->type() == QEvent::LayoutRequest) {
+        fitHeight();
+    }
+    return QWidget::event(event);
+}
+
+void ContentView::fitHeight() {
+    if (!moreSettings_) {
+        return;
+    }
+    const int budget = maximumHeight();
+    if (budget >= QWIDGETSIZE_MAX) {
+        moreSettings_->setFoldRoom(QWIDGETSIZE_MAX);
+        return;
+    }
+    const int whole = hasHeightForWidth() ? heightForWidth(width) : sizeHint().height();
+    const int others = whole - moreSettings_->foldHeight();
+    moreSettings_->setFoldRoom(std::max(leastMoreSettingsHeight, budget - others));
 }
 
 void ContentView::showEvent(QShowEvent* event) {

@@ -42,11 +42,18 @@ public:
     // Re-reads the model into the widgets.
     void render();
 
+    // Never taller than its maximum height (the room on the screen, which the popover's window
+    // sets): the title, the controls and Quit keep their place, and More Settings scrolls.
+    static constexpr int leastMoreSettingsHeight = 80;
+
 protected:
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void fitHeight();
+
     void buildMainContent(QVBoxLayout* root);
     void buildPresetRows(QVBoxLayout* root);
     void buildCustomBlock(QVBoxLayout* root);

@@ -30,10 +30,12 @@ QPushButton* pushButton(const QString& text, const QString& objectName) {
 
 QFrame* divider() {
     auto* line = new QFrame;
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
+    line->setObjectName("divider");
+    // The line is the frame's whole background, not a line drawn inside it: at a fractional scale
+    // a line drawn half a pixel down falls outside the one device pixel the frame is given.
+    line->setFrameShape(QFrame::NoFrame);
     line->setFixedHeight(1);
-    line->setStyleSheet("color: rgba(128, 128, 128, 80);");
+    line->setStyleSheet("QFrame { background-color: rgba(128, 128, 128, 80); border: none; }");
     return line;
 }
 

@@ -1,11 +1,15 @@
 #include "app/popover/MoreSettingsSection.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QLabel>
 #include <QPropertyAnimation>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "app/popover/ClickableRow.h"
@@ -64,7 +68,20 @@ MoreSettingsSection::MoreSettingsSection(ContentViewModel& model, Host host, QWi
     expandedLayout_ = new QVBoxLayout(expanded_);
     expandedLayout_->setContentsMargins(4, 0, 0, 0);
     expandedLayout_->setSpacing(8);
-    layout->addWidget(expanded_);
+    fold_ = new QScrollArea;
+    fold_->setObjectName("moreSettingsScroll");
+    fold_->setFrameShape(QFrame::NoFrame);
+    fold_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fold_->setWidgetResizable(true);
+    fold_->setWidget(expanded_);
+    fold_->viewport()->setAutoFillBackground(false);
+    expanded_->setAutoFillBackground(false);
+    fold_->setFixedHeight(0);
+    fold_->hide();
+    // Whatever changes the content's height (a hint appearing, the update settings) reaches the
+    // fold through the content's own layout requests.
+    expanded_->installEventFilter(this);
+    layout->addWidget(fold_);
 
     launchAtLogin_ = checkBox(popover_text::launchAtLogin, "launchAtLogin");
     connect(launchAtLogin_, &QCheckBox::clicked, this,
@@ -138,36 +155,69 @@ MoreSettingsSection::MoreSettingsSection(ContentViewModel& model, Host host, QWi
 
 void MoreSettingsSection::animateDisclosure(bool expand) {
     // The content unfolds and folds over a moment, as the platform's default animation does.
+    unfolding_ = expand;
     if (disclosureAnimation_) {
         disclosureAnimation_->stop();
     }
-    expanded_->setVisible(true);
-    const int fullHeight = expanded_->sizeHint().height();
     if (!isVisible()) {
-        expanded_->setMaximumHeight(QWIDGETSIZE_MAX);
-        expanded_->setVisible(expand);
+        setUnfolded(expand ? 1.0 : 0.0);
         return;
     }
     if (!disclosureAnimation_) {
-        disclosureAnimation_ = new QPropertyAnimation(expanded_, "maximumHeight", this);
+        disclosureAnimation_ = new QPropertyAnimation(this, "unfolded", this);
         disclosureAnimation_->setDuration(disclosureMilliseconds);
         disclosureAnimation_->setEasingCurve(QEasingCurve::InOutQuad);
     }
-    disconnect(disclosureAnimation_, &QPropertyAnimation::finished, nullptr, nullptr);
-    disclosureAnimation_->setStartValue(expand ? 0 : expanded_->height());
-    disclosureAnimation_->setEndValue(expand ? fullHeight : 0);
-    connect(disclosureAnimation_, &QPropertyAnimation::finished, this, [this, expand] {
-        expanded_->setMaximumHeight(QWIDGETSIZE_MAX);
-        expanded_->setVisible(expand);
-    });
+    disclosureAnimation_->setStartValue(unfolded_);
+    disclosureAnimation_->setEndValue(expand ? 1.0 : 0.0);
     disclosureAnimation_->start();
+}
+
+void MoreSettingsSection::setUnfolded(double fraction) {
+    unfolded_ = std::clamp(fraction, 0.0, 1.0);
+    updateFold();
+}
+
+void MoreSettingsSection::setFoldRoom(int pixels) {
+    foldRoom_ = std::max(0, pixels);
+    updateFold();
+}
+
+int MoreSettingsSection::foldHeight() const {
+    return fold_->isVisibleTo(this) ? fold_->maximumHeight() : 0;
+}
+
+void MoreSettingsSection::updateFold() {
+    // The content's own height at the width it is shown in (wrapped hints grow with less).
+    const QScrollBar* bar = fold_->verticalScrollBar();
+    const int width = std::max(1, this->width() - (bar->isVisibleTo(fold_) ? bar->width() : 0));
+    const int natural = expanded_->hasHeightForWidth() ? expanded_->heightForWidth(width)
+                                                       : expanded_->sizeHint().height();
+    const int wanted = static_cast<int>(std::lround(natural * unfolded_));
+    const int height = std::min(wanted, foldRoom_);
+    if (fold_->maximumHeight() != height || fold_->minimumHeight() != height) {
+        fold_->setFixedHeight(height);
+    }
+    fold_->setVisible(unfolding_ || unfolded_ > 0.0);
+}
+
+bool MoreSettingsSection::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == expanded_ && event->type() == QEvent::LayoutRequest) {
+        updateFold();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void MoreSettingsSection::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    updateFold();
 }
 
 void MoreSettingsSection::render() {
     const bool expanded = model_.showMoreSettings();
     chevron_->setText(chevron(expanded));
     chevron_->setAccessibleName(expanded ? "chevron.down" : "chevron.right");
-    if (expanded != expanded_->isVisibleTo(this)) {
+    if (expanded != unfolding_) {
         animateDisclosure(expanded);
     }
 

@@ -109,6 +109,19 @@ void AppDelegate::togglePopover() {
     }
 }
 
+void AppDelegate::showYourself() {
+    if (termsWindow_) {
+        termsWindow_->show(); // closed by its title bar, it waits all the same
+        termsWindow_->raise();
+        termsWindow_->activateWindow();
+    } else if (!popover_->isShown()) {
+        togglePopover();
+    } else {
+        popover_->raise();
+        popover_->activateWindow();
+    }
+}
+
 ContentView* AppDelegate::contentView() const {
     return qobject_cast<ContentView*>(popover_->content());
 }

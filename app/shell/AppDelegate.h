@@ -49,6 +49,9 @@ public:
     void setupStatusItem();
     void updateStatusIcon() override;
     void togglePopover();
+    // A later start of Orvane asks this one to show itself: the popover, opened if closed and
+    // never closed, or the terms window while it waits for an answer.
+    void showYourself();
 
     StatusItem* statusItem() const { return statusItem_.get(); }
     PopoverWindow& popover() { return *popover_; }

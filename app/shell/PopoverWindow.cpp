@@ -15,6 +15,32 @@ namespace {
 
 constexpr int gapBelowButton = 4;
 
+// What the popover hangs from: the button, or the pointer when the button's place is unknown.
+struct Anchor {
+    int centre;
+    int top;
+    int bottom; // exclusive
+};
+
+Anchor anchorOf(const std::optional<ScreenRect>& button, const QPoint& pointer) {
+    if (button && button->width > 0 && button->height > 0) {
+        return {button->x + button->width / 2, button->y, button->y + button->height};
+    }
+    return {pointer.x(), pointer.y(), pointer.y()};
+}
+
+int roomBelow(const Anchor& anchor, const QRect& available) {
+    return available.y() + available.height() - (anchor.bottom + gapBelowButton);
+}
+
+int roomAbove(const Anchor& anchor, const QRect& available) {
+    return anchor.top - gapBelowButton - available.y();
+}
+
+bool opensBelow(const Anchor& anchor, const QRect& available) {
+    return roomBelow(anchor, available) >= roomAbove(anchor, available);
+}
+
 } // namespace
 
 PopoverWindow::PopoverWindow(QWidget* parent)
@@ -23,6 +49,9 @@ PopoverWindow::PopoverWindow(QWidget* parent)
     // On a Mac a tool window is a panel, which hides when the application loses focus; the
     // popover must stay until the status item closes it.
     setAttribute(Qt::WA_MacAlwaysShowToolWindow);
+    // The memory bar's tooltip shows on hover whether or not the popover has the focus: opened
+    // from the menu bar, it often does not.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -38,29 +67,29 @@ void PopoverWindow::setContent(QWidget* content) {
 
 QPoint PopoverWindow::placement(const QSize& size, const std::optional<ScreenRect>& button,
                                 const QPoint& pointer, const QRect& available) {
-    QPoint origin;
-    if (button && button->width > 0 && button->height > 0) {
-        const int centre = button->x + button->width / 2;
-        origin = {centre - size.width() / 2, button->y + button->height + gapBelowButton};
-        // A panel at the bottom of the screen: open upward instead.
-        if (origin.y() + size.height() > available.bottom() + 1) {
-            origin.setY(button->y - gapBelowButton - size.height());
-        }
-    } else {
-        origin = {pointer.x() - size.width() / 2, pointer.y() + gapBelowButton};
-        if (origin.y() + size.height() > available.bottom() + 1) {
-            origin.setY(pointer.y() - gapBelowButton - size.height());
-        }
-    }
+    const Anchor anchor = anchorOf(button, pointer);
+    const int y = opensBelow(anchor, available) ? anchor.bottom + gapBelowButton
+                                                : anchor.top - gapBelowButton - size.height();
     const int maxX = std::max(available.left(), available.right() + 1 - size.width());
-    const int maxY = std::max(available.top(), available.bottom() + 1 - size.height());
-    return {std::clamp(origin.x(), available.left(), maxX),
-            std::clamp(origin.y(), available.top(), maxY)};
+    return {std::clamp(anchor.centre - size.width() / 2, available.left(), maxX), y};
+}
+
+int PopoverWindow::room(const std::optional<ScreenRect>& button, const QPoint& pointer,
+                        const QRect& available) {
+    const Anchor anchor = anchorOf(button, pointer);
+    return std::max(0, opensBelow(anchor, available) ? roomBelow(anchor, available)
+                                                     : roomAbove(anchor, available));
 }
 
 void PopoverWindow::showRelativeTo(const std::optional<ScreenRect>& button) {
     button_ = button;
     pointer_ = QCursor::pos();
+    if (content_) {
+        // The content fits itself into the room on the button's screen before it is measured.
+        content_->setMaximumHeight(room(button_, pointer_, availableArea()));
+        QEvent fit(QEvent::LayoutRequest);
+        QCoreApplication::sendEvent(content_, &fit);
+    }
     adjustSize();
     place();
     show();
@@ -68,14 +97,17 @@ void PopoverWindow::showRelativeTo(const std::optional<ScreenRect>& button) {
     activateWindow();
 }
 
-void PopoverWindow::place() {
+QRect PopoverWindow::availableArea() const {
     const QPoint anchor = button_ ? QPoint(button_->x + button_->width / 2, button_->y) : pointer_;
     QScreen* screen = QGuiApplication::screenAt(anchor);
     if (!screen) {
         screen = QGuiApplication::primaryScreen();
     }
-    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
-    move(placement(size(), button_, pointer_, available));
+    return screen ? screen->availableGeometry() : QRect(0, 0, 1920, 1080);
+}
+
+void PopoverWindow::place() {
+    move(placement(size(), button_, pointer_, availableArea()));
 }
 
 void PopoverWindow::resizeEvent(QResizeEvent* event) {

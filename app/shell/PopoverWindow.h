@@ -31,15 +31,22 @@ public:
     // application when closed (nothing else could reach it).
     void showAsWindow();
 
-    // Where the popover goes for a button rectangle (or the pointer) on a screen's free area.
+    // Where the popover goes for a button rectangle (or the pointer) on a screen's free area: below
+    // the button, or above it when there is more room there (a panel at the bottom). It never
+    // covers the button, which must stay there to close it.
     static QPoint placement(const QSize& size, const std::optional<ScreenRect>& button,
                             const QPoint& pointer, const QRect& available);
+
+    // The height there is for the popover on that side of the button, within the free area.
+    static int room(const std::optional<ScreenRect>& button, const QPoint& pointer,
+                    const QRect& available);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QRect availableArea() const;
     void place();
 
     std::optional<ScreenRect> button_;

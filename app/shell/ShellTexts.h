@@ -25,6 +25,10 @@ inline constexpr const char* agree = "Agree";
 inline constexpr const char* privacyUnreadable = "Unable to load Privacy Policy.";
 inline constexpr const char* termsUnreadable = "Unable to load Terms of Use.";
 
+inline constexpr const char* alreadyRunningShown =
+    "Orvane is already running; its popover is shown.\n";
+inline constexpr const char* alreadyRunning = "Orvane is already running.\n";
+
 inline constexpr const char* noTrayNotice =
     "Orvane: this desktop has no system tray, so the popover opens as a window.\n";
 

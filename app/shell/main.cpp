@@ -1,6 +1,7 @@
 // Orvane: the menu-bar application, or with a command the command-line tool (the same as orvane).
 
 #include <csignal>
+#include <cstdio>
 
 #include <QApplication>
 #include <QTimer>
@@ -10,6 +11,8 @@
 #include "app/helperlink/HelperManager.h"
 #include "app/shell/AppDelegate.h"
 #include "app/shell/ApplicationModel.h"
+#include "app/shell/ShellTexts.h"
+#include "app/shell/SingleInstance.h"
 #include "platform/AppPlatform.h"
 #include "shared/Logger.h"
 
@@ -26,6 +29,18 @@ int runApplication(int argc, char** argv) {
         Logger(platform::systemLog(), "app").error("%{public}s", {*problem});
         return 3;
     }
+    // One Orvane at a time: a later start shows the running one's popover, and ends.
+    SingleInstance instance(QString::fromStdString(platform::instanceSocketPath().string()));
+    switch (instance.claim()) {
+    case SingleInstance::Claim::first:
+        break;
+    case SingleInstance::Claim::shownByTheFirst:
+        std::fputs(shell_text::alreadyRunningShown, stderr);
+        return 0;
+    case SingleInstance::Claim::firstSilent:
+        std::fputs(shell_text::alreadyRunning, stderr);
+        return 0;
+    }
 
     AppDelegate delegate(ShellServices{
         .defaults = platform::defaults(),
@@ -40,6 +55,8 @@ int runApplication(int argc, char** argv) {
         .afterStatusItem =
             [] { HelperManager::shared().renewRegistrationIfStale(restoreKeptLimitAtLaunch); },
     });
+    QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
+                     &AppDelegate::showYourself);
     QTimer::singleShot(0, &delegate, [&delegate] { delegate.applicationDidFinishLaunching(); });
     return QApplication::exec();
 }

@@ -32,6 +32,17 @@ std::unique_ptr<Updater> makeUpdater() {
     return std::make_unique<macos::SparkleUpdater>();
 }
 
+// LaunchServices keeps a second launch of the bundle from starting; this catches the executable
+// started again by hand. The user's own temporary folder (/var/folders/…/T) is private to them,
+// and its path leaves room in a socket address.
+std::filesystem::path instanceSocketPath() {
+    NSString* folder = NSTemporaryDirectory();
+    if (folder.length == 0) {
+        return {};
+    }
+    return std::filesystem::path(folder.fileSystemRepresentation) / "com.halvern.Orvane.instance";
+}
+
 // LSUIElement already starts the process without a Dock icon; this keeps it so for the life of
 // the process, whatever windows Qt opens.
 void makeAccessory() {

@@ -3,6 +3,9 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
+
+#include "shared/ErrnoText.h"
 
 namespace orvane {
 
@@ -23,6 +26,10 @@ public:
 
     // Writes the new limit as a 4-byte integer. 0 on success, else the errno of the failure.
     virtual int write(std::int32_t megabytes) = 0;
+
+    // Why a read or write failed with this errno, in words a person understands: the system's
+    // text, unless the platform knows better what stands in the variable's place.
+    virtual std::string describeFailure(int error) const { return errnoText(error); }
 };
 
 } // namespace orvane

@@ -5,9 +5,11 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include "platform/sim/SimDirectory.h"
 #include "platform/sim/StandInFile.h"
+#include "shared/ErrnoText.h"
 
 namespace orvane::sim {
 
@@ -59,6 +61,18 @@ int SimKernelLimit::write(std::int32_t megabytes) {
         return noteIfAbsent(error, file);
     }
     return replaceText(file, std::to_string(megabytes) + "\n");
+}
+
+std::string SimKernelLimit::describeFailure(int error) const {
+    if (error == notARegularFile) {
+        const std::filesystem::path file = directory_ / limitFileName;
+        // What is there now; a regular file again by now leaves the plain text.
+        const char* kind = unusualKind(file);
+        if (kind != nullptr && std::string_view(kind).starts_with("a ")) {
+            return file.string() + " is " + kind + ", not a regular file";
+        }
+    }
+    return errnoText(error);
 }
 
 } // namespace orvane::sim

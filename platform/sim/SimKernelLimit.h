@@ -14,6 +14,8 @@ public:
 
     int read(RawValue& value) override;
     int write(std::int32_t megabytes) override;
+    // A symbolic link, FIFO or device in the variable's place is named, not "Input/output error".
+    std::string describeFailure(int error) const override;
 
 private:
     std::filesystem::path directory_;

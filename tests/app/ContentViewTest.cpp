@@ -14,6 +14,7 @@
 
 #include "app/popover/ClickableRow.h"
 #include "app/popover/MemoryBar.h"
+#include "app/shell/PopoverWindow.h"
 #include "app/shell/UpdaterSettingsView.h"
 #include "tests/app/ShellFakes.h"
 #include "tests/limit/LimitFakes.h"
@@ -120,6 +121,27 @@ TEST_F(ContentViewTest, BarFiguresAndCheckmarksFollowTheLimitAndTheTooltipReadsT
     const int reads = harness.gpu.reads;
     harness.queue.advance(10.0); // the approval timer ticks; nothing polls the GPU
     EXPECT_EQ(harness.gpu.reads, reads);
+    QToolTip::hideText();
+}
+
+// Opened from the menu bar, the popover often has not the focus: the bar's tooltip shows on hover
+// all the same.
+TEST_F(ContentViewTest, TheBarsTooltipShowsOnHoverWhileAnotherWindowHasTheFocus) {
+    harness.gpu.reading.inUseBytes = 13314398618; // 12.4 GB
+    PopoverWindow popover;
+    popover.setContent(new ContentView(harness.makeModel(&harness.icon), {}));
+    popover.showRelativeTo(ScreenRect{300, 0, 24, 24});
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&popover));
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&elsewhere));
+    ASSERT_FALSE(popover.isActiveWindow());
+
+    auto* bar = popover.findChild<MemoryBar*>("memoryBar");
+    QTest::mouseMove(popover.windowHandle(), bar->mapTo(&popover, QPoint(20, 10)));
+    EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 3000));
+    EXPECT_EQ(QToolTip::text(), "GPU memory in use: 12.4 GB, limit system managed");
     QToolTip::hideText();
 }
 

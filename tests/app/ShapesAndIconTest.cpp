@@ -40,18 +40,25 @@ TEST(VRAMDot, TouchesTheTopAndRightEdgesOfItsSquare) {
 }
 
 // Centred a little below the icon and kept on screen; above a panel at the bottom, upward; with no
-// icon geometry (StatusNotifierItem), at the pointer.
-TEST(PopoverPlacement, HangsBelowTheIconAndStaysOnScreen) {
-    using Row = std::tuple<std::optional<ScreenRect>, QPoint, QPoint>;
-    for (const auto& [icon, pointer, expected] :
-         {Row{ScreenRect{1000, 0, 24, 24}, {}, {1012 - 145, 28}},
-          Row{ScreenRect{1900, 0, 20, 24}, {}, {1920 - 290, 28}},
-          Row{ScreenRect{500, 1050, 30, 30}, {}, {515 - 145, 1050 - 4 - 500}},
-          Row{std::nullopt, {10, 10}, {0, 14}},
-          Row{ScreenRect{}, {1900, 1070}, {1920 - 290, 1070 - 4 - 500}}}) {
-        EXPECT_EQ(PopoverWindow::placement({290, 500}, icon, pointer, {0, 0, 1920, 1080}),
-                  expected);
+// icon geometry (StatusNotifierItem), at the pointer. Its room is what that side of the free area
+// leaves, and a popover taller than that (a screen too small for its shortest form) still never
+// covers the icon, which closes it.
+TEST(PopoverPlacement, HangsBelowTheIconNeverOverItWithinTheRoomThereIs) {
+    using Row = std::tuple<std::optional<ScreenRect>, QPoint, QPoint, int>;
+    for (const auto& [icon, pointer, expected, room] :
+         {Row{ScreenRect{1000, 0, 24, 24}, {}, {1012 - 145, 28}, 1080 - 28},
+          Row{ScreenRect{1900, 0, 20, 24}, {}, {1920 - 290, 28}, 1080 - 28},
+          Row{ScreenRect{500, 1050, 30, 30}, {}, {515 - 145, 1050 - 4 - 500}, 1046},
+          Row{std::nullopt, {10, 10}, {0, 14}, 1080 - 14},
+          Row{ScreenRect{}, {1900, 1070}, {1920 - 290, 1070 - 4 - 500}, 1066}}) {
+        const QRect screen(0, 0, 1920, 1080);
+        EXPECT_EQ(PopoverWindow::placement({290, 500}, icon, pointer, screen), expected);
+        EXPECT_EQ(PopoverWindow::room(icon, pointer, screen), room);
     }
+    const ScreenRect inMenuBar{1000, 0, 24, 24};
+    const QRect belowMenuBar(0, 25, 1280, 775);
+    EXPECT_EQ(PopoverWindow::room(inMenuBar, {}, belowMenuBar), 800 - 28);
+    EXPECT_EQ(PopoverWindow::placement({290, 900}, inMenuBar, {}, belowMenuBar).y(), 28);
 }
 
 } // namespace

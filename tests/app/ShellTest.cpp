@@ -162,6 +162,25 @@ TEST_F(ShellTest, AgreeingInstallsTheStatusItemDecliningQuitsClosingOnlyCloses) 
     EXPECT_FALSE(statusItem);
 }
 
+// A later start of Orvane asks this one to show itself: the terms window while they await an
+// answer, else the popover, opened if closed and never closed.
+TEST_F(ShellTest, ALaterStartShowsTheTermsWindowOrThePopoverNeverClosingIt) {
+    launch();
+    delegate->termsWindow()->close();
+    delegate->showYourself();
+    EXPECT_TRUE(delegate->termsWindow()->isVisible());
+    EXPECT_FALSE(statusItem);
+
+    harness.defaults.setString("agreedTermsVersion", "2026-10-22");
+    launch();
+    delegate->showYourself();
+    ASSERT_TRUE(delegate->popover().isShown());
+    ContentView* opened = delegate->contentView();
+    delegate->showYourself();
+    EXPECT_TRUE(delegate->popover().isShown());
+    EXPECT_EQ(delegate->contentView(), opened);
+}
+
 TEST_F(ShellTest, AMissingDocumentBlanksBothAndBadUtf8ShowsItsSentence) {
     resources.write("privacy_policy.txt", std::string("caf\xC3", 4)); // cut inside a character
     TermsWindow damaged(bundle, {}, {});

@@ -140,7 +140,9 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresPresetsAndGpuUseAlsoInJson) {
     EXPECT_TRUE(status["systemManaged"].toBool());
     EXPECT_EQ(status["helper"].toString(), "on");
     EXPECT_EQ(status["presets"].toArray()[1].toObject()["mb"].toInteger(), 26 * 1024);
-    EXPECT_EQ(status["customRange"].toObject()["minGB"].toDouble(), 18.0);
+    EXPECT_TRUE(status["reservedGB"].isNull()) << "the text says System Managed";
+    EXPECT_EQ(status["customRange"].toObject(),
+              (QJsonObject{{"minMB", 18432}, {"maxMB", 34816}, {"minGB", 18}, {"maxGB", 34}}));
     EXPECT_TRUE(status["gpuInUseMB"].isNull());
 
     // Where the stand-in knows the GPU's memory in use, status adds it; unknown is never 0.
@@ -179,12 +181,19 @@ TEST_F(CliTest, AVariableThatCannotBeReadIsSaidAndConfirmsNothing) {
     const std::string kept = "[General]\nlastKnownVRAMGB=12\n";
     storeSettings(kept);
     // The stand-in's own tests put a FIFO and a folder in the variable's place.
+    // Whatever stands there is named: no "Input/output error" for a link, a FIFO or a device.
+    const std::filesystem::path variable = dir / "iogpu.wired_limit_mb";
+    dir.write("elsewhere", "12288\n");
     const std::pair<std::function<void()>, std::string> cases[] = {
-        {[&] { std::filesystem::remove(dir / "iogpu.wired_limit_mb"); },
-         "No such file or directory"},
+        {[] {}, "No such file or directory"},
         {[&] { dir.write("iogpu.wired_limit_mb", "twelve\n"); }, "Input/output error"},
+        {[&] { std::filesystem::create_symlink(dir / "elsewhere", variable); },
+         variable.string() + " is a symbolic link, not a regular file"},
+        {[&] { ASSERT_EQ(::mkfifo(variable.c_str(), 0600), 0); },
+         variable.string() + " is a FIFO, not a regular file"},
     };
     for (const auto& [plant, reason] : cases) {
+        std::filesystem::remove(variable);
         plant();
         EXPECT_THAT(expect({"status"}, 3, "The GPU memory limit could not be read: " + reason).out,
                     HasSubstr("Allocated VRAM: 12 GB\n"));
@@ -198,6 +207,7 @@ TEST_F(CliTest, AVariableThatCannotBeReadIsSaidAndConfirmsNothing) {
     EXPECT_EQ(dir.read("config/com.halvern.Orvane/Orvane.conf"), kept);
 
     // A FIFO in place of the helper's state holds nothing up either.
+    std::filesystem::remove(variable);
     dir.write("iogpu.wired_limit_mb", "12288\n");
     std::filesystem::remove(dir / "helper.status");
     ASSERT_EQ(::mkfifo((dir / "helper.status").c_str(), 0600), 0);
@@ -298,7 +308,8 @@ TEST_F(CliTest, WatchEndsWhenItsOutputFailsOrAStopSignalComesWhileAWriteWaits) {
 TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing) {
     allowHelper();
     const std::pair<QString, std::string> forms[] = {
-        {"12.5", "12800\n"}, {"13GB", "13312\n"}, {"14336MB", "14336\n"}, {"default", "0\n"}};
+        {"12.5", "12800\n"}, {"13GB", "13312\n"},  {"14336MB", "14336\n"},
+        {"default", "0\n"},  {"13 GB", "13312\n"}, {"Default", "0\n"}}; // the last as status says
     for (const auto& [size, written] : forms) {
         EXPECT_EQ(expect({"set", size}, 0).out, "");
         EXPECT_EQ(dir.limit(), written) << size.toStdString();
@@ -316,6 +327,14 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
     expect({"set", "4096MB"}, 1, "4096MB" + range);
     dir.write("hw.memsize", "25274548224\n"); // 23.54 GB: the range's bounds rounded inwards
     expect({"set", "22"}, 1, "22 GB is outside the allowed range: 11.77 to 21.53 GB, or default.");
+    EXPECT_EQ(
+        statusJson()["customRange"].toObject(),
+        (QJsonObject{{"minMB", 12052}, {"maxMB", 22055}, {"minGB", 11.77}, {"maxGB", 21.53}}));
+    expect({"set", "12051MB"}, 1); // the bounds given are the rule's own
+    expect({"set", "12052MB"}, 0);
+    expect({"set", "22055MB"}, 0);
+    expect({"set", "21.53"}, 0);
+    dir.write("iogpu.wired_limit_mb", "10240\n");
     dir.write("hw.memsize", "17179869184\n");
     expect({"set", ""}, 2, "'' is not a size.");
     // Options after a negative size are still options.
@@ -344,11 +363,18 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
     // starts the application.
     EXPECT_THAT(dir.read("config/autostart/com.halvern.Orvane.desktop"),
                 HasSubstr("Exec=\"" ORVANE_APP_PATH "\"\n"));
-    EXPECT_EQ(orvane({"keep"}).out, "on, 10240 MB kept\n");
+    EXPECT_EQ(expect({"keep"}, 0,
+                     "The kept limit cannot be restored until password-free VRAM "
+                     "changes are on: turn them on with 'orvane helper on'.")
+                  .out,
+              "on, 10240 MB kept\n");
 
     expect({"set", "12", "--no-password"}, 3,
            "forbids asking for the password. Turn them on with 'orvane helper on'.");
-    expect({"set", "12"}, 4); // end of input: the dialog is cancelled
+    // Nothing to read a password from (stdin no terminal and empty): nobody cancelled anything.
+    expect({"set", "12"}, 3,
+           "No terminal to ask for the administrator password on; turn password-free changes on "
+           "with 'orvane helper on'.");
     EXPECT_EQ(dir.limit(), "10240\n");
     expect({"set", "12"}, 0, "Orvane needs administrator access to change the GPU memory limit.",
            "secret\n");
@@ -369,7 +395,7 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
     EXPECT_EQ(kept["keptLimitMB"].toInteger(), 14336);
 
     expect({"reset"}, 0);
-    EXPECT_EQ(orvane({"keep"}).out, "on, nothing kept\n");
+    EXPECT_EQ(orvane({"keep"}), (Outcome{0, "on, nothing kept\n", ""}));
     EXPECT_TRUE(statusJson()["keptLimitMB"].isNull());
     expect({"helper", "off"}, 0);
     EXPECT_EQ(orvane({"helper", "status"}).out, "off\n");
@@ -562,6 +588,35 @@ TEST_F(CliTest, TheApplicationAnswersCommandsAsTheLeanOrvaneDoes) {
     const QString lean = libraries(ORVANE_CLI_PATH);
     EXPECT_FALSE(lean.contains(graphical)) << lean.toStdString();
     EXPECT_TRUE(libraries(ORVANE_APP_PATH).contains(graphical));
+}
+
+// One Orvane at a time: a later start shows the running one's popover and ends. One that was
+// killed leaves its lock and socket behind, and the next start runs all the same.
+TEST_F(CliTest, ALaterOrvaneShowsTheRunningOnesPopoverAndEnds) {
+    const std::string alreadyRunning = "Orvane is already running; its popover is shown.\n";
+    QProcess first;
+    start(first, {}, ORVANE_APP_PATH);
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_TRUE(
+        eventually([this] { return std::filesystem::exists(dir / "orvane.instance"); }, 20s));
+    const Outcome second = orvane({}, {}, ORVANE_APP_PATH);
+    EXPECT_EQ(second.status, 0);
+    EXPECT_THAT(second.err, HasSubstr(alreadyRunning));
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished();
+
+    QProcess third;
+    start(third, {}, ORVANE_APP_PATH);
+    ASSERT_TRUE(third.waitForStarted());
+    // Its lock names it once it has claimed its place (the socket is there already, stale).
+    const std::string holder = std::to_string(third.processId()) + "\n";
+    ASSERT_TRUE(
+        eventually([&] { return dir.read("orvane.instance.lock").starts_with(holder); }, 20s));
+    EXPECT_THAT(orvane({}, {}, ORVANE_APP_PATH).err, HasSubstr(alreadyRunning));
+    EXPECT_EQ(third.state(), QProcess::Running) << third.readAllStandardError().toStdString();
+    third.kill();
+    third.waitForFinished();
 }
 
 // After a restart the variable reads 0 again; the application at login, or "orvane restore" from a

@@ -150,9 +150,10 @@ TEST_F(ApplyFlow, HelperResultsSetTheRightSentence) {
     EXPECT_EQ(model->vramError(), std::nullopt);
 }
 
-// Each opening builds a new model; a change of the old one still ends as it would have. The
-// helper's answer is "unavailable": the password road takes over without a word.
-TEST_F(ApplyFlow, AChangeInFlightFinishesItsRoadAfterThePopoverIsOpenedAnew) {
+// Each opening builds a new model; a change of the old one still ends as it would have, and the
+// openings meanwhile show it under way and start no second one. The helper's answer is
+// "unavailable": the password road takes over without a word, in the new opening too.
+TEST_F(ApplyFlow, AChangeInFlightShowsInTheNextOpeningUntilItsRoadEnds) {
     service.current = 1;
     transport.script.proxyConforms = false;
     admin.duringRun = [this] { kernel.value = 12288; };
@@ -160,15 +161,21 @@ TEST_F(ApplyFlow, AChangeInFlightFinishesItsRoadAfterThePopoverIsOpenedAnew) {
     model->startApprovalTimer();
     const int icons = icon.updates;
     open();
-    EXPECT_EQ(model->statusArea(), Area::none); // the new popover starts idle
-    queue.advance(0.05);                        // the answer, then the password road's delay
+    EXPECT_EQ(model->busyMessage(), "Applying…");
+    EXPECT_TRUE(model->controlsLocked());
+    model->selectPreset(14.0); // refused: the first change is still on its road
+    const int rendersBefore = renders;
+    queue.drain(); // the helper's answer: the password road, its dialog shown in the new opening
+    EXPECT_EQ(model->busyMessage(), waitingText);
+    EXPECT_GT(renders, rendersBefore);
+    queue.advance(0.05);
     EXPECT_THAT(admin.sources, ElementsAre(script(12288)));
     EXPECT_EQ(defaults.doubleValue("lastKnownVRAMGB"), 12.0); // read back
     EXPECT_EQ(icon.updates, icons + 1);
-    EXPECT_EQ(model->busyMessage(), std::nullopt);
+    EXPECT_EQ(model->statusArea(), Area::none);
+    EXPECT_EQ(model->selectedVRAMGB(), 12.0); // the limit the road left, shown at once
     queue.advance(5.0);
     EXPECT_EQ(admin.sources.size(), 1u);
-    EXPECT_EQ(model->selectedVRAMGB(), 12.0); // the new popover's refresh sees the change
     model.reset();
     queue.advance(2.0);
     EXPECT_EQ(queue.pendingTimers(), 0u);

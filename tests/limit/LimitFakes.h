@@ -63,6 +63,7 @@ struct ModelHarness {
     FakeStatusIcon icon;
     FakeGpuMemory gpu;
     std::filesystem::path bundlePath = "/Applications/Orvane.app";
+    ChangeInFlight changes; // shared by every model the harness opens
     HelperManager manager{service, transport, queue, log};
     std::unique_ptr<ContentViewModel> model;
     int renders = 0;
@@ -72,7 +73,8 @@ struct ModelHarness {
     std::unique_ptr<ContentViewModel> makeModel(StatusIcon* statusIcon) {
         return std::make_unique<ContentViewModel>(ContentServices{manager, kernel, memory, defaults,
                                                                   queue, admin, loginItem, log,
-                                                                  statusIcon, &gpu, bundlePath});
+                                                                  statusIcon, &gpu, bundlePath,
+                                                                  &changes});
     }
     ContentViewModel& open() {
         model = makeModel(&icon);

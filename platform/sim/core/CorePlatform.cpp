@@ -90,6 +90,10 @@ Bundle& bundle() {
 
 namespace {
 
+constexpr const char* noTerminalText =
+    "No terminal to ask for the administrator password on; turn password-free changes on with "
+    "'orvane helper on'.";
+
 // Logs nothing: the command line's stderr is for its own sentences unless -v.
 class SilentLog final : public Log {
 public:
@@ -105,7 +109,18 @@ CommandLinePorts commandLinePorts(bool verbose) {
                      "Settings in the popover), or create %s.\n",
                      (sim::simDirectory() / sim::approvedFileName).c_str());
     });
-    static sim::SimAdminRunner runner(sim::simDirectory(), &sim::askPasswordOnTerminal);
+    static sim::SimAdminRunner runner(
+        sim::simDirectory(), [](const std::string& prompt) -> sim::SimAdminRunner::PasswordAnswer {
+            switch (sim::askPasswordOnTerminal(prompt)) {
+            case sim::TerminalAnswer::answered:
+                return true;
+            case sim::TerminalAnswer::cancelled:
+                break;
+            case sim::TerminalAnswer::noTerminal:
+                return sim::SimAdminRunner::PasswordAnswer::failed(noTerminalText);
+            }
+            return false;
+        });
     static SilentLog silent;
     Log& log = verbose ? systemLog() : silent;
     // What the stand-in says about files it refuses belongs to the command's log as well.

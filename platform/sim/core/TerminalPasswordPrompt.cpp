@@ -8,7 +8,7 @@
 
 namespace orvane::sim {
 
-bool askPasswordOnTerminal(const std::string& prompt) {
+TerminalAnswer askPasswordOnTerminal(const std::string& prompt) {
     std::fprintf(stderr, "%s\nPassword: ", prompt.c_str());
     std::fflush(stderr);
     termios saved{};
@@ -30,7 +30,10 @@ bool askPasswordOnTerminal(const std::string& prompt) {
         ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
     }
     std::fputc('\n', stderr);
-    return answered;
+    if (answered) {
+        return TerminalAnswer::answered;
+    }
+    return terminal ? TerminalAnswer::cancelled : TerminalAnswer::noTerminal;
 }
 
 } // namespace orvane::sim

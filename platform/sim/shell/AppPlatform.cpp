@@ -65,6 +65,15 @@ std::unique_ptr<Updater> makeUpdater() {
     return updater;
 }
 
+// The sim directory is the stand-in machine, so one Orvane runs per sim directory: a test or a
+// second stand-in Mac with a directory of its own runs beside the user's. The directory is the
+// user's own (prepareApplication refuses another's) and holds the helper's socket already, so a
+// socket path in it fits.
+std::filesystem::path instanceSocketPath() {
+    const std::filesystem::path directory = sim::simDirectory();
+    return directory.empty() ? directory : directory / "orvane.instance";
+}
+
 // Accessory windows are tool windows on Linux: they never show in the task bar. A desktop that
 // shows window icons anyway (the popover as a window, the terms) shows the application's, as the
 // Mac shows the bundle's.
