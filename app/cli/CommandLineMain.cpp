@@ -65,7 +65,7 @@ int commandLineMain(int argc, char** argv) {
                         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
                     }
                 },
-                problem});
+                problem, platform::gpuWorkingSet(), platform::modelFiles()});
         }
         return *context;
     };
