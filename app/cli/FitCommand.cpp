@@ -64,9 +64,9 @@ qint64 megabytesUp(std::uint64_t bytes) {
     return static_cast<qint64>((bytes / bytesPerMB) + (bytes % bytesPerMB ? 1 : 0));
 }
 
-QString row(const QString& label, std::uint64_t bytes) {
-    return "  " + label.leftJustified(17) + tenths(bytes, Rounding::nearest).rightJustified(6) +
-           " GB\n";
+// A row of the table; the total is rounded as the verdict rounds the need, up.
+QString row(const QString& label, std::uint64_t bytes, Rounding rounding = Rounding::nearest) {
+    return "  " + label.leftJustified(17) + tenths(bytes, rounding).rightJustified(6) + " GB\n";
 }
 
 QString sourceName(fit::ModelSource source, bool json) {
@@ -144,7 +144,7 @@ QString reportText(const Facts& facts) {
         text += row(fit_text::compute, estimate.computeBytes);
     }
     text += row(fit_text::overhead, estimate.overheadBytes);
-    text += row(fit_text::total, estimate.totalBytes());
+    text += row(fit_text::total, estimate.totalBytes(), Rounding::up);
     return text + verdictText(facts) + '\n';
 }
 
