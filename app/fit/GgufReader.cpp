@@ -98,6 +98,10 @@ public:
                       " of a declared " + std::to_string(dataStart + lastEnd) +
                       ": the data of tensor '" + lastName + "' is cut short");
         }
+        // Tensors never share data, so together they fit in it: weights are never overstated.
+        if (header_.tensorBytes > lastEnd) {
+            malformed("its tensors claim more bytes than their data holds");
+        }
         return std::move(header_);
     }
 
