@@ -215,9 +215,7 @@ private:
         value.isArray = true;
         value.arrayLength = length;
         if (type == stringType) {
-            for (std::uint64_t i = 0; i < length; ++i) {
-                cursor_.skip(readLength(cursor_.remaining(), "a string"));
-            }
+            cursor_.skipStrings(length);
         } else if (isInteger(type) && length <= keptArrayLength && keep(length * 8)) {
             value.integers.reserve(static_cast<std::size_t>(length));
             for (std::uint64_t i = 0; i < length; ++i) {

@@ -69,8 +69,13 @@ protected:
 };
 
 TEST_F(FitTest, KvCacheIsWhatLlamaCppAllocatesToTheByte) {
-    // Dense with grouped-query attention: 32 heads share 8 KV heads of 128.
+    // Dense with grouped-query attention: 32 heads share 8 KV heads of 128. Its head counts come
+    // after a header larger than the reader's window: strings of every length across its edges,
+    // and one longer than the window.
     model("llama", 32, 4096, 131072)
+        .string("tokenizer.chat_template", std::string(300000, 'x'))
+        .strings("tokenizer.ggml.merges", 60000,
+                 [](std::uint64_t i) { return std::string(i % 23, 'm'); })
         .uint32("llama.attention.head_count", 32)
         .uint32("llama.attention.head_count_kv", 8)
         .tensor("blk.0.attn_q.weight", {4096, 4096}, GgufWriter::Q4_K, 4096 / 256 * 144 * 4096)
