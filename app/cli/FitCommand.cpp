@@ -279,7 +279,8 @@ int fitCommand(const QCommandLineParser& parser, const QString& model,
         changeLimit(*context, static_cast<double>(gigabytes), QString::number(gigabytes),
                     !parser.isSet(noPasswordOption));
     if (result.status == ExitStatus::done) {
-        out << QString(fit_text::setDone).arg(gigabytes) << '\n';
+        // Beside JSON the sentence goes to stderr, so that stdout stays one JSON object.
+        (parser.isSet(jsonOption) ? err : out) << QString(fit_text::setDone).arg(gigabytes) << '\n';
     } else if (!result.message.isEmpty()) {
         err << result.message << '\n';
     }

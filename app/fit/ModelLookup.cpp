@@ -239,7 +239,7 @@ ModelShape ollamaModel(ModelFiles& files, const fs::path& models, const OllamaNa
     const GgufHeader header = readGgufFile(files, blobPath);
     ModelShape shape = shapeOf(header, header.tensorBytes, blobPath);
     shape.source = ModelSource::ollama;
-    shape.description = name.shortName() + ": " + shape.description;
+    shape.description = name.shortName() + ", " + shape.description;
     return shape;
 }
 

@@ -122,7 +122,11 @@ TEST_F(FitCliTest, EachVerdictAndSetThroughTheHelperOrThePassword) {
     dir.write("iogpu.wired_limit_mb", "0\n");
     dir.write("helper.status", "1\n");
     dir.write("helper.approved", "");
-    expect({"fit", model(), "--set", "--no-password"}, 0, "now 23 GB");
+    const Run quiet = expect({"fit", model(), "--set", "--no-password", "--json"}, 0, "now 23 GB");
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(quiet.out))
+                  .object()["suggestedLimitGB"]
+                  .toInteger(),
+              23); // stdout is the JSON alone
     EXPECT_EQ(dir.limit(), "23552\n");
 
     // With less memory nothing the rule allows holds it: exit 5, and nothing changes.
@@ -167,7 +171,7 @@ TEST_F(FitCliTest, OllamaNamesPlainSizesAndInputThatIsRefused) {
               R"({"layers":[{"mediaType":"application/vnd.ollama.image.model","digest":"sha256:)" +
                   digest + R"("}]})");
     std::filesystem::create_hard_link(dir / "model.gguf", dir / ("ollama/blobs/sha256-" + digest));
-    expect({"fit", "tiny"}, 0, "Model: tiny (Ollama: tiny:latest: llama, 32 layers)");
+    expect({"fit", "tiny"}, 0, "Model: tiny (Ollama: tiny:latest, llama, 32 layers)");
     EXPECT_EQ(json({"fit", "tiny", "--json"}, 0)["source"].toString(), "ollama");
 
     expect({"fit", "40GB"}, 0,

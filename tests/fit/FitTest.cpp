@@ -209,7 +209,7 @@ TEST_F(FitTest, SplitModelsFoldersAndOllamaNamesAreReadWhole) {
     for (const char* name : {"tiny", "tiny:latest", "library/tiny"}) {
         const ModelShape pulled = shape(name);
         EXPECT_EQ(pulled.source, ModelSource::ollama);
-        EXPECT_EQ(pulled.description, "tiny:latest: llama, 2 layers");
+        EXPECT_EQ(pulled.description, "tiny:latest, llama, 2 layers");
     }
     EXPECT_FALSE(look("tiny:other").found);
     EXPECT_FALSE(look("40GB").found);
