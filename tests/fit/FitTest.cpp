@@ -216,6 +216,87 @@ TEST_F(FitTest, SplitModelsFoldersAndOllamaNamesAreReadWhole) {
     EXPECT_FALSE(look("../tiny").found);
 }
 
+// Which layers slide, which cache latents and which heads count, as llama.cpp's loader decides
+// from GGUF metadata and its converter from config.json: each case's KV cache to the byte.
+TEST_F(FitTest, SlidingLayersLatentsAndConfigVariantsAreCountedAsLlamaCppDoes) {
+    const auto gguf = [&](const std::string& arch, const std::function<void(GgufWriter&)>& extra) {
+        GgufWriter writer = model(arch, 4, 1024, 32768);
+        writer.uint32(arch + ".attention.head_count", 8)
+            .uint32(arch + ".attention.head_count_kv", 2)
+            .uint32(arch + ".attention.sliding_window", 1000);
+        extra(writer);
+        writer.write(dir / "case.gguf");
+        return dir / "case.gguf";
+    };
+    const auto config = [&](const std::string& json) {
+        const auto folder = dir / "hf-case";
+        std::filesystem::create_directories(folder);
+        std::ofstream(folder / "config.json") << json;
+        safetensors(folder / "model.safetensors", "{" + tensorJson("w", 0, 64) + "}", 64);
+        return folder;
+    };
+    // 8192 cells, or 1536 on a sliding layer (1000 + 512, rounded up to 256); rows of 256
+    // elements (2 heads of 128) for keys and values alike, f16.
+    const auto layers = [](int full, int sliding) {
+        return (full * 8192u + sliding * 1536u) * (256 + 256) * 2;
+    };
+    const std::pair<std::function<std::filesystem::path()>, std::uint64_t> cases[] = {
+        {[&] { return gguf("qwen2", [](GgufWriter&) {}); }, layers(4, 0)}, // no rule: all full
+        {[&] { return gguf("gemma2", [](GgufWriter&) {}); }, layers(2, 2)},
+        {[&] {
+             return gguf("gemma3", [](GgufWriter& w) {
+                 w.uint32("gemma3.attention.sliding_window_pattern", 4); // overrides its 6
+             });
+         },
+         layers(1, 3)},
+        {[&] {
+             return gguf("exaone4", [](GgufWriter& w) {
+                 w.int32s("exaone4.attention.sliding_window_pattern", {1, 0, 0, 1});
+             });
+         },
+         layers(2, 2)},
+        // An older DeepSeek conversion without key_length_mla caches every head in full.
+        {[&] {
+             return gguf("deepseek2", [](GgufWriter& w) {
+                 w.uint32("deepseek2.attention.kv_lora_rank", 512)
+                     .uint32("deepseek2.attention.key_length", 192)
+                     .uint32("deepseek2.attention.value_length", 128);
+             });
+         },
+         4u * 8192 * (192 * 2 + 128 * 2) * 2},
+        {[&] {
+             return config(R"({"text_config":{"num_hidden_layers":4,"hidden_size":1024,
+                 "num_attention_heads":8,"num_key_value_heads":2,"sliding_window":1000,
+                 "model_type":"gemma2","max_position_embeddings":32768}})");
+         },
+         layers(2, 2)},
+        {[&] {
+             return config(R"({"num_hidden_layers":4,"hidden_size":1024,"num_attention_heads":8,
+                 "num_key_value_heads":[2,2,0,2],"sliding_window":1000,
+                 "sliding_window_pattern":2})");
+         },
+         (2 * 8192u + 1536u) * (256 + 256) * 2}, // layers 0 and 2 slide; 2 holds nothing
+        {[&] {
+             return config(R"({"num_hidden_layers":4,"hidden_size":1024,"num_attention_heads":8,
+                 "num_key_value_heads":2,"sliding_window":1000,"use_sliding_window":false,
+                 "model_type":"gemma2"})");
+         },
+         layers(4, 0)},
+        {[&] {
+             return config(R"({"num_hidden_layers":4,"hidden_size":1024,"num_attention_heads":8,
+                 "kv_lora_rank":512,"qk_rope_head_dim":64,"head_dim":null})");
+         },
+         4u * 8192 * 576 * 2},
+    };
+    for (const auto& [write, expected] : cases) {
+        const auto path = write();
+        const ModelShape read = shape(path.string());
+        EXPECT_EQ(estimate(read, defaultContext(read), KvType::f16).kvCacheBytes, expected)
+            << read.description;
+        std::filesystem::remove_all(path);
+    }
+}
+
 // Every malformed model gets one sentence naming what is wrong, and nothing else happens.
 TEST_F(FitTest, MalformedModelsAreRefusedWithOneSentence) {
     const auto header = [](std::uint32_t version, std::uint64_t tensors, std::uint64_t pairs) {
@@ -304,6 +385,10 @@ TEST_F(FitTest, MalformedModelsAreRefusedWithOneSentence) {
          bytes(GgufWriter::encode(2 + tensorJson("a", 0, 4).size(), 8) + "{" +
                tensorJson("a", 0, 4) + "}"),
          "its tensor 'a' lies at bytes 0 to 4 of data that is 0 bytes long"},
+        {"shape.safetensors",
+         bytes(GgufWriter::encode(56, 8) +
+               R"({"a":{"dtype":"F16","shape":[4],"data_offsets":[0,4]}}  )" + "data"),
+         "its tensor 'a' holds 4 bytes, not what its shape of F16 elements takes"},
         {"fifo", [](const auto& path) { ::mkfifo(path.c_str(), 0600); },
          "it is a FIFO, not a regular file"},
     };
