@@ -20,4 +20,10 @@ int connectionOneInput(const std::uint8_t* data, std::size_t size);
 // and the input's first lines.
 int feedOneInput(const std::uint8_t* data, std::size_t size);
 
+// The model readers of "orvane fit" on arbitrary bytes: a GGUF file (and the shape and estimate
+// drawn from it), a safetensors file's header, an Ollama manifest (and the same bytes as a name).
+int ggufOneInput(const std::uint8_t* data, std::size_t size);
+int safetensorsOneInput(const std::uint8_t* data, std::size_t size);
+int ollamaManifestOneInput(const std::uint8_t* data, std::size_t size);
+
 } // namespace orvane::fuzz

@@ -7,11 +7,13 @@
 #include "platform/ports/Bundle.h"
 #include "platform/ports/Defaults.h"
 #include "platform/ports/GpuMemoryStats.h"
+#include "platform/ports/GpuWorkingSet.h"
 #include "platform/ports/HelperTransport.h"
 #include "platform/ports/KernelLimit.h"
 #include "platform/ports/Log.h"
 #include "platform/ports/LoginItem.h"
 #include "platform/ports/MainQueue.h"
+#include "platform/ports/ModelFiles.h"
 #include "platform/ports/PhysicalMemory.h"
 #include "platform/ports/ServiceManager.h"
 
@@ -32,6 +34,9 @@ Defaults& defaults();
 KernelLimit& kernelLimit();
 PhysicalMemory& physicalMemory();
 GpuMemoryStats& gpuMemoryStats();
+GpuWorkingSet& gpuWorkingSet();
+// The files of a model that `orvane fit` reads: regular files only.
+ModelFiles& modelFiles();
 HelperTransport& helperTransport();
 // Launch at login: keeping the limit turns it on, from the command line too.
 LoginItem& loginItem();

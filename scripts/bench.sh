@@ -2,7 +2,8 @@
 # Builds the Release benchmarks (preset "bench") and runs them, then prints one table: each
 # benchmark's time per operation and, for the round trips, its ratio to the bare seqpacket echo
 # measured in the same run; for the command line, whole processes such as `orvane status --json`
-# against `cat` of the limit variable, each run by turns with cat (the counter xCat). The round
+# against `cat` of the limit variable, each run by turns with cat (the counter xCat), and
+# `orvane fit` on a 40 GB model against `orvane status` (the counter xStatus). The round
 # trips run twice: with the sim directory on disk (/tmp) and in memory (/dev/shm), where the
 # stand-in's variable is as cheap to write as the kernel's.
 # Each benchmark runs three times and the table shows the median; arguments given to the script
@@ -34,12 +35,13 @@ if [ -d /dev/shm ]; then
 fi
 run ui orvane_bench_ui QT_QPA_PLATFORM=offscreen
 run cli orvane_bench_cli
+run fit orvane_bench_fit
 
 model=$(lscpu | sed -n 's/^Model name: *//p' | head -n1)
 echo "Machine: ${model:-unknown}, $(nproc) cores, Linux $(uname -r)"
 printf '%-44s %14s %10s\n' benchmark "time/op" "x floor"
 for file in "$out"/contract.csv "$out"/feed.csv "$out"/roundtrip-disk.csv "$out"/roundtrip-memory.csv "$out"/ui.csv \
-    "$out"/cli.csv; do
+    "$out"/cli.csv "$out"/fit.csv; do
   [ -f "$file" ] || continue
   suffix=""
   case "$file" in
@@ -47,7 +49,12 @@ for file in "$out"/contract.csv "$out"/feed.csv "$out"/roundtrip-disk.csv "$out"
     *roundtrip-memory*) suffix=" (sim dir in memory)" ;;
   esac
   awk -F, -v suffix="$suffix" '
-    /^name,/ { for (i = 1; i <= NF; i++) if ($i == "xCat" || $i == "\"xCat\"") xcat = i }
+    /^name,/ {
+      for (i = 1; i <= NF; i++) {
+        if ($i == "xCat" || $i == "\"xCat\"") xcat = i
+        if ($i == "xStatus" || $i == "\"xStatus\"") xstatus = i
+      }
+    }
     /^"/ {
       name = $1; gsub(/"/, "", name)
       if (name ~ /_(mean|stddev|cv)$/) next
@@ -57,6 +64,7 @@ for file in "$out"/contract.csv "$out"/feed.csv "$out"/roundtrip-disk.csv "$out"
       if (name == "echoRoundTrip" || name == "catVariable") floor = time
       ratio = (name ~ /^(echo|warm|cat)/ && floor > 0) ? sprintf("%.2f", time / floor) : ""
       if (xcat && $xcat != "") ratio = sprintf("%.2f", $xcat)
+      if (xstatus && $xstatus != "") { ratio = sprintf("%.2f", $xstatus); name = name " (x status)" }
       printf "%-44s %10.3g %-3s %10s\n", name suffix, time, unit, ratio
     }' "$file"
 done

@@ -11,7 +11,7 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 
 status=0
-for target in wireDecode connection feed; do
+for target in wireDecode connection feed gguf safetensors ollamaManifest; do
   learned="build/fuzz/corpus/$target"
   crashes="build/fuzz/crashes/$target"
   log="build/fuzz/$target.log"

@@ -9,9 +9,11 @@
 #include "platform/ports/AdminRunner.h"
 #include "platform/ports/Defaults.h"
 #include "platform/ports/GpuMemoryStats.h"
+#include "platform/ports/GpuWorkingSet.h"
 #include "platform/ports/KernelLimit.h"
 #include "platform/ports/Log.h"
 #include "platform/ports/LoginItem.h"
+#include "platform/ports/ModelFiles.h"
 #include "platform/ports/PhysicalMemory.h"
 
 namespace orvane::cli {
@@ -31,6 +33,9 @@ struct CliContext {
     std::function<void(const std::function<bool()>& done)> waitUntil;
     // Why these ports must not be used at all (storage that is not the user's own), if so.
     std::optional<std::string> refusal;
+    // What "orvane fit" and "status" add: the GPU's working set, and a model's files.
+    GpuWorkingSet& gpuWorkingSet;
+    ModelFiles& modelFiles;
     // Where Orvane.app lies: only an installed one registers the helper.
     std::filesystem::path bundlePath{};
 };
@@ -42,6 +47,7 @@ enum class ExitStatus {
     usage = 2,     // the command line itself is wrong
     failed = 3,    // no road worked, or the script failed
     cancelled = 4, // the user cancelled the password dialog
+    tooLarge = 5,  // "fit": the model needs more than this machine may give the GPU
 };
 
 } // namespace orvane::cli

@@ -20,6 +20,8 @@ inline constexpr const char* commands = "Commands:\n"
                                         "show whether it is kept\n"
                                         "  restore          Set the kept limit again after a "
                                         "restart (password-free only)\n"
+                                        "  fit <model>      Whether a model fits in the GPU's "
+                                        "memory, and the limit it needs\n"
                                         "  help [command]   Show this help, or a command's";
 inline constexpr const char* sizeHelp =
     "Gigabytes (24, 24.5, 24GB, \"24 GB\"), megabytes (24576MB), or default for the system's "
@@ -102,6 +104,9 @@ inline constexpr const char* restoreNothingKept = "Nothing to restore: no limit 
 inline constexpr const char* restoreAlreadySet =
     "Nothing to restore: the GPU memory limit is already set (%1 MB).";
 inline constexpr const char* notRestored = "The kept limit was not restored: %1";
+
+// The memory the GPU may use now (the limit, or the system's recommended working set), in GB.
+inline constexpr const char* workingSet = "GPU working set: %1 GB";
 
 inline constexpr const char* helperOff = "off";
 inline constexpr const char* helperNeedsApproval = "needs approval";

@@ -9,10 +9,13 @@
 
 #include "app/cli/CliTexts.h"
 #include "app/cli/Commands.h"
+#include "app/cli/FitCommand.h"
+#include "app/cli/FitTexts.h"
 #include "app/cli/KeepCommands.h"
 #include "app/cli/SizeArgument.h"
 #include "app/cli/StatusReport.h"
 #include "app/cli/Watch.h"
+#include "app/fit/Verdict.h"
 #include "app/limit/KeptLimit.h"
 #include "app/limit/LimitTexts.h"
 #include "app/limit/VramReader.h"
@@ -36,8 +39,8 @@ int exitCode(ExitStatus status) {
 }
 
 // Every command, for the suggestion after a typing mistake.
-const QStringList commandNames = {"status", "set",  "reset",   "helper",
-                                  "watch",  "keep", "restore", "help"};
+const QStringList commandNames = {"status", "set",     "reset", "helper", "watch",
+                                  "keep",   "restore", "fit",   "help"};
 
 // Single-character edits from a to b: inserting, deleting or replacing one, or swapping two
 // neighbours ("stauts" is one edit from "status").
@@ -199,6 +202,8 @@ int showStatus(CliContext& ports, bool json, QTextStream& out, QTextStream& err)
     facts.gpu = ports.gpuMemory.read();
     facts.keeping = keepsLimitAfterRestart(ports.defaults);
     facts.keptMB = keptLimitMB(ports.defaults);
+    facts.workingSetBytes =
+        fit::workingSetBytes(reading.megabytes, ports.gpuWorkingSet.recommendedBytes());
     out << (json ? statusJson(facts) : statusText(facts));
     if (!reading.megabytes) {
         err << QString(cli_text::limitNotRead).arg(QString::fromStdString(facts.limitError))
@@ -215,7 +220,7 @@ int runCommand(const QStringList& arguments,
     prepare(global, QString(cli_text::description) + "\n\n" + cli_text::commands);
     global.addOption(versionOption);
     global.addPositionalArgument(
-        "command", "status, set, reset, helper, keep, restore, watch or help.", "<command>");
+        "command", "status, set, reset, helper, keep, restore, watch, fit or help.", "<command>");
     global.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
     if (!global.parse(arguments)) {
         return usageError(err, global.errorText());
@@ -271,6 +276,10 @@ int runCommand(const QStringList& arguments,
                                      "[on|off]");
     } else if (command == "restore") {
         prepare(parser, cli_text::restoreHelp);
+    } else if (command == "fit") {
+        prepare(parser, fit_text::description);
+        addFitOptions(parser);
+        parser.addPositionalArgument("model", fit_text::modelHelp, "<model>");
     } else {
         const std::optional<QString> meant = nearestCommand(command);
         return usageError(err, meant ? QString(cli_text::unknownCommandNear).arg(command, *meant)
@@ -285,7 +294,8 @@ int runCommand(const QStringList& arguments,
     }
     const bool verbose = parser.isSet(verboseOption) || global.isSet(verboseOption);
     const QStringList values = parser.positionalArguments();
-    const qsizetype expected = (command == "set" || command == "helper") ? 1 : 0;
+    const qsizetype expected =
+        (command == "set" || command == "helper" || command == "fit") ? 1 : 0;
     if (command == "keep") {
         if (values.size() > 1 ||
             (values.size() == 1 && values.front() != "on" && values.front() != "off")) {
@@ -307,6 +317,14 @@ int runCommand(const QStringList& arguments,
             return usageError(err, QString(cli_text::notASize).arg(values.front()));
         }
         gigabytes = *size;
+    }
+    if (command == "fit") {
+        return fitCommand(
+            parser, values.front(),
+            [&](bool mainQueue) {
+                return usablePorts(context, {.verbose = verbose, .mainQueue = mainQueue}, err);
+            },
+            out, err);
     }
     // Reading the figures waits for nothing: it needs no main queue, and starts faster without.
     const bool reads = command == "status" || command == "watch";

@@ -90,7 +90,8 @@ int commandLineMain(int argc, char** argv) {
                         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
                     }
                 },
-                problem, platform::bundle().bundlePath()});
+                problem, platform::gpuWorkingSet(), platform::modelFiles(),
+                platform::bundle().bundlePath()});
         }
         return *context;
     };

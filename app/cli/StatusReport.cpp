@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include "app/cli/CliTexts.h"
+#include "app/cli/FitCommand.h"
 #include "app/limit/Figures.h"
 #include "app/limit/GpuMemoryFigures.h"
 #include "app/limit/Presets.h"
@@ -40,6 +41,9 @@ QJsonValue megabytesOrNull(std::optional<std::uint64_t> bytes) {
 void addGpuLine(QStringList& lines, const StatusFacts& facts) {
     if (const auto line = gpuInUseText(facts.gpu.inUseBytes)) {
         lines << text(*line);
+    }
+    if (facts.workingSetBytes) {
+        lines << QString(cli_text::workingSet).arg(gigabytesDown(*facts.workingSetBytes));
     }
 }
 
@@ -102,6 +106,7 @@ QString statusJson(const StatusFacts& facts) {
     report["helper"] = helperStateText(facts.helper);
     report["gpuInUseMB"] = megabytesOrNull(facts.gpu.inUseBytes);
     report["gpuAllocatedMB"] = megabytesOrNull(facts.gpu.allocatedBytes);
+    report["workingSetMB"] = megabytesOrNull(facts.workingSetBytes);
     report["keepLimitAfterRestart"] = facts.keeping;
     report["keptLimitMB"] = facts.keptMB ? QJsonValue(static_cast<qint64>(*facts.keptMB))
                                          : QJsonValue(QJsonValue::Null);

@@ -22,6 +22,7 @@ struct StatusFacts {
     GpuMemoryStats::Reading gpu;        // the GPU's memory in use and allocated, each maybe unknown
     bool keeping = false;               // "keepLimitAfterRestart"
     std::optional<std::int64_t> keptMB; // "keptLimitMB"
+    std::optional<std::uint64_t> workingSetBytes; // what the GPU may use now, when known
 };
 
 QString helperStateText(HelperManager::State state);
@@ -30,7 +31,7 @@ QString helperStateText(HelperManager::State state);
 // kept" or "off".
 QString keepingText(bool keeping, std::optional<std::int64_t> keptMB);
 
-// The popover's texts, one per line, and the GPU's memory in use when it is known.
+// The popover's texts, one per line, and the GPU's memory in use and working set when known.
 QString statusText(const StatusFacts& facts);
 
 // The same as one JSON object, sizes in MB and GB.

@@ -14,6 +14,7 @@
 #include "app/limit/Sizes.h"
 #include "app/limit/VramReader.h"
 #include "shared/ErrnoText.h"
+#include "shared/RangeRule.h"
 
 namespace orvane::cli {
 
@@ -38,8 +39,7 @@ QString limitText(double limitGB) {
 // last one known.
 double readLimitGB(CliContext& context) {
     const LimitReading reading = readLimitMB(context.kernel);
-    return reading.megabytes ? static_cast<double>(*reading.megabytes) * 0.0009765625
-                             : storedVRAMGB(context.defaults);
+    return reading.megabytes ? gigabytesOf(*reading.megabytes) : storedVRAMGB(context.defaults);
 }
 
 // One line, out at once, also into a pipe: nothing when written, an empty reason when a stop

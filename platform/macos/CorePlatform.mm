@@ -9,11 +9,13 @@
 #include "platform/macos/AppleScriptRunner.h"
 #include "platform/macos/MainAppLoginItem.h"
 #include "platform/macos/MainBundle.h"
+#include "platform/macos/MetalWorkingSet.h"
 #include "platform/macos/OsLog.h"
 #include "platform/macos/ProcessInfoMemory.h"
 #include "platform/macos/StandardUserDefaults.h"
 #include "platform/macos/SysctlKernelLimit.h"
 #include "platform/macos/XpcHelperTransport.h"
+#include "platform/posix/PosixModelFiles.h"
 #include "platform/qt/QtMainQueue.h"
 
 namespace orvane::platform {
@@ -52,6 +54,16 @@ PhysicalMemory& physicalMemory() {
 GpuMemoryStats& gpuMemoryStats() {
     static macos::AcceleratorMemoryStats stats;
     return stats;
+}
+
+GpuWorkingSet& gpuWorkingSet() {
+    static macos::MetalWorkingSet workingSet;
+    return workingSet;
+}
+
+ModelFiles& modelFiles() {
+    static posix::PosixModelFiles files;
+    return files;
 }
 
 HelperTransport& helperTransport() {

@@ -14,6 +14,7 @@ inline constexpr const char* memsizeFileName = "hw.memsize";
 inline constexpr const char* osVersionFileName = "kern.osproductversion";
 inline constexpr const char* gpuInUseFileName = "gpu.in_use_system_memory";
 inline constexpr const char* gpuAllocatedFileName = "gpu.alloc_system_memory";
+inline constexpr const char* gpuWorkingSetFileName = "gpu.recommended_working_set";
 inline constexpr const char* statusFileName = "helper.status";
 inline constexpr const char* approvedFileName = "helper.approved";
 inline constexpr const char* socketFileName = "com.halvern.Orvane.helper.sock";

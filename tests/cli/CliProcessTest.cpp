@@ -119,6 +119,7 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresPresetsAndGpuUseAlsoInJson) {
     EXPECT_EQ(run.out, "Total System RAM: 16 GB\n"
                        "Reserved System RAM: 2 GB\n"
                        "Allocated VRAM: 14 GB\n"
+                       "GPU working set: 14 GB\n"
                        "\n"
                        "Presets:\n"
                        "    Allocate Default VRAM\n"
@@ -149,8 +150,8 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresPresetsAndGpuUseAlsoInJson) {
     dir.write("iogpu.wired_limit_mb", "14336\n");
     dir.write("gpu.in_use_system_memory", "13314398618\n"); // 12.4 GB
     dir.write("gpu.alloc_system_memory", "15139759718\n");  // 14.1 GB
-    EXPECT_THAT(orvane({"status"}).out,
-                HasSubstr("Allocated VRAM: 14 GB\nGPU memory in use: 12.4 GB\n\nPresets:"));
+    EXPECT_THAT(orvane({"status"}).out, HasSubstr("Allocated VRAM: 14 GB\nGPU memory in use: 12.4 "
+                                                  "GB\nGPU working set: 14 GB\n\nPresets:"));
     const QJsonObject gpu = statusJson();
     EXPECT_EQ(gpu["gpuInUseMB"].toInteger(-1), 12697);
     EXPECT_EQ(gpu["gpuAllocatedMB"].toInteger(-1), 14438);

@@ -33,6 +33,9 @@ TEST(FuzzReplay, EverySeedAndReproducerHoldsTheInvariants) {
     EXPECT_GT(replay("wireDecode", wireDecodeOneInput), 0u);
     EXPECT_GT(replay("connection", connectionOneInput), 0u);
     EXPECT_GT(replay("feed", feedOneInput), 0u);
+    EXPECT_GT(replay("gguf", ggufOneInput), 0u);
+    EXPECT_GT(replay("safetensors", safetensorsOneInput), 0u);
+    EXPECT_GT(replay("ollamaManifest", ollamaManifestOneInput), 0u);
 }
 
 } // namespace

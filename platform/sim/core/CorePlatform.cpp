@@ -5,10 +5,12 @@
 
 #include <cstdio>
 
+#include "platform/posix/PosixModelFiles.h"
 #include "platform/qt/QtMainQueue.h"
 #include "platform/sim/DirectoryBundle.h"
 #include "platform/sim/SimDirectory.h"
 #include "platform/sim/SimGpuMemoryStats.h"
+#include "platform/sim/SimGpuWorkingSet.h"
 #include "platform/sim/SimKernelLimit.h"
 #include "platform/sim/SimPhysicalMemory.h"
 #include "platform/sim/StandInFile.h"
@@ -68,6 +70,16 @@ PhysicalMemory& physicalMemory() {
 GpuMemoryStats& gpuMemoryStats() {
     static sim::SimGpuMemoryStats stats(sim::simDirectory());
     return stats;
+}
+
+GpuWorkingSet& gpuWorkingSet() {
+    static sim::SimGpuWorkingSet workingSet(sim::simDirectory(), physicalMemory());
+    return workingSet;
+}
+
+ModelFiles& modelFiles() {
+    static posix::PosixModelFiles files;
+    return files;
 }
 
 HelperTransport& helperTransport() {
