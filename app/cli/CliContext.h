@@ -15,6 +15,8 @@
 
 namespace orvane::cli {
 
+class ApplicationCommand;
+
 // What the commands work with: the same ports as the popover, and a way to wait for the main
 // queue to deliver a helper's answer.
 struct CliContext {
@@ -30,6 +32,10 @@ struct CliContext {
     std::function<void(const std::function<bool()>& done)> waitUntil;
     // Why these ports must not be used at all (storage that is not the user's own), if so.
     std::optional<std::string> refusal;
+    // Null in the application's executable. In orvane, which the system's service management does
+    // not answer, the application's executable carries out whatever registers, unregisters or
+    // reads a registration; helperManager.state() there only says whether the helper answers.
+    const ApplicationCommand* application = nullptr;
 };
 
 // The command's outcome, as its exit status says it.

@@ -94,6 +94,17 @@ inline constexpr const char* restoreAlreadySet =
     "Nothing to restore: the GPU memory limit is already set (%1 MB).";
 inline constexpr const char* notRestored = "The kept limit was not restored: %1";
 
+// --- the application's executable, which carries out registrations for orvane
+// ---------------------
+inline constexpr const char* applicationNotFound =
+    "Couldn't find Orvane's application, which turns password-free changes and Launch at Login "
+    "on and off.";
+inline constexpr const char* applicationNotRun = "Couldn't run %1: %2.";
+inline constexpr const char* applicationTooSlow = "%1 did not finish '%2' within %3.";
+inline constexpr const char* applicationCrashed = "%1 ended abnormally while running '%2'.";
+inline constexpr const char* helperSilent =
+    "Password-free VRAM changes are on, but the helper did not answer.";
+
 inline constexpr const char* helperOff = "off";
 inline constexpr const char* helperNeedsApproval = "needs approval";
 inline constexpr const char* helperOn = "on";

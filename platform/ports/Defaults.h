@@ -27,6 +27,10 @@ public:
 
     // Removes the key, so that it holds no value at all.
     virtual void remove(std::string_view key) = 0;
+
+    // Whether everything set so far is in storage, where the next process finds it: false when it
+    // could not be saved there (a read-only or full file; values kept in memory only).
+    virtual bool confirmSaved() { return true; }
 };
 
 } // namespace orvane

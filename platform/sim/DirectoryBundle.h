@@ -6,23 +6,40 @@
 
 namespace orvane::sim {
 
-// The bundle on Linux: resource files in a folder, information values given by the build.
+// The bundle on Linux: resource files in a folder (the daemon's launchd list among them),
+// information values given by the build, and the application's executable Orvane.
 class DirectoryBundle final : public Bundle {
 public:
-    DirectoryBundle(std::filesystem::path resources, std::map<std::string, std::string> info)
+    DirectoryBundle(std::filesystem::path resources, std::map<std::string, std::string> info,
+                    std::filesystem::path executable = defaultApplicationExecutable())
         : resources_(std::move(resources))
-        , info_(std::move(info)) {}
+        , info_(std::move(info))
+        , executable_(std::move(executable)) {}
 
     // $ORVANE_RESOURCES_DIR, else the folder "resources" next to our executable.
     static std::filesystem::path defaultResourceDirectory();
+    // Orvane next to our executable; empty when our own path cannot be read.
+    static std::filesystem::path defaultApplicationExecutable();
 
     std::optional<std::filesystem::path> pathForResource(std::string_view name,
                                                          std::string_view type) override;
     std::optional<std::string> infoString(std::string_view key) override;
+    std::filesystem::path applicationExecutable() override { return executable_; }
+    std::optional<std::string> launchDaemonPropertyList(std::string_view name) override;
 
 private:
     std::filesystem::path resources_;
     std::map<std::string, std::string> info_;
+    std::filesystem::path executable_;
 };
+
+// Who asks the system's services. On a Mac the service-management facility resolves the daemon's
+// list and the login item against the calling program's main bundle, which is Orvane.app only
+// for its executable in Contents/MacOS: any other program of ours has a main bundle of its own,
+// where neither is found. The stand-in answers alike: only a process running Orvane.
+enum class Caller { application, otherProgram };
+
+// This process: the application when the file it runs is named Orvane.
+Caller thisProcess();
 
 } // namespace orvane::sim

@@ -104,8 +104,13 @@ TEST(XdgLoginItem, WritesAnEntryForTheApplicationAndRemovesItAndRefusesLineBreak
     test::TempDir dir;
     const std::string file = "autostart/com.halvern.Orvane.desktop";
     // Where the entry lies and what it starts are for the command line's tests.
-    XdgLoginItem item(dir / file, "/opt/Orvane");
+    XdgLoginItem item(dir / file, "/opt/Orvane", Caller::application);
     ASSERT_EQ(item.setEnabled(true), std::nullopt);
+    EXPECT_TRUE(item.isEnabled());
+    // Another program's login item is its own, not the application's.
+    XdgLoginItem other(dir / file, "/opt/orvane", Caller::otherProgram);
+    EXPECT_FALSE(other.isEnabled());
+    EXPECT_NE(other.setEnabled(false), std::nullopt);
     EXPECT_TRUE(item.isEnabled());
     dir.write(file, dir.read(file) + "Hidden=true\n");
     EXPECT_FALSE(item.isEnabled());
@@ -115,7 +120,7 @@ TEST(XdgLoginItem, WritesAnEntryForTheApplicationAndRemovesItAndRefusesLineBreak
     // Odd program paths are quoted; line breaks are refused.
     const auto odd = XdgLoginItem::desktopEntry("/opt/my apps/$O\"rv%ane");
     EXPECT_NE(odd->find("\nExec=\"/opt/my apps/\\\\$O\\\\\"rv%%ane\"\n"), std::string::npos);
-    XdgLoginItem evil(dir / "autostart/x.desktop", "/tmp/evil\nExec=/bin/sh");
+    XdgLoginItem evil(dir / "autostart/x.desktop", "/tmp/evil\nExec=/bin/sh", Caller::application);
     EXPECT_NE(evil.setEnabled(true), std::nullopt);
     EXPECT_FALSE(evil.isEnabled());
 }

@@ -38,6 +38,8 @@ public:
     void setString(Key k, std::string_view v) override { values[std::string(k)] = std::string(v); }
     void setInteger(Key key, std::int64_t v) override { values[std::string(key)] = v; }
     void remove(Key key) override { values.erase(std::string(key)); }
+    bool saves = true; // false: a read-only settings file
+    bool confirmSaved() override { return saves; }
 };
 
 using Journal = std::vector<std::string>; // what the fakes were asked, in order

@@ -107,6 +107,14 @@ void QtDefaults::save() {
     }
 }
 
+bool QtDefaults::confirmSaved() {
+    if (!settings_) {
+        return false;
+    }
+    settings_->sync();
+    return settings_->status() == QSettings::NoError;
+}
+
 std::optional<double> QtDefaults::doubleValue(std::string_view key) {
     const QVariant stored = value(key);
     if (isNumber(stored)) {

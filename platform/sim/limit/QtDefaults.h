@@ -34,6 +34,7 @@ public:
     void setString(std::string_view key, std::string_view value) override;
     void setInteger(std::string_view key, std::int64_t value) override;
     void remove(std::string_view key) override;
+    bool confirmSaved() override;
 
     // Empty when the user has no home folder.
     static std::filesystem::path standardFile();
