@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+#include "app/helperlink/HandshakeServiceManager.h"
 #include "tests/support/FakeLog.h"
 #include "tests/support/FakeMainQueue.h"
 #include "tests/support/FakeServices.h"
@@ -163,6 +164,38 @@ TEST_F(HelperManagerTest, ASilentDaemonEndsAtTheDeadlineAndTheReasonNamesTheWait
     EXPECT_EQ(queue.pendingTimers(), 0u);
     queue.advance(60.0);
     EXPECT_EQ(results.size(), 3u);
+}
+
+// orvane's view: the helper's own answer, waited for on the calling thread, never the registry's
+// status (the real connections answer from their own threads: see the command line's tests).
+TEST(HandshakeServiceManager, EnabledOnlyWhileTheHelperAnswersInOurProtocol) {
+    FakeServiceManager system;
+    system.current = 2;
+    FakeTransport transport;
+    FakeLog log;
+    HandshakeServiceManager handshake(system, transport, log, 0.05);
+    struct Case {
+        Script script;
+        long status;
+    };
+    const Case cases[] = {
+        {{}, 1},      // version 1
+        {{2, {}}, 0}, // another protocol
+        {{{}, {}, "Connection invalid"}, 0},
+        {{{}, {}, "", false}, 0}, // no proxy of ours
+        {silent, 0},              // no answer within the deadline
+    };
+    for (const Case& c : cases) {
+        transport.script = c.script;
+        EXPECT_EQ(handshake.status(), c.status);
+    }
+    transport.refuse = true;
+    EXPECT_EQ(handshake.status(), 0);
+
+    // The registry is neither read nor bypassed: registering passes through to it.
+    system.afterRegister = 1;
+    EXPECT_EQ(handshake.registerService(), std::nullopt);
+    EXPECT_EQ(system.current, 1);
 }
 
 } // namespace
