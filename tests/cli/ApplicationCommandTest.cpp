@@ -10,9 +10,9 @@ namespace {
 
 using ::testing::HasSubstr;
 
-// The command line's process tests pass arguments, output and exit status through a script; these
-// are the ends that never come back by themselves: a program missing, one that crashes, one that
-// hangs, each a failure that says which.
+// In the command line's process tests the application's executable answers for orvane, its output
+// and exit status passed on; here are the ends that give no exit status of their own: a program
+// missing, one that crashes, one that hangs, each a failure that says which.
 TEST(ApplicationCommand, AnEndThatIsNotAnExitIsAFailureThatSaysWhich) {
     int argc = 1;
     char name[] = "orvane";

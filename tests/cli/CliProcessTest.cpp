@@ -268,8 +268,10 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
 }
 
 // Without the helper the password is asked for on the terminal, or refused by --no-password with
-// what to do; once the helper is on and allowed, nothing asks. The limit kept after a restart
-// follows every change the variable confirms, whichever road it took.
+// what to do; once the helper is on and allowed, nothing asks. The stand-in's registry and login
+// item answer only Orvane, as a Mac's answer only the application's executable: orvane has it run
+// "helper" and "keep on", and asks the helper itself whether it is usable. The limit kept after a
+// restart follows every change the variable confirms, whichever road it took.
 TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
     dir.write("iogpu.wired_limit_mb", "10240\n");
     expect({"keep", "on"}, 0, "Restoring needs password-free VRAM changes");
@@ -408,44 +410,6 @@ TEST_F(CliTest, StorageThatIsNotTheUsersOwnIsRefused) {
     ASSERT_EQ(::chown(settingsFile().parent_path().c_str(), 65534, 65534), 0);
     expect({"helper", "on"}, 3, belongs);
     EXPECT_EQ(dir.read("helper.status"), "");
-}
-
-// The stand-in's registry and login item answer only the application's executable, as on a Mac;
-// orvane has it run whatever registers, unregisters or reads a registration, with the same
-// arguments, and passes on its output and exit status. Here it is a script beside orvane.
-TEST_F(CliTest, OrvaneLeavesRegistrationsToTheApplicationsExecutable) {
-    TempDir bin;
-    std::error_code error;
-    std::filesystem::create_hard_link(ORVANE_CLI_PATH, bin / "orvane", error);
-    if (error) {
-        std::filesystem::copy_file(ORVANE_CLI_PATH, bin / "orvane");
-    }
-    const QString lean = QString::fromStdString((bin / "orvane").string());
-    bin.write("Orvane",
-              "#!/bin/sh\n"
-              "[ \"$*\" = 'helper status' ] && { echo 'needs approval'; exit 0; }\n"
-              "read line; echo \"Orvane $* <$line>\"; echo 'its own words' >&2; exit 7\n");
-    std::filesystem::permissions(bin / "Orvane", std::filesystem::perms::owner_all);
-    for (const QStringList& arguments :
-         {QStringList{"-v", "helper", "on"}, QStringList{"helper", "off"},
-          QStringList{"helper", "status"}, QStringList{"keep", "on", "-v"}}) {
-        const Outcome run = orvane(arguments, "typed\n", lean);
-        if (arguments.contains("status")) {
-            EXPECT_EQ(run, (Outcome{0, "needs approval\n", ""}));
-            continue;
-        }
-        EXPECT_EQ(run, (Outcome{7, "Orvane " + arguments.join(' ').toStdString() + " <typed>\n",
-                                "its own words\n"}));
-    }
-    // Nothing else goes there; why the password-free road is closed is its to say.
-    EXPECT_EQ(orvane({"keep"}, {}, lean).out, "off\n");
-    EXPECT_THAT(orvane({"set", "12", "--no-password"}, {}, lean).err,
-                HasSubstr("Allow Orvane in System Settings \u2192 Login Items."));
-
-    std::filesystem::remove(bin / "Orvane");
-    const Outcome missing = orvane({"helper", "on"}, {}, lean);
-    EXPECT_EQ(missing.status, 3);
-    EXPECT_THAT(missing.err, HasSubstr("Couldn't run " + (bin / "Orvane").string()));
 }
 
 // Whoever scripts "Orvane <command>" gets what orvane answers, to the byte and the exit status;

@@ -3,7 +3,6 @@
 // through the port must land in the application's domain, and nothing in its own.
 
 #include <CoreFoundation/CoreFoundation.h>
-#include <cstdint>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
@@ -15,43 +14,28 @@
 namespace orvane::test {
 namespace {
 
-// A CFString owned here.
-struct Text {
-    explicit Text(const std::string& text)
-        : ref(CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8)) {}
-    ~Text() { CFRelease(ref); }
-    Text(const Text&) = delete;
-    Text& operator=(const Text&) = delete;
-    CFStringRef ref;
-};
+const std::string domain(appBundleIdentifier);
 
-const Text applicationDomain{std::string(appBundleIdentifier)};
-
-// The value as another program finds it in a domain, by the system's own tool.
-std::string defaultsRead(const std::string& domain, const std::string& key) {
-    const std::string command = "/usr/bin/defaults read '" + domain + "' '" + key + "' 2>/dev/null";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::string out;
-    char buffer[256];
-    while (pipe && std::fgets(buffer, sizeof buffer, pipe)) {
-        out += buffer;
-    }
-    const int status = pipe ? ::pclose(pipe) : -1;
-    return status == 0 ? out : "(absent)";
+// Whether the domain holds the key, as another program finds it with the system's own tool.
+bool holds(const std::string& inDomain, const std::string& key) {
+    const std::string command = "/usr/bin/defaults read '" + inDomain + "' '" + key + "'";
+    FILE* pipe = ::popen((command + " >/dev/null 2>&1").c_str(), "r");
+    return pipe != nullptr && ::pclose(pipe) == 0;
 }
 
-bool inDomain(CFStringRef domain, const std::string& key) {
-    const Text name(key);
-    CFPropertyListRef value =
-        CFPreferencesCopyValue(name.ref, domain, kCFPreferencesCurrentUser, kCFPreferencesAnyHost);
-    if (value) {
+// This program's own domain, as CoreFoundation names it for a program without a bundle.
+bool ownDomainHolds(const std::string& key) {
+    CFStringRef name = CFStringCreateWithCString(nullptr, key.c_str(), kCFStringEncodingUTF8);
+    CFPropertyListRef value = CFPreferencesCopyAppValue(name, kCFPreferencesCurrentApplication);
+    CFRelease(name);
+    if (value != nullptr) {
         CFRelease(value);
     }
     return value != nullptr;
 }
 
 TEST(ApplicationDefaultsDomain, EveryWriteAndReadOfAProgramOutsideTheAppGoesToTheAppsDomain) {
-    // Keys of this run alone, removed again, in the real domain of the user running the tests.
+    // Keys of this run alone, in the real domain of the user running the tests, removed again.
     const std::string prefix = "orvaneDomainTest" + std::to_string(::getpid()) + ".";
     const std::string integer = prefix + "integer", real = prefix + "double",
                       flag = prefix + "bool", text = prefix + "string";
@@ -60,33 +44,33 @@ TEST(ApplicationDefaultsDomain, EveryWriteAndReadOfAProgramOutsideTheAppGoesToTh
     defaults.setDouble(real, 12.5);
     defaults.setBool(flag, true);
     defaults.setString(text, "kept");
-    CFPreferencesAppSynchronize(applicationDomain.ref);
-    CFPreferencesAppSynchronize(kCFPreferencesCurrentApplication);
-
-    EXPECT_EQ(defaultsRead(std::string(appBundleIdentifier), integer), "12288\n");
+    CFStringRef appDomain =
+        CFStringCreateWithCString(nullptr, domain.c_str(), kCFStringEncodingUTF8);
+    CFPreferencesAppSynchronize(appDomain);
     for (const std::string& key : {integer, real, flag, text}) {
-        EXPECT_TRUE(inDomain(applicationDomain.ref, key)) << key;
-        EXPECT_FALSE(inDomain(kCFPreferencesCurrentApplication, key)) << key;
+        EXPECT_TRUE(holds(domain, key)) << key;
+        EXPECT_FALSE(ownDomainHolds(key)) << key;
     }
     EXPECT_EQ(defaults.integerValue(integer), 12288);
     EXPECT_EQ(defaults.doubleValue(real), 12.5);
     EXPECT_EQ(defaults.boolValue(flag), true);
     EXPECT_EQ(defaults.stringValue(text), "kept");
 
-    // What the application's domain holds is read, not a value of this program's own domain.
-    const Text own(integer);
-    CFPreferencesSetAppValue(own.ref, CFSTR("stray"), kCFPreferencesCurrentApplication);
+    // A value of this program's own domain is not what it reads.
+    CFStringRef own = CFStringCreateWithCString(nullptr, integer.c_str(), kCFStringEncodingUTF8);
+    CFPreferencesSetAppValue(own, CFSTR("stray"), kCFPreferencesCurrentApplication);
     EXPECT_EQ(defaults.integerValue(integer), 12288);
-    CFPreferencesSetAppValue(own.ref, nullptr, kCFPreferencesCurrentApplication);
+    CFPreferencesSetAppValue(own, nullptr, kCFPreferencesCurrentApplication);
     CFPreferencesAppSynchronize(kCFPreferencesCurrentApplication);
+    CFRelease(own);
 
     for (const std::string& key : {integer, real, flag, text}) {
         defaults.remove(key);
     }
-    CFPreferencesAppSynchronize(applicationDomain.ref);
-    EXPECT_EQ(defaultsRead(std::string(appBundleIdentifier), integer), "(absent)");
+    CFPreferencesAppSynchronize(appDomain);
+    CFRelease(appDomain);
     for (const std::string& key : {integer, real, flag, text}) {
-        EXPECT_FALSE(inDomain(applicationDomain.ref, key)) << key;
+        EXPECT_FALSE(holds(domain, key)) << key;
     }
     EXPECT_EQ(defaults.integerValue(integer), std::nullopt);
 }
