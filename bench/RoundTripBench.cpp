@@ -118,7 +118,7 @@ BENCHMARK(crowdAtOnce)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 // the version check, the limit and the completion back on the main queue.
 struct ManagerRig {
     explicit ManagerRig(std::vector<std::string> environment)
-        : service(rig.path())
+        : service(rig.path(), sim::Caller::application)
         , transport(rig.path(), ORVANE_HELPER_PATH, std::move(environment)) {}
 
     bool setLimit(std::int64_t megabytes) {

@@ -6,7 +6,7 @@
 #   Contents/MacOS/Orvane, Contents/MacOS/OrvaneHelper
 #   Contents/Library/LaunchDaemons/com.halvern.Orvane.helper.plist
 #   Contents/Resources/AppIcon.icns, MenuIcon*.png, privacy_policy.txt, terms_of_use.txt
-#   Contents/Resources/bin/orvane
+#   Contents/Helpers/orvane
 #   Contents/Frameworks/Sparkle.framework and the Qt frameworks, Contents/PlugIns
 
 if(NOT TARGET Orvane)
@@ -25,10 +25,12 @@ set_target_properties(Orvane PROPERTIES
 set_target_properties(OrvaneHelper PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/MacOS")
 
-# orvane cannot lie beside Contents/MacOS/Orvane on a file system that ignores case. Its
-# information list, linked into it as OrvaneHelper's is, gives it its own signing identifier.
+# orvane cannot lie beside Contents/MacOS/Orvane on a file system that ignores case, and code
+# signed on its own does not belong in Contents/Resources: Contents/Helpers is the place for a
+# helper program. Its information list, linked into it as OrvaneHelper's is, gives it its own
+# signing identifier.
 set_target_properties(orvane_cli_tool PROPERTIES
-    RUNTIME_OUTPUT_DIRECTORY "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/Resources/bin"
+    RUNTIME_OUTPUT_DIRECTORY "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/Helpers"
     LINK_DEPENDS "${ORVANE_CLI_INFO_PLIST}")
 target_link_options(orvane_cli_tool PRIVATE
     "LINKER:-sectcreate,__TEXT,__info_plist,${ORVANE_CLI_INFO_PLIST}")
@@ -71,8 +73,10 @@ set_source_files_properties("${_orvane_icns}" TARGET_DIRECTORY Orvane
 set_source_files_properties("${ORVANE_HELPER_LAUNCHD_PLIST}" TARGET_DIRECTORY Orvane
     PROPERTIES MACOSX_PACKAGE_LOCATION Library/LaunchDaemons)
 
-# ditto keeps the framework's symlinks; a flattened copy would not pass signature checks.
+# Builds before orvane moved to Helpers left it in Resources/bin, where nothing signs it. ditto
+# keeps the framework's symlinks; a flattened copy would not pass signature checks.
 add_custom_command(TARGET Orvane POST_BUILD
+    COMMAND "${CMAKE_COMMAND}" -E rm -rf "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/Resources/bin"
     COMMAND "${CMAKE_COMMAND}" -E rm -rf "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/Frameworks/Sparkle.framework"
     COMMAND "${CMAKE_COMMAND}" -E make_directory "$<TARGET_BUNDLE_CONTENT_DIR:Orvane>/Frameworks"
     COMMAND /usr/bin/ditto "${ORVANE_SPARKLE_FRAMEWORK}"
@@ -81,8 +85,8 @@ add_custom_command(TARGET Orvane POST_BUILD
     VERBATIM)
 
 # macdeployqt copies the Qt frameworks and the platform plug-in into the bundle and points both
-# executables at them: orvane, named with -executable, finds them from Contents/Resources/bin
-# through an rpath relative to itself. It runs again whenever either is relinked.
+# executables at them: orvane, named with -executable, finds them from Contents/Helpers through
+# an rpath relative to itself. It runs again whenever either is relinked.
 find_package(Qt6 REQUIRED COMPONENTS Core)
 find_program(ORVANE_MACDEPLOYQT macdeployqt HINTS "${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS}")
 if(ORVANE_MACDEPLOYQT)

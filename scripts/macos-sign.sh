@@ -68,11 +68,14 @@ sign "$version/Autoupdate"
 sign "$version/Updater.app"
 sign "$sparkle"
 
-# The daemon and the command line, without entitlements; each one's identifier comes from the
-# information list linked into it. Then the application, which seals everything above.
-cli="$app/Contents/Resources/bin/orvane"
-sign "$app/Contents/MacOS/OrvaneHelper"
-sign "$cli"
+# The daemon and the command line, without entitlements, each under the identifier that the
+# information list linked into it gives and the other side's requirement names: said explicitly,
+# since a bare executable outside Contents/MacOS would otherwise be named after its file. Then the
+# application, which seals everything above.
+identifier() { /usr/libexec/PlistBuddy -c 'Print :CFBundleIdentifier' "$files/$1"; }
+cli="$app/Contents/Helpers/orvane"
+sign -i "$(identifier OrvaneHelper-Info.plist)" "$app/Contents/MacOS/OrvaneHelper"
+sign -i "$(identifier orvane-Info.plist)" "$cli"
 sign "$app"
 
 /usr/bin/codesign --verify --strict --deep --verbose=2 "$app"

@@ -18,6 +18,8 @@
 
 namespace orvane::cli {
 
+class ApplicationCommand;
+
 // What the commands work with: the same ports as the popover, and a way to wait for the main
 // queue to deliver a helper's answer.
 struct CliContext {
@@ -38,6 +40,10 @@ struct CliContext {
     ModelFiles& modelFiles;
     // Where Orvane.app lies: only an installed one registers the helper.
     std::filesystem::path bundlePath{};
+    // Null in the application's executable. In orvane, which the system's service management does
+    // not answer, the application's executable carries out whatever registers, unregisters or
+    // reads a registration; helperManager.state() there only says whether the helper answers.
+    const ApplicationCommand* application = nullptr;
 };
 
 // The command's outcome, as its exit status says it.

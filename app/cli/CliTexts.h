@@ -108,6 +108,17 @@ inline constexpr const char* notRestored = "The kept limit was not restored: %1"
 // The memory the GPU may use now (the limit, or the system's recommended working set), in GB.
 inline constexpr const char* workingSet = "GPU working set: %1 GB";
 
+// --- the application's executable, which carries out registrations for orvane
+// ---------------------
+inline constexpr const char* applicationNotFound =
+    "Couldn't find Orvane's application, which turns password-free changes and Launch at Login "
+    "on and off.";
+inline constexpr const char* applicationNotRun = "Couldn't run %1: %2.";
+inline constexpr const char* applicationTooSlow = "%1 did not finish '%2' within %3.";
+inline constexpr const char* applicationCrashed = "%1 ended abnormally while running '%2'.";
+inline constexpr const char* helperSilent =
+    "Password-free VRAM changes are on, but the helper did not answer.";
+
 inline constexpr const char* helperOff = "off";
 inline constexpr const char* helperNeedsApproval = "needs approval";
 inline constexpr const char* helperOn = "on";

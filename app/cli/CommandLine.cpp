@@ -7,6 +7,7 @@
 #include <QCommandLineParser>
 #include <QIODevice>
 
+#include "app/cli/ApplicationCommand.h"
 #include "app/cli/CliTexts.h"
 #include "app/cli/Commands.h"
 #include "app/cli/FitCommand.h"
@@ -331,6 +332,12 @@ int runCommand(const QStringList& arguments,
     CliContext* ports = usablePorts(context, {.verbose = verbose, .mainQueue = !reads}, err);
     if (!ports) {
         return exitCode(ExitStatus::failed);
+    }
+    // Turning the helper or the login item on or off, and reading the helper's registration, are
+    // for the application's executable alone: orvane has it run the very same command.
+    if (ports->application &&
+        (command == "helper" || (command == "keep" && values.value(0) == "on"))) {
+        return ports->application->run(arguments.mid(1), err);
     }
     if (command == "status") {
         return showStatus(*ports, parser.isSet(jsonOption), out, err);

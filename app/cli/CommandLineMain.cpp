@@ -11,9 +11,12 @@
 #include <QEventLoop>
 #include <QTextStream>
 
+#include "app/cli/ApplicationCommand.h"
 #include "app/cli/CommandLine.h"
+#include "app/helperlink/HandshakeServiceManager.h"
 #include "app/helperlink/HelperManager.h"
 #include "platform/CorePlatform.h"
+#include "shared/HelperIdentity.h"
 
 namespace orvane::cli {
 
@@ -42,7 +45,7 @@ void holdClosedStandardStreams() {
 
 } // namespace
 
-int commandLineMain(int argc, char** argv) {
+int commandLineMain(int argc, char** argv, Runner runner) {
     holdClosedStandardStreams();
     // Under a file-size limit a write past it must fail with EFBIG and be reported, not end us;
     // so must a write into a pipe whose reader has gone, whether or not SIGPIPE is ignored.
@@ -68,6 +71,8 @@ int commandLineMain(int argc, char** argv) {
 
     // Every port the commands use is wired here, and only once a command is known to need them:
     // a usage error or --help touches none.
+    std::optional<ApplicationCommand> applicationCommand;
+    std::optional<HandshakeServiceManager> handshake;
     std::optional<HelperManager> manager;
     std::optional<CliContext> context;
     const auto makeContext = [&](const ContextNeeds& needs) -> CliContext& {
@@ -76,11 +81,17 @@ int commandLineMain(int argc, char** argv) {
         }
         if (!context) {
             const platform::CommandLinePorts ports = platform::commandLinePorts(needs.verbose);
-            manager.emplace(ports.serviceManager, platform::helperTransport(),
-                            platform::mainQueue(), ports.log);
-            manager->keepRegistrationRecord(
-                platform::defaults(),
-                platform::bundle().infoString("CFBundleVersion").value_or(""));
+            HelperTransport& transport = platform::helperTransport();
+            if (runner == Runner::separateTool) {
+                applicationCommand.emplace(platform::bundle().applicationExecutable());
+                handshake.emplace(ports.serviceManager, transport, ports.log);
+                manager.emplace(*handshake, transport, platform::mainQueue(), ports.log);
+            } else {
+                manager.emplace(ports.serviceManager, transport, platform::mainQueue(), ports.log);
+                manager->keepRegistrationRecord(
+                    platform::defaults(),
+                    platform::bundle().launchDaemonPropertyList(helperPlistName));
+            }
             context.emplace(CliContext{
                 platform::kernelLimit(), platform::physicalMemory(), platform::gpuMemoryStats(),
                 platform::defaults(), *manager, ports.adminRunner, platform::loginItem(), ports.log,
@@ -91,7 +102,8 @@ int commandLineMain(int argc, char** argv) {
                     }
                 },
                 problem, platform::gpuWorkingSet(), platform::modelFiles(),
-                platform::bundle().bundlePath()});
+                platform::bundle().bundlePath(),
+                applicationCommand ? &*applicationCommand : nullptr});
         }
         return *context;
     };

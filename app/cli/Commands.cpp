@@ -4,6 +4,7 @@
 
 #include <QStringList>
 
+#include "app/cli/ApplicationCommand.h"
 #include "app/cli/CliTexts.h"
 #include "app/cli/StatusReport.h"
 #include "app/helperlink/BundlePlace.h"
@@ -113,7 +114,11 @@ CommandResult changeLimit(CliContext& context, double gigabytes, const QString& 
         return {ExitStatus::refused, outsideRange(typedSize, total), {}};
     }
 
-    const HelperManager::State state = context.helperManager.state();
+    // orvane cannot read the registration: the helper's own answer decides whether it carries the
+    // change, and only when it did not, and no password may be asked, is the registration read
+    // to say why.
+    HelperManager::State state =
+        context.application ? HelperManager::State::on : context.helperManager.state();
     std::string helperReason;
     if (state == HelperManager::State::on) {
         const HelperAnswer answer = throughHelper(context, *megabytes);
@@ -127,6 +132,9 @@ CommandResult changeLimit(CliContext& context, double gigabytes, const QString& 
         helperReason = answer.reason;
     }
     if (!allowPassword) {
+        if (context.application) {
+            state = context.application->registration().value_or(HelperManager::State::on);
+        }
         return {ExitStatus::failed, noPasswordReason(state, helperReason), {}};
     }
     return withPassword(context, *megabytes);

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "app/cli/ApplicationCommand.h"
 #include "app/cli/CliTexts.h"
 #include "app/cli/StatusReport.h"
 #include "app/limit/KeptLimit.h"
@@ -57,6 +58,19 @@ CommandResult restoreCommand(CliContext& context, QString& output) {
     context.waitUntil([&outcome] { return outcome.has_value(); });
 
     using Kind = RestoreOutcome::Kind;
+    // In orvane the helper's silence says only that it is not usable; the registration says why.
+    if (outcome->kind == Kind::helperNotOn && context.application) {
+        switch (context.application->registration().value_or(HelperManager::State::off)) {
+        case HelperManager::State::off:
+            break;
+        case HelperManager::State::needsApproval:
+            outcome->reason = texts::restoreHelperNeedsApproval;
+            break;
+        case HelperManager::State::on:
+            outcome->reason = cli_text::helperSilent;
+            break;
+        }
+    }
     switch (outcome->kind) {
     case Kind::restored:
         output = QString(cli_text::restored).arg(outcome->megabytes) + '\n';

@@ -51,6 +51,7 @@ HelperManager::State HelperManager::state() {
 }
 
 void HelperManager::registerHelper() {
+    renewalAwaitsApproval_ = false; // the user's own registration has its own prompts
     if (const auto error = service_.registerService()) {
         helperLog_.error("Registering the helper failed: %{public}s", {*error});
     }
@@ -64,9 +65,12 @@ void HelperManager::registerHelper() {
 }
 
 void HelperManager::unregister() {
+    renewalAwaitsApproval_ = false;
     if (const auto error = service_.unregisterService()) {
         helperLog_.error("Unregistering the helper failed: %{public}s", {*error});
     }
+    // Turned off on purpose: a renewal left pending must not turn it on again.
+    forgetPendingRenewal();
 }
 
 void HelperManager::setLimit(std::int64_t megabytes, Completion completion) {

@@ -52,15 +52,28 @@ public:
     // Asks only the daemon's protocol version: success when it speaks ours.
     void checkVersion(ExplainedCompletion completion);
 
-    // The system goes on running the registration of the build that made it, so an update that
-    // replaces the daemon or its property list would keep reaching the old one. With a record
-    // kept, every registration that takes (enabled, or waiting for approval) records the build
-    // that made it; renewRegistrationIfStale, at launch, unregisters and registers again a daemon
-    // that is enabled under another build's record (or none), and records this build once the
-    // new registration answers the version query. Anything that fails is logged and tried again
-    // at the next launch. done runs once, on the main queue, when it is over.
-    void keepRegistrationRecord(Defaults& defaults, std::string build);
-    void renewRegistrationIfStale(std::function<void()> done);
+    // The system goes on running a registration as it was made, from the daemon's launchd property
+    // list of that day. Only a changed list needs a registration anew: an update that replaces
+    // just the daemon's executable is picked up at its next start, since the list names it inside
+    // the bundle and the daemon exits when idle. Registering again risks the user's approval and
+    // shows the system's notice of a new background item, so it happens only then.
+    //
+    // With a record kept (propertyList: the list as the bundle carries it), every registration
+    // that takes records a digest of the list. renewRegistrationIfChanged, at launch, unregisters
+    // and registers again an enabled daemon recorded under another digest; a registration recorded
+    // without one is taken as current and gets it. A renewal is first recorded as pending, and is
+    // not attempted when that record cannot be saved; a register that fails once the unregister
+    // went through is tried again after renewalRetrySeconds, then at the next launch. done runs
+    // once, on the main queue, when it is over.
+    void keepRegistrationRecord(Defaults& defaults, std::optional<std::string> propertyList);
+    void renewRegistrationIfChanged(std::function<void()> done);
+
+    // Whether a renewal ended waiting for the user's approval, which it may have cost them. Until
+    // they answer, a change asks for it as it does after the helper is turned on.
+    bool renewalAwaitsApproval() const { return renewalAwaitsApproval_; }
+    void approvalPromptAnswered() { renewalAwaitsApproval_ = false; }
+
+    static constexpr double renewalRetrySeconds = 2.0;
 
     ServiceManager& service() { return service_; }
 
@@ -68,10 +81,13 @@ private:
     // One request over a new connection: the version query, then the limit when there is one.
     void request(std::optional<std::int64_t> megabytes, ExplainedCompletion completion);
     void recordRegistration();
-    void finishRenewal(std::function<void()> done);
+    void forgetPendingRenewal();
+    void registerAgain(std::function<void()> done, bool mayRetry);
+    void finishRenewal(State registered, std::function<void()> done);
 
     Defaults* recordDefaults_ = nullptr;
-    std::string build_;
+    std::string digest_; // of the daemon's list as the bundle carries it; empty when unknown
+    bool renewalAwaitsApproval_ = false;
     ServiceManager& service_;
     HelperTransport& transport_;
     MainQueue& mainQueue_;

@@ -1,5 +1,6 @@
 #include "app/helperlink/HelperManager.h"
 #include "platform/AppPlatform.h"
+#include "shared/HelperIdentity.h"
 
 namespace orvane {
 
@@ -9,7 +10,7 @@ HelperManager& HelperManager::shared() {
         static HelperManager manager(platform::serviceManager(), platform::helperTransport(),
                                      platform::mainQueue(), platform::systemLog());
         manager.keepRegistrationRecord(
-            platform::defaults(), platform::bundle().infoString("CFBundleVersion").value_or(""));
+            platform::defaults(), platform::bundle().launchDaemonPropertyList(helperPlistName));
         return manager;
     }();
     return instance;

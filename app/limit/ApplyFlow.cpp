@@ -21,9 +21,14 @@ void ContentViewModel::applyVRAM(double gigabytes) {
         scheduleRefresh();
         return;
     }
-    f.helperState = state_->services.helperManager.state();
+    HelperManager& manager = state_->services.helperManager;
+    f.helperState = manager.state();
     if (f.helperState == HelperManager::State::on) {
         sendToHelper(*megabytes);
+    } else if (f.helperState == HelperManager::State::needsApproval &&
+               manager.renewalAwaitsApproval()) {
+        // An update's renewal cost the user's approval: asked for again as after turning it on.
+        f.waitingForApprovalMB = megabytes;
     } else if (helperOfferShown()) {
         applyWithPassword(*megabytes);
     } else {
@@ -127,6 +132,7 @@ void ContentViewModel::onApprovalTick() {
         return;
     }
     const std::int64_t megabytes = *std::exchange(f.waitingForApprovalMB, std::nullopt);
+    state_->services.helperManager.approvalPromptAnswered();
     sendToHelper(megabytes);
 }
 

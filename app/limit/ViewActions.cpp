@@ -46,6 +46,7 @@ void ContentViewModel::usePasswordInstead(std::int64_t megabytes) {
         return;
     }
     f.waitingForApprovalMB.reset();
+    state_->services.helperManager.approvalPromptAnswered();
     applyWithPassword(megabytes);
 }
 

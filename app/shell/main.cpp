@@ -51,9 +51,9 @@ int runApplication(int argc, char** argv) {
         .makeAccessory = platform::makeAccessory,
         .activate = platform::activateApplication,
         .terminate = platform::terminate,
-        // An update's helper is registered anew first: the kept limit goes to the new one.
+        // An update's changed helper is registered anew first: the kept limit goes to the new one.
         .afterStatusItem =
-            [] { HelperManager::shared().renewRegistrationIfStale(restoreKeptLimitAtLaunch); },
+            [] { HelperManager::shared().renewRegistrationIfChanged(restoreKeptLimitAtLaunch); },
     });
     QObject::connect(&instance, &SingleInstance::showRequested, &delegate,
                      &AppDelegate::showYourself);
@@ -70,6 +70,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < argc; ++i) {
         arguments << QString::fromLocal8Bit(argv[i]);
     }
-    return cli::isCommandLine(arguments) ? cli::commandLineMain(argc, argv)
-                                         : runApplication(argc, argv);
+    return cli::isCommandLine(arguments)
+               ? cli::commandLineMain(argc, argv, cli::Runner::application)
+               : runApplication(argc, argv);
 }

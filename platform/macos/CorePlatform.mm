@@ -83,7 +83,8 @@ Bundle& bundle() {
 
 // The command line uses the same services as the application: System Settings opens for
 // approval, the system shows its own password dialog, and the log goes to the unified log, never
-// into the command's output.
+// into the command's output. In orvane the service manager finds no daemon (its main bundle is
+// not the application's); the command line wraps it and works around it.
 CommandLinePorts commandLinePorts(bool) {
     static macos::AppServiceManager manager;
     static macos::AppleScriptRunner runner;

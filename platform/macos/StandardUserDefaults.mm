@@ -10,8 +10,10 @@ namespace orvane::macos {
 
 namespace {
 
-// Foundation refuses a suite named after the main bundle's own identifier: the application has
-// its domain as the standard defaults, any other program of ours names it.
+// Every read and every write goes through this one object, to the application's domain. Foundation
+// refuses a suite named after the main bundle's own identifier: the application has its domain as
+// the standard defaults, any other program of ours (orvane) names it, since its own standard
+// defaults are the domain of its own identifier, where the application never looks.
 NSUserDefaults* applicationDefaults() {
     static NSUserDefaults* defaults = []() -> NSUserDefaults* {
         NSString* domain = toNSString(appBundleIdentifier);
@@ -91,12 +93,11 @@ void StandardUserDefaults::setString(std::string_view key, std::string_view valu
 }
 
 void StandardUserDefaults::setInteger(std::string_view key, std::int64_t value) {
-    [NSUserDefaults.standardUserDefaults setObject:@(static_cast<long long>(value))
-                                            forKey:toNSString(key)];
+    [applicationDefaults() setObject:@(static_cast<long long>(value)) forKey:toNSString(key)];
 }
 
 void StandardUserDefaults::remove(std::string_view key) {
-    [NSUserDefaults.standardUserDefaults removeObjectForKey:toNSString(key)];
+    [applicationDefaults() removeObjectForKey:toNSString(key)];
 }
 
 // The preferences store writes on its own schedule; a command-line tool that ends right after a

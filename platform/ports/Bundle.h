@@ -7,7 +7,8 @@
 
 namespace orvane {
 
-// The application's bundle: its resource files and its information values (NSBundle mainBundle).
+// The application's bundle: its resource files, its information values (NSBundle mainBundle) and
+// what else the application finds in it.
 class Bundle {
 public:
     virtual ~Bundle() = default;
@@ -22,6 +23,14 @@ public:
     // Where the bundle lies (NSBundle bundlePath): whether it was installed decides whether the
     // helper may be registered from it. Empty when unknown.
     virtual std::filesystem::path bundlePath() = 0;
+
+    // The application's own executable (Contents/MacOS/Orvane), also for another program of ours
+    // in the bundle: the one program the system's service management answers. Empty when unknown.
+    virtual std::filesystem::path applicationExecutable() = 0;
+
+    // The text of the daemon's launchd property list as the bundle carries it
+    // (Contents/Library/LaunchDaemons/name), or nothing when it cannot be read.
+    virtual std::optional<std::string> launchDaemonPropertyList(std::string_view name) = 0;
 };
 
 } // namespace orvane

@@ -31,7 +31,7 @@ TEST(EndToEnd, OfferApprovalAndAChangeThroughTheRealDaemon) {
     FakeLog log;
     sim::SimKernelLimit kernel(dir.path());
     sim::SimPhysicalMemory memory(dir.path());
-    sim::SimServiceManager registry(dir.path(), [&registry] {
+    sim::SimServiceManager registry(dir.path(), sim::Caller::application, [&registry] {
         sim::LoginItemsWindow::open([&registry] { return registry.status(); },
                                     [&registry](bool allowed) { registry.setApproved(allowed); });
     });

@@ -355,13 +355,14 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
 }
 
 // Without the helper the password is asked for on the terminal, or refused by --no-password with
-// what to do; once the helper is on and allowed, nothing asks. The limit kept after a restart
-// follows every change the variable confirms, whichever road it took.
+// what to do; once the helper is on and allowed, nothing asks. The stand-in's registry and login
+// item answer only Orvane, as a Mac's answer only the application's executable: orvane has it run
+// "helper" and "keep on", and asks the helper itself whether it is usable. The limit kept after a
+// restart follows every change the variable confirms, whichever road it took.
 TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
     dir.write("iogpu.wired_limit_mb", "10240\n");
     expect({"keep", "on"}, 0, "Restoring needs password-free VRAM changes");
-    // Keeping needs Orvane to start at login; whichever program turns it on, the login item
-    // starts the application.
+    // Keeping needs Orvane to start at login: orvane has the application turn its login item on.
     EXPECT_THAT(dir.read("config/autostart/com.halvern.Orvane.desktop"),
                 HasSubstr("Exec=\"" ORVANE_APP_PATH "\"\n"));
     EXPECT_EQ(expect({"keep"}, 0,

@@ -37,7 +37,7 @@ using SetResult = HelperManager::SetResult;
 struct App {
     explicit App(const SimDir& dir, std::filesystem::path helper = ORVANE_HELPER_PATH,
                  std::vector<std::string> environment = {})
-        : service(dir.path())
+        : service(dir.path(), sim::Caller::application)
         , transport(dir.path(), std::move(helper), std::move(environment)) {}
 
     void start(std::int64_t megabytes) {

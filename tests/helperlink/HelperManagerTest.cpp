@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <thread>
 
+#include "app/helperlink/HandshakeServiceManager.h"
 #include "tests/support/FakeLog.h"
 #include "tests/support/FakeMainQueue.h"
 #include "tests/support/FakeServices.h"
@@ -165,59 +166,32 @@ TEST_F(HelperManagerTest, ASilentDaemonEndsAtTheDeadlineAndTheReasonNamesTheWait
     EXPECT_EQ(results.size(), 3u);
 }
 
-// An update replaces the daemon; the system would keep running the old build's registration.
-TEST_F(HelperManagerTest, AStaleRegistrationIsRenewedAndRecordedOnlyOnceItAnswers) {
-    FakeDefaults defaults;
-    const auto record = [&] { return defaults.get<std::string>("helperRegisteredBuild"); };
-    manager.keepRegistrationRecord(defaults, "2.4.0");
-
-    // Registering records the build whenever the registration takes.
-    for (const auto& [after, recorded] : {std::pair{0L, false}, {2L, true}, {1L, true}}) {
-        defaults.values.clear();
-        service.current = 0;
-        service.afterRegister = after;
-        manager.registerHelper();
-        EXPECT_EQ(record().has_value(), recorded) << after;
-    }
-
+// orvane's view: the helper's own answer, waited for on the calling thread, never the registry's
+// status (which reads 2 here). The real connections answer from their own threads: see the
+// command line's tests.
+TEST(HandshakeServiceManager, EnabledOnlyWhileTheHelperAnswersInOurProtocol) {
+    FakeServiceManager system;
+    system.current = 2;
+    FakeTransport transport;
+    FakeLog log;
+    HandshakeServiceManager handshake(system, transport, log, 0.05);
     struct Case {
-        const char* what;
-        long status;                         // before the launch
-        std::optional<std::string> before;   // the build on record
-        long afterRegister;                  // 0: the registration failed
-        std::optional<std::int64_t> version; // the renewed daemon's answer
-        bool renewed;                        // unregistered and registered again
-        std::optional<std::string> after;
+        Script script;
+        long status;
     };
     const Case cases[] = {
-        {"current", 1, "2.4.0", 1, 1, false, "2.4.0"},
-        {"not enabled", 2, "2.3.0", 1, 1, false, "2.3.0"},
-        {"off", 0, {}, 1, 1, false, {}},
-        {"stale, answers", 1, "2.3.0", 1, 1, true, "2.4.0"},
-        {"no record", 1, {}, 1, 1, true, "2.4.0"},
-        {"stale, approval again", 1, "2.3.0", 2, {}, true, "2.4.0"},
-        {"stale, register fails", 1, "2.3.0", 0, {}, true, "2.3.0"},
-        {"stale, wrong protocol", 1, "2.3.0", 1, 2, true, "2.3.0"},
+        {{}, 1},      // version 1
+        {{2, {}}, 0}, // another protocol
+        {{{}, {}, "Connection invalid"}, 0},
+        {{{}, {}, "", false}, 0}, // no proxy of ours
+        {silent, 0},              // no answer within the deadline
     };
-    service.settingsOpened = 0;
     for (const Case& c : cases) {
-        defaults.values.clear();
-        if (c.before) {
-            defaults.setString("helperRegisteredBuild", *c.before);
-        }
-        service.current = c.status;
-        service.afterRegister = c.afterRegister;
-        transport.script = {c.version, {}, "", true};
-        journal.clear();
-        bool done = false;
-        manager.renewRegistrationIfStale([&] { done = true; });
-        queue.drain();
-        EXPECT_TRUE(done) << c.what;
-        EXPECT_EQ(std::count(journal.begin(), journal.end(), "register"), c.renewed ? 1 : 0)
-            << c.what;
-        EXPECT_EQ(record(), c.after) << c.what;
-        EXPECT_EQ(service.settingsOpened, 0) << c.what; // never System Settings at launch
+        transport.script = c.script;
+        EXPECT_EQ(handshake.status(), c.status);
     }
+    transport.refuse = true;
+    EXPECT_EQ(handshake.status(), 0);
 }
 
 } // namespace

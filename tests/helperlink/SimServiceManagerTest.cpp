@@ -7,11 +7,10 @@
 namespace orvane::sim {
 namespace {
 
-// The application's and orvane's own walks register, approve and unregister; here are the odd
-// turns.
+// The application's own walks register, approve and unregister; here are the odd turns.
 TEST(SimServiceManager, FollowsRegistrationApprovalAndUnregistrationAndDescribesAFailedWrite) {
     test::TempDir dir;
-    SimServiceManager service(dir.path());
+    SimServiceManager service(dir.path(), Caller::application);
     EXPECT_EQ(service.registerService(), std::nullopt);
     EXPECT_EQ(service.setApproved(true), std::nullopt);
     EXPECT_EQ(service.setApproved(false), std::nullopt);
@@ -29,11 +28,21 @@ TEST(SimServiceManager, FollowsRegistrationApprovalAndUnregistrationAndDescribes
     EXPECT_EQ(service.registerService(), std::nullopt);
     EXPECT_EQ(service.status(), 1);
 
-    SimServiceManager nowhere(dir / "gone");
+    SimServiceManager nowhere(dir / "gone", Caller::application);
     EXPECT_EQ(nowhere.registerService(), "Could not save the helper's registration in " +
                                              (dir / "gone").string() +
                                              ": No such file or directory.");
     EXPECT_EQ(nowhere.status(), 0);
+
+    // Any other program of ours finds no such daemon, as SMAppService answers outside the app's
+    // main bundle, and changes nothing; the user's switch in Login Items still works.
+    SimServiceManager other(dir.path(), Caller::otherProgram);
+    EXPECT_EQ(other.status(), 3);
+    EXPECT_NE(other.registerService(), std::nullopt);
+    EXPECT_NE(other.unregisterService(), std::nullopt);
+    EXPECT_EQ(service.status(), 1);
+    EXPECT_EQ(other.setApproved(false), std::nullopt);
+    EXPECT_EQ(service.status(), 2);
 }
 
 } // namespace

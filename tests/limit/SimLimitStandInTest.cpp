@@ -136,8 +136,13 @@ TEST(XdgLoginItem, WritesAnEntryForTheApplicationAndRemovesItAndRefusesLineBreak
     test::TempDir dir;
     const std::string file = "autostart/com.halvern.Orvane.desktop";
     // Where the entry lies and what it starts are for the command line's tests.
-    XdgLoginItem item(dir / file, "/opt/Orvane");
+    XdgLoginItem item(dir / file, "/opt/Orvane", Caller::application);
     ASSERT_EQ(item.setEnabled(true), std::nullopt);
+    EXPECT_TRUE(item.isEnabled());
+    // Another program's login item is its own, not the application's.
+    XdgLoginItem other(dir / file, "/opt/orvane", Caller::otherProgram);
+    EXPECT_FALSE(other.isEnabled());
+    EXPECT_NE(other.setEnabled(false), std::nullopt);
     EXPECT_TRUE(item.isEnabled());
     dir.write(file, dir.read(file) + "Hidden=true\n");
     EXPECT_FALSE(item.isEnabled());
@@ -153,7 +158,7 @@ TEST(XdgLoginItem, WritesAnEntryForTheApplicationAndRemovesItAndRefusesLineBreak
               std::string::npos);
     EXPECT_EQ(XdgLoginItem::desktopEntry("/opt/Orvane", "/opt/x\nExec=/bin/sh")->find("/bin/sh"),
               std::string::npos);
-    XdgLoginItem evil(dir / "autostart/x.desktop", "/tmp/evil\nExec=/bin/sh");
+    XdgLoginItem evil(dir / "autostart/x.desktop", "/tmp/evil\nExec=/bin/sh", Caller::application);
     EXPECT_NE(evil.setEnabled(true), std::nullopt);
     EXPECT_FALSE(evil.isEnabled());
 }

@@ -46,12 +46,16 @@ TEST(BundleLayout, HoldsBothProgramsTheListsTheResourcesAndSparkleWhereTheSystem
     EXPECT_TRUE(fs::is_regular_file(sparkle / "Versions/Current/Sparkle"));
 }
 
-// A file system that ignores case has no room for orvane beside MacOS/Orvane. From where it lies
-// it finds the bundle's Qt (once macdeployqt has run), and it loads nothing graphical.
-TEST(BundleLayout, HoldsTheCommandLineThatRunsFromThereWithQtCoreAlone) {
-    const fs::path cli = contents / "Resources/bin/orvane";
+// A file system that ignores case has no room for orvane beside MacOS/Orvane, and separately
+// signed code does not belong in Resources: it lies in Helpers. From there it finds the bundle's
+// Qt (once macdeployqt has run), loads nothing graphical, and finds the application's executable,
+// which reads the helper's registration for it ("off" in a build nobody has registered).
+TEST(BundleLayout, HoldsTheCommandLineInHelpersThatRunsFromThereWithQtCoreAlone) {
+    const fs::path cli = contents / "Helpers/orvane";
     ASSERT_TRUE(fs::is_regular_file(cli));
+    EXPECT_FALSE(fs::exists(contents / "Resources/bin"));
     EXPECT_EQ(output("'" + cli.string() + "' --version"), "Orvane " ORVANE_PROJECT_VERSION "\n");
+    EXPECT_EQ(output("'" + cli.string() + "' helper status"), "off\n");
 
     const std::string libraries = output("/usr/bin/otool -L '" + cli.string() + "'");
     EXPECT_NE(libraries.find("QtCore"), std::string::npos) << libraries;

@@ -115,7 +115,7 @@ public:
 } // namespace
 
 CommandLinePorts commandLinePorts(bool verbose) {
-    static sim::SimServiceManager manager(sim::simDirectory(), [] {
+    static sim::SimServiceManager manager(sim::simDirectory(), sim::thisProcess(), [] {
         std::fprintf(stderr,
                      "To allow OrvaneHelper, open Orvane's Login Items window (Open System "
                      "Settings in the popover), or create %s.\n",

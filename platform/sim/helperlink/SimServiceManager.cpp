@@ -20,10 +20,16 @@ bool isRegistered(long status) {
     return status == serviceEnabled || status == serviceRequiresApproval;
 }
 
+constexpr const char* notFound =
+    "The helper's property list is not in this program's bundle: only Orvane's own executable "
+    "can register or unregister it.";
+
 } // namespace
 
-SimServiceManager::SimServiceManager(std::filesystem::path directory, OpenLoginItems openLoginItems)
+SimServiceManager::SimServiceManager(std::filesystem::path directory, Caller caller,
+                                     OpenLoginItems openLoginItems)
     : directory_(std::move(directory))
+    , caller_(caller)
     , openLoginItems_(std::move(openLoginItems)) {
     if (!openLoginItems_) {
         openLoginItems_ = [directory = directory_] {
@@ -34,10 +40,13 @@ SimServiceManager::SimServiceManager(std::filesystem::path directory, OpenLoginI
 }
 
 long SimServiceManager::status() {
-    return readServiceStatus(directory_);
+    return caller_ == Caller::application ? readServiceStatus(directory_) : serviceNotFound;
 }
 
 std::optional<std::string> SimServiceManager::registerService() {
+    if (caller_ != Caller::application) {
+        return notFound;
+    }
     // Registering again changes nothing, whatever the user decided before.
     if (isRegistered(status())) {
         return std::nullopt;
@@ -46,6 +55,9 @@ std::optional<std::string> SimServiceManager::registerService() {
 }
 
 std::optional<std::string> SimServiceManager::unregisterService() {
+    if (caller_ != Caller::application) {
+        return notFound;
+    }
     if (!isRegistered(status())) {
         return "The helper is not registered, so it cannot be unregistered.";
     }
@@ -65,7 +77,7 @@ std::optional<std::string> SimServiceManager::setApproved(bool approved) {
         if (const int error = replaceText(file, "")) {
             return failure("record the helper's approval", directory_, error);
         }
-        status(); // takes the approval into the status
+        readServiceStatus(directory_); // takes the approval into the status
         return std::nullopt;
     }
     if (::unlink(file.c_str()) != 0) {
@@ -73,7 +85,7 @@ std::optional<std::string> SimServiceManager::setApproved(bool approved) {
             return failure("withdraw the helper's approval", directory_, error);
         }
     }
-    if (status() == serviceEnabled) {
+    if (readServiceStatus(directory_) == serviceEnabled) {
         return storeStatus(serviceRequiresApproval);
     }
     return std::nullopt;

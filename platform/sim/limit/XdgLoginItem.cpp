@@ -13,12 +13,10 @@ namespace orvane::sim {
 
 namespace {
 
-// The login item starts the application, whichever of our programs turns it on: the command line
-// is a program of its own beside it.
-std::filesystem::path applicationExecutable() {
+std::filesystem::path ownExecutable() {
     std::error_code ec;
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::filesystem::path() : self.parent_path() / "Orvane"; // empty when unreadable
+    return ec ? std::filesystem::path() : self; // empty when unreadable
 }
 
 // The Exec value for one program path: quoted as an argument (the desktop entry rules for ", `, $
@@ -75,12 +73,13 @@ bool switchedOff(std::string_view line) {
 XdgLoginItem::XdgLoginItem()
     : XdgLoginItem(configHome().empty() ? std::filesystem::path()
                                         : configHome() / "autostart" / "com.halvern.Orvane.desktop",
-                   applicationExecutable(), applicationIcon()) {}
+                   ownExecutable(), thisProcess(), applicationIcon()) {}
 
 XdgLoginItem::XdgLoginItem(std::filesystem::path entryFile, std::filesystem::path executable,
-                           std::filesystem::path icon)
+                           Caller caller, std::filesystem::path icon)
     : entryFile_(std::move(entryFile))
     , executable_(std::move(executable))
+    , caller_(caller)
     , icon_(std::move(icon)) {}
 
 std::optional<std::string> XdgLoginItem::desktopEntry(const std::filesystem::path& executable,
@@ -101,7 +100,7 @@ std::optional<std::string> XdgLoginItem::desktopEntry(const std::filesystem::pat
 }
 
 bool XdgLoginItem::isEnabled() {
-    if (entryFile_.empty()) {
+    if (entryFile_.empty() || caller_ != Caller::application) {
         return false;
     }
     const auto text = readText(entryFile_);
@@ -124,6 +123,9 @@ bool XdgLoginItem::isEnabled() {
 }
 
 std::optional<std::string> XdgLoginItem::setEnabled(bool enabled) {
+    if (caller_ != Caller::application) {
+        return std::string("Only Orvane's own executable can change its login item");
+    }
     if (entryFile_.empty()) {
         return std::string("Couldn't find your configuration folder for the autostart entry");
     }

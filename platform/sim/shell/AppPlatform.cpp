@@ -23,7 +23,7 @@ namespace orvane::platform {
 namespace {
 
 sim::SimServiceManager& registry() {
-    static sim::SimServiceManager manager(sim::simDirectory(), [] {
+    static sim::SimServiceManager manager(sim::simDirectory(), sim::thisProcess(), [] {
         sim::LoginItemsWindow::open([] { return registry().status(); },
                                     [](bool allowed) { registry().setApproved(allowed); });
     });
