@@ -179,6 +179,11 @@ TEST(UpdateChoice, OffersTheReleaseSparkleWouldOfferThisMachine) {
         const char* system = "15.2";
     } cases[] = {
         {"newest", release("2.4.0") + release("2.5.0") + release("2.3.0"), "2.5.0"},
+        {"the first of equals",
+         release("2.4.0", {}, R"(sparkle:shortVersionString="2.4 first")") +
+             release("2.4", {}, R"(sparkle:shortVersionString="2.4 second")"),
+         "2.4 first"},
+        {"the running version is no update", release("2.3.0") + release("2.2.0"), ""},
         {"shown by its short version",
          release("2.4.0", {}, R"(sparkle:shortVersionString="2.4 Aster")"), "2.4 Aster"},
         {"ordered by its version, not its name",
