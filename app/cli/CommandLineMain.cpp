@@ -90,7 +90,8 @@ int commandLineMain(int argc, char** argv, Runner runner) {
                 manager.emplace(ports.serviceManager, transport, platform::mainQueue(), ports.log);
                 manager->keepRegistrationRecord(
                     platform::defaults(),
-                    platform::bundle().launchDaemonPropertyList(helperPlistName));
+                    platform::bundle().launchDaemonPropertyList(helperPlistName),
+                    platform::bundle().bundlePath());
             }
             context.emplace(CliContext{
                 platform::kernelLimit(), platform::physicalMemory(), platform::gpuMemoryStats(),

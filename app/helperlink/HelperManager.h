@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -65,7 +66,10 @@ public:
     // not attempted when that record cannot be saved; a register that fails once the unregister
     // went through is tried again after renewalRetrySeconds, then at the next launch. done runs
     // once, on the main queue, when it is over.
-    void keepRegistrationRecord(Defaults& defaults, std::optional<std::string> propertyList);
+    // bundlePath is where Orvane.app runs from: a copy that may not register the helper (see
+    // BundlePlace.h) renews nothing either.
+    void keepRegistrationRecord(Defaults& defaults, std::optional<std::string> propertyList,
+                                std::filesystem::path bundlePath);
     void renewRegistrationIfChanged(std::function<void()> done);
 
     // Whether a renewal ended waiting for the user's approval, which it may have cost them. Until
@@ -87,6 +91,7 @@ private:
 
     Defaults* recordDefaults_ = nullptr;
     std::string digest_; // of the daemon's list as the bundle carries it; empty when unknown
+    std::filesystem::path bundlePath_;
     bool renewalAwaitsApproval_ = false;
     ServiceManager& service_;
     HelperTransport& transport_;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "app/helperlink/BundlePlace.h"
 #include "app/helperlink/HelperManager.h"
 
 namespace orvane {
@@ -29,8 +30,10 @@ std::string digestOf(std::string_view text) {
 } // namespace
 
 void HelperManager::keepRegistrationRecord(Defaults& defaults,
-                                           std::optional<std::string> propertyList) {
+                                           std::optional<std::string> propertyList,
+                                           std::filesystem::path bundlePath) {
     recordDefaults_ = &defaults;
+    bundlePath_ = std::move(bundlePath);
     digest_ = propertyList ? digestOf(*propertyList) : std::string();
     if (!propertyList) {
         helperLog_.error("The helper's launchd property list could not be read from the bundle, "
@@ -57,6 +60,14 @@ void HelperManager::renewRegistrationIfChanged(std::function<void()> done) {
         done = [] {};
     }
     if (!recordDefaults_ || digest_.empty()) {
+        mainQueue_.post(std::move(done));
+        return;
+    }
+    // launchd would be pointed at a copy that goes away (a translocated one) or moves.
+    if (!mayRegisterHelperFrom(bundlePath_)) {
+        helperLog_.info("The helper's registration is not renewed from %{public}s, outside an "
+                        "Applications folder",
+                        {bundlePath_.string()});
         mainQueue_.post(std::move(done));
         return;
     }

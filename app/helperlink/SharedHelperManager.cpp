@@ -9,8 +9,9 @@ HelperManager& HelperManager::shared() {
     static HelperManager& instance = []() -> HelperManager& {
         static HelperManager manager(platform::serviceManager(), platform::helperTransport(),
                                      platform::mainQueue(), platform::systemLog());
-        manager.keepRegistrationRecord(
-            platform::defaults(), platform::bundle().launchDaemonPropertyList(helperPlistName));
+        manager.keepRegistrationRecord(platform::defaults(),
+                                       platform::bundle().launchDaemonPropertyList(helperPlistName),
+                                       platform::bundle().bundlePath());
         return manager;
     }();
     return instance;

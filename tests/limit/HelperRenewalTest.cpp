@@ -55,7 +55,7 @@ protected:
         manager.reset();
         defaults = std::make_unique<sim::QtDefaults>(dir / "settings/Orvane.conf");
         manager = std::make_unique<HelperManager>(registry, transport, queue, log);
-        manager->keepRegistrationRecord(*defaults, list);
+        manager->keepRegistrationRecord(*defaults, list, bundlePath);
         if (renew) {
             manager->renewRegistrationIfChanged({});
             queue.advance(HelperManager::renewalRetrySeconds + 1.0);
@@ -70,6 +70,7 @@ protected:
     FakeLog log;
     std::unique_ptr<sim::QtDefaults> defaults;
     std::unique_ptr<HelperManager> manager;
+    std::filesystem::path bundlePath = "/Applications/Orvane.app";
 };
 
 TEST_F(HelperRenewal, OnlyAChangedListIsRegisteredAgainOnceAndOnlyWithARecordThatIsSaved) {
@@ -91,10 +92,14 @@ TEST_F(HelperRenewal, OnlyAChangedListIsRegisteredAgainOnceAndOnlyWithARecordTha
     EXPECT_THAT(registry.journal, IsEmpty());
     EXPECT_EQ(manager->state(), State::on);
 
-    // The list changed with an update: registered again once, which here costs the approval.
+    // The list changed with an update: registered again once, which here costs the approval;
+    // but never from a copy launchd would lose, such as the one a download runs translocated.
     std::filesystem::remove(dir / "settings");
     std::filesystem::create_directory(dir / "settings");
     registeredBy(oldList);
+    bundlePath = "/private/var/folders/x/T/AppTranslocation/1-2/d/Orvane.app";
+    EXPECT_THAT(launch(newList), IsEmpty());
+    bundlePath = "/Applications/Orvane.app";
     EXPECT_THAT(launch(newList), ElementsAre("unregister", "register"));
     EXPECT_EQ(manager->state(), State::needsApproval);
     dir.write("helper.approved", "");
