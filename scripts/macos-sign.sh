@@ -92,9 +92,20 @@ echo "Signed; each program meets the requirement the other side places on it."
 
 [ -n "$notary_profile" ] || exit 0
 
+# --wait alone ends with status 0 on an Invalid submission: the status is read from the result.
 archive="$build_dir/Orvane-notarization.zip"
+result="$build_dir/Orvane-notarization.json"
 /usr/bin/ditto -c -k --keepParent "$app" "$archive"
-xcrun notarytool submit "$archive" --keychain-profile "$notary_profile" --wait
+xcrun notarytool submit "$archive" --keychain-profile "$notary_profile" --wait --timeout 2h \
+  --output-format json > "$result" || { cat "$result" >&2; rm -f "$archive"; exit 1; }
 rm -f "$archive"
+id=$(plutil -extract id raw -o - "$result")
+status=$(plutil -extract status raw -o - "$result") || status="unknown"
+xcrun notarytool log "$id" --keychain-profile "$notary_profile" ||
+  echo "macos-sign: the log of submission $id could not be fetched" >&2
+if [ "$status" != Accepted ]; then
+  echo "macos-sign: notarization ended '$status', not Accepted" >&2
+  exit 1
+fi
 xcrun stapler staple "$app"
 /usr/sbin/spctl --assess --type execute --verbose=2 "$app"
