@@ -1,6 +1,7 @@
 // The command line run as scripts run it: orvane on a temporary sim directory, and Orvane where
 // the application itself is meant.
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
