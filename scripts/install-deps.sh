@@ -19,10 +19,19 @@ packages=(
   shellcheck llvm-19 ruby
 )
 
-# With --desktop: what it takes to try Orvane in a virtual X session with a tray host.
-if [ "${1:-}" = "--desktop" ]; then
-  packages+=(xvfb trayer xdotool x11-apps imagemagick)
-fi
+# Extras, each behind its flag:
+#   --desktop  what it takes to try Orvane in a virtual X session with a tray host
+#   --ansible  Ansible, to run the example playbook against the stand-in (scripts/ansible-check.sh)
+for extra in "$@"; do
+  case "$extra" in
+  --desktop) packages+=(xvfb trayer xdotool x11-apps imagemagick) ;;
+  --ansible) packages+=(ansible-core) ;;
+  *)
+    echo "install-deps.sh: unknown option $extra (known: --desktop, --ansible)" >&2
+    exit 2
+    ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

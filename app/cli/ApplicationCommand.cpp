@@ -44,16 +44,14 @@ std::optional<QString> runToEnd(QProcess& process, const std::filesystem::path& 
 
 } // namespace
 
-int ApplicationCommand::run(const QStringList& arguments, QTextStream& err) const {
+ApplicationCommand::Ending ApplicationCommand::run(const QStringList& arguments) const {
     QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
+    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     process.setInputChannelMode(QProcess::ForwardedInputChannel);
-    err.flush(); // what we said comes before what it says
-    if (const auto problem = runToEnd(process, executable_, arguments, deadlineSeconds_)) {
-        err << *problem << '\n';
-        return failed;
+    if (auto problem = runToEnd(process, executable_, arguments, deadlineSeconds_)) {
+        return {failed, {}, std::move(problem)};
     }
-    return process.exitCode();
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()), std::nullopt};
 }
 
 std::optional<HelperManager::State> ApplicationCommand::registration() const {

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <optional>
 
+#include <QString>
 #include <QStringList>
-#include <QTextStream>
 
 #include "app/helperlink/HelperManager.h"
 
@@ -25,10 +25,17 @@ public:
         : executable_(std::move(executable))
         , deadlineSeconds_(deadlineSeconds) {}
 
-    // Runs it with these arguments, on this process's input, output and error, and gives its exit
-    // status. When it cannot be started, ends by a signal or runs out of time (and is then ended),
-    // that is said on err and the status is 3.
-    int run(const QStringList& arguments, QTextStream& err) const;
+    // How a run ended: its exit status and what it printed on its output, or why it has neither.
+    struct Ending {
+        int status = 3;
+        QString output;
+        std::optional<QString> problem; // it could not be started, ended by a signal or ran out
+                                        // of time (and was then ended)
+    };
+
+    // Runs it with these arguments, on this process's input and error output. Its output is held
+    // until it has ended, so that one that ends badly leaves nothing half said on ours.
+    Ending run(const QStringList& arguments) const;
 
     // The helper's registration as "helper status" reports it there, or nothing when that did not
     // work (its own error then on this process's error output).

@@ -59,6 +59,9 @@ inline constexpr const char* cancelled = "Cancelled.";
 inline constexpr const char* changedThroughHelper =
     "The GPU memory limit is now %1 MB (password-free).";
 inline constexpr const char* changedWithPassword = "The GPU memory limit is now %1 MB.";
+inline constexpr const char* alreadyInForce = "The GPU memory limit is already %1 MB.";
+inline constexpr const char* jsonNeedsKeepAction =
+    "--json goes with 'keep on' or 'keep off'; 'orvane status --json' shows what is kept.";
 
 // --- watch ---------------------------------------------------------------------------------------
 inline constexpr const char* watchDescription =

@@ -8,6 +8,7 @@
 #include <QIODevice>
 
 #include "app/cli/ApplicationCommand.h"
+#include "app/cli/ChangeReport.h"
 #include "app/cli/CliTexts.h"
 #include "app/cli/Commands.h"
 #include "app/cli/FitCommand.h"
@@ -117,6 +118,17 @@ int report(const CommandResult& result, bool verbose, QTextStream& err) {
         err << result.verboseMessage << '\n';
     }
     return exitCode(result.status);
+}
+
+// How a command that changes something ends: its sentences on stderr as ever, and with --json one
+// object on stdout whatever the outcome, so that a script always has one to read. The limit is
+// read afresh (not at all without ports: a usage error touches none).
+int reportChange(const CommandResult& result, CliContext* ports, bool json, bool verbose,
+                 QTextStream& out, QTextStream& err) {
+    if (json) {
+        out << changeJson(result, ports ? readLimitMB(ports->kernel).megabytes : std::nullopt);
+    }
+    return report(result, verbose, err);
 }
 
 } // namespace
@@ -260,11 +272,11 @@ int runCommand(const QStringList& arguments,
         parser.addOption(jsonOption);
     } else if (command == "set") {
         prepare(parser, "Set the GPU memory limit.");
-        parser.addOption(noPasswordOption);
+        parser.addOptions({noPasswordOption, jsonOption});
         parser.addPositionalArgument("size", cli_text::sizeHelp, "<size>");
     } else if (command == "reset") {
         prepare(parser, "Give the GPU memory limit back to the system (the same as set default).");
-        parser.addOption(noPasswordOption);
+        parser.addOptions({noPasswordOption, jsonOption});
     } else if (command == "helper") {
         prepare(parser, "Turn password-free changes on or off, or show whether they are on.");
         parser.addPositionalArgument("action", "status, on or off.", "<action>");
@@ -273,10 +285,12 @@ int runCommand(const QStringList& arguments,
         parser.addOption(watchIntervalOption());
     } else if (command == "keep") {
         prepare(parser, cli_text::keepHelp);
+        parser.addOption(jsonOption);
         parser.addPositionalArgument("action", "on or off; nothing to show the setting.",
                                      "[on|off]");
     } else if (command == "restore") {
         prepare(parser, cli_text::restoreHelp);
+        parser.addOption(jsonOption);
     } else if (command == "fit") {
         prepare(parser, fit_text::description);
         addFitOptions(parser);
@@ -286,8 +300,19 @@ int runCommand(const QStringList& arguments,
         return usageError(err, meant ? QString(cli_text::unknownCommandNear).arg(command, *meant)
                                      : QString(cli_text::unknownCommand).arg(command));
     }
-    if (!parser.parse(commandArguments(arguments.front() + ' ' + command, positional.mid(1)))) {
-        return usageError(err, parser.errorText());
+    const bool parsed =
+        parser.parse(commandArguments(arguments.front() + ' ' + command, positional.mid(1)));
+    // status and fit give reports of their own; the commands that change something give one
+    // object, also for a mistake in their arguments.
+    const bool changes =
+        command == "set" || command == "reset" || command == "keep" || command == "restore";
+    const bool json = changes && parser.isSet(jsonOption);
+    const auto usage = [&](const QString& message) {
+        return json ? reportChange({ExitStatus::usage, message, {}}, nullptr, true, false, out, err)
+                    : usageError(err, message);
+    };
+    if (!parsed) {
+        return usage(parser.errorText());
     }
     if (parser.isSet(helpOption) || helpAsked) {
         out << helpText(parser, "orvane " + command);
@@ -300,11 +325,13 @@ int runCommand(const QStringList& arguments,
     if (command == "keep") {
         if (values.size() > 1 ||
             (values.size() == 1 && values.front() != "on" && values.front() != "off")) {
-            return usageError(err, cli_text::keepActions);
+            return usage(cli_text::keepActions);
+        }
+        if (json && values.isEmpty()) {
+            return usage(cli_text::jsonNeedsKeepAction);
         }
     } else if (values.size() != expected) {
-        return usageError(err, expected == 0
-                                   ? QString("'%1' takes no arguments.").arg(command)
+        return usage(expected == 0 ? QString("'%1' takes no arguments.").arg(command)
                                    : QString("'%1' takes exactly one argument.").arg(command));
     }
 
@@ -315,7 +342,7 @@ int runCommand(const QStringList& arguments,
     if (command == "set") {
         const auto size = parseSizeGigabytes(values.front().toStdString());
         if (!size) {
-            return usageError(err, QString(cli_text::notASize).arg(values.front()));
+            return usage(QString(cli_text::notASize).arg(values.front()));
         }
         gigabytes = *size;
     }
@@ -329,15 +356,24 @@ int runCommand(const QStringList& arguments,
     }
     // Reading the figures waits for nothing: it needs no main queue, and starts faster without.
     const bool reads = command == "status" || command == "watch";
-    CliContext* ports = usablePorts(context, {.verbose = verbose, .mainQueue = !reads}, err);
-    if (!ports) {
-        return exitCode(ExitStatus::failed);
+    CliContext* ports = &context({.verbose = verbose, .mainQueue = !reads});
+    if (ports->refusal) {
+        const QString refusal = QString::fromStdString(*ports->refusal);
+        return reportChange({ExitStatus::failed, refusal, {}}, nullptr, json, verbose, out, err);
     }
     // Turning the helper or the login item on or off, and reading the helper's registration, are
-    // for the application's executable alone: orvane has it run the very same command.
+    // for the application's executable alone: orvane has it run the very same command, and passes
+    // on what it says, its object included.
     if (ports->application &&
         (command == "helper" || (command == "keep" && values.value(0) == "on"))) {
-        return ports->application->run(arguments.mid(1), err);
+        err.flush(); // what we said comes before what it says
+        const ApplicationCommand::Ending ending = ports->application->run(arguments.mid(1));
+        if (ending.problem) {
+            return reportChange({ExitStatus::failed, *ending.problem, {}}, ports, json, verbose,
+                                out, err);
+        }
+        out << ending.output;
+        return ending.status;
     }
     if (command == "status") {
         return showStatus(*ports, parser.isSet(jsonOption), out, err);
@@ -346,19 +382,25 @@ int runCommand(const QStringList& arguments,
         return watchCommand(
             parser, [ports]() -> CliContext& { return *ports; }, out, err);
     }
-    if (command == "helper" || command == "keep" || command == "restore") {
+    if (command == "helper") {
         QString output;
-        const CommandResult result =
-            command == "helper" ? helperCommand(*ports, values.front(), output)
-            : command == "keep" ? keepCommand(*ports, values.value(0), output)
-                                : restoreCommand(*ports, output);
+        const CommandResult result = helperCommand(*ports, values.front(), output);
         out << output;
         return report(confirmSaved(*ports, result), verbose, err);
     }
-    const QString typedSize = command == "set" ? values.front() : QString("default");
-    const CommandResult result =
-        changeLimit(*ports, gigabytes, typedSize, !parser.isSet(noPasswordOption));
-    return report(confirmSaved(*ports, result), verbose, err);
+    QString output;
+    CommandResult result;
+    if (command == "keep") {
+        result = keepCommand(*ports, values.value(0), output);
+    } else if (command == "restore") {
+        result = restoreCommand(*ports, output);
+    } else {
+        const QString typedSize = command == "set" ? values.front() : QString("default");
+        result = changeLimit(*ports, gigabytes, typedSize, !parser.isSet(noPasswordOption));
+    }
+    // Beside the object, what the command says goes to stderr, so that stdout stays one object.
+    (json ? err : out) << output;
+    return reportChange(confirmSaved(*ports, result), ports, json, verbose, out, err);
 }
 
 } // namespace

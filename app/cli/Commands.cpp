@@ -37,23 +37,31 @@ QString outsideRange(const QString& typedSize, double totalGB) {
 }
 
 // A change that went through counts only when the variable itself reads back as sent; the value
-// kept for the popover's fallback is no confirmation.
-CommandResult confirm(CliContext& context, std::int64_t megabytes, const char* doneText) {
+// kept for the popover's fallback is no confirmation. Whether anything changed is known only from
+// what the variable read before; a road that said it wrote, unconfirmed, may have changed it.
+CommandResult confirm(CliContext& context, std::int64_t megabytes,
+                      std::optional<std::int64_t> before, Road road, const char* doneText) {
     const LimitReading reading = readLimitMB(context.kernel);
     if (!reading.megabytes) {
         const std::string reason = context.kernel.describeFailure(reading.error);
         Logger(context.log, texts::vramCategory).error(texts::readFailedLog, {reason});
-        return {ExitStatus::failed, QString(cli_text::notReadBack).arg(text(reason)), {}};
+        return {
+            ExitStatus::failed, QString(cli_text::notReadBack).arg(text(reason)), {}, true, road};
     }
     if (*reading.megabytes != megabytes) {
-        return {ExitStatus::refused, text(texts::limitDidNotChange), {}};
+        return {ExitStatus::refused,
+                text(texts::limitDidNotChange),
+                {},
+                before != reading.megabytes,
+                road};
     }
     context.defaults.setDouble(texts::lastKnownVRAMGBKey, gigabytesOf(megabytes));
     recordConfirmedLimit(context.defaults, megabytes);
-    return {ExitStatus::done, {}, QString(doneText).arg(megabytes)};
+    return {ExitStatus::done, {}, QString(doneText).arg(megabytes), true, road};
 }
 
-CommandResult withPassword(CliContext& context, std::int64_t megabytes) {
+CommandResult withPassword(CliContext& context, std::int64_t megabytes,
+                           std::optional<std::int64_t> before) {
     const AdminRunner::Outcome outcome = context.adminRunner.run(passwordScriptSource(megabytes));
     if (!outcome.compiled) {
         return {ExitStatus::failed, text(texts::couldNotChangeLimit), {}};
@@ -70,7 +78,7 @@ CommandResult withPassword(CliContext& context, std::int64_t megabytes) {
                            : text(texts::couldNotChangeLimit),
                 {}};
     }
-    return confirm(context, megabytes, cli_text::changedWithPassword);
+    return confirm(context, megabytes, before, Road::password, cli_text::changedWithPassword);
 }
 
 struct HelperAnswer {
@@ -114,6 +122,14 @@ CommandResult changeLimit(CliContext& context, double gigabytes, const QString& 
         return {ExitStatus::refused, outsideRange(typedSize, total), {}};
     }
 
+    // Setting what is in force is no change: no road, no password. What the user chose is still
+    // recorded as every confirmed limit is, since the variable has just been read as it.
+    const std::optional<std::int64_t> before = readLimitMB(context.kernel).megabytes;
+    if (before && *before == *megabytes) {
+        const bool recorded = recordConfirmedLimit(context.defaults, *megabytes);
+        return {ExitStatus::done, {}, QString(cli_text::alreadyInForce).arg(*megabytes), recorded};
+    }
+
     // orvane cannot read the registration: the helper's own answer decides whether it carries the
     // change, and only when it did not, and no password may be asked, is the registration read
     // to say why.
@@ -123,7 +139,8 @@ CommandResult changeLimit(CliContext& context, double gigabytes, const QString& 
     if (state == HelperManager::State::on) {
         const HelperAnswer answer = throughHelper(context, *megabytes);
         if (answer.result == HelperManager::SetResult::success) {
-            return confirm(context, *megabytes, cli_text::changedThroughHelper);
+            return confirm(context, *megabytes, before, Road::helper,
+                           cli_text::changedThroughHelper);
         }
         if (answer.result == HelperManager::SetResult::rejected) {
             return {ExitStatus::refused, outsideRange(typedSize, total), {}};
@@ -137,7 +154,7 @@ CommandResult changeLimit(CliContext& context, double gigabytes, const QString& 
         }
         return {ExitStatus::failed, noPasswordReason(state, helperReason), {}};
     }
-    return withPassword(context, *megabytes);
+    return withPassword(context, *megabytes, before);
 }
 
 namespace {

@@ -275,9 +275,10 @@ int fitCommand(const QCommandLineParser& parser, const QString& model,
         return exitCode(ExitStatus::refused);
     }
     const std::int64_t gigabytes = *facts.judgement.suggestedGB;
-    const CommandResult result =
-        changeLimit(*context, static_cast<double>(gigabytes), QString::number(gigabytes),
-                    !parser.isSet(noPasswordOption));
+    // The limit kept after a restart follows the change, and counts only once stored, as for set.
+    const CommandResult result = confirmSaved(
+        *context, changeLimit(*context, static_cast<double>(gigabytes), QString::number(gigabytes),
+                              !parser.isSet(noPasswordOption)));
     if (result.status == ExitStatus::done) {
         // Beside JSON the sentence goes to stderr, so that stdout stays one JSON object.
         (parser.isSet(jsonOption) ? err : out) << QString(fit_text::setDone).arg(gigabytes) << '\n';

@@ -33,21 +33,24 @@ CommandResult keepCommand(CliContext& context, const QString& action, QString& o
         return {};
     }
     const bool on = action == "on";
-    setKeepLimitAfterRestart(context.defaults, context.kernel, on);
+    CommandResult result;
+    result.changed = setKeepLimitAfterRestart(context.defaults, context.kernel, on);
     if (!on) {
-        return {};
+        return result;
     }
     // Restoring happens when Orvane starts, so it must start at login.
     if (!context.loginItem.isEnabled()) {
         if (const auto error = context.loginItem.setEnabled(true)) {
-            return {
-                ExitStatus::failed, QString(cli_text::launchAtLoginFailed).arg(text(*error)), {}};
+            result.status = ExitStatus::failed;
+            result.message = QString(cli_text::launchAtLoginFailed).arg(text(*error));
+            return result;
         }
+        result.changed = true;
     }
     if (context.helperManager.state() != HelperManager::State::on) {
-        return {ExitStatus::done, cli_text::keepNeedsHelper, {}};
+        result.message = cli_text::keepNeedsHelper;
     }
-    return {};
+    return result;
 }
 
 CommandResult restoreCommand(CliContext& context, QString& output) {
@@ -74,7 +77,7 @@ CommandResult restoreCommand(CliContext& context, QString& output) {
     switch (outcome->kind) {
     case Kind::restored:
         output = QString(cli_text::restored).arg(outcome->megabytes) + '\n';
-        return {};
+        return {ExitStatus::done, {}, {}, true, Road::helper};
     case Kind::notKeeping:
         output = QString(cli_text::restoreNotKeeping) + '\n';
         return {};

@@ -1,6 +1,7 @@
 // The command line run as scripts run it: orvane on a temporary sim directory, and Orvane where
 // the application itself is meant.
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -384,7 +385,7 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
 
     expect({"helper", "on"}, 0, "Allow Orvane in System Settings \u2192 Login Items");
     EXPECT_EQ(orvane({"helper", "status"}).out, "needs approval\n");
-    EXPECT_THAT(expect({"set", "12", "--no-password"}, 3,
+    EXPECT_THAT(expect({"set", "13", "--no-password"}, 3,
                        "Allow Orvane in System Settings \u2192 Login Items.")
                     .err,
                 Not(HasSubstr("orvane helper on")));
@@ -472,7 +473,7 @@ TEST_F(CliTest, NoPasswordSaysWhyThePasswordFreeRoadWasClosed) {
         std::filesystem::remove(dir.socketPath());
         extraEnvironment.insert("ORVANE_HELPER_PATH", QString::fromStdString(c.helper));
         const auto held = c.arrange();
-        EXPECT_THAT(expect({"set", "12", "--no-password"}, 3, c.reason).err,
+        EXPECT_THAT(expect({"set", "13", "--no-password"}, 3, c.reason).err,
                     AllOf(HasSubstr("The password-free change did not go through: "),
                           HasSubstr(" --no-password forbids asking for the password."),
                           Not(HasSubstr("orvane helper on"))));
@@ -572,7 +573,8 @@ TEST_F(CliTest, TheApplicationAnswersCommandsAsTheLeanOrvaneDoes) {
     allowHelper();
     dir.write("iogpu.wired_limit_mb", "12288\n");
     for (const QStringList& arguments :
-         {QStringList{"status", "--json"}, QStringList{"set", "99"}, QStringList{"frobnicate"}}) {
+         {QStringList{"status", "--json"}, QStringList{"set", "99"},
+          QStringList{"set", "12", "--json"}, QStringList{"frobnicate"}}) {
         const Outcome lean = orvane(arguments);
         EXPECT_EQ(orvane(arguments, {}, ORVANE_APP_PATH), lean)
             << arguments.join(' ').toStdString() << ": " << lean.out << lean.err;
@@ -681,5 +683,104 @@ TEST_F(CliTest, TheKeptLimitIsRestoredOnlyThroughTheHelperWithoutAPrompt) {
     expect({"restore"}, 1, "The kept limit of 15360 MB is outside the allowed range");
 }
 
+// With --json every command that changes something prints one object on stdout, whatever its
+// outcome: "changed" only when the limit or a stored setting is not what it was, the limit as read
+// when it ended, the road that carried the change, and the sentence of a failure as stderr says it.
+// Setting the limit in force takes no road at all: no password is asked (stdin holds one, and a
+// prompt would show on stderr), also with the helper off and settings that cannot be written.
+TEST_F(CliTest, JsonSaysWhetherEachChangingCommandChangedAnythingAndByWhichRoad) {
+    struct Step {
+        const char* command;
+        int status;
+        const char* json; // without "error"
+        std::string error = {};
+        QByteArray input = {};
+    };
+    const auto check = [](const Outcome& run, const Step& step) {
+        const std::string where = std::string(step.command) + ": " + run.err;
+        EXPECT_EQ(run.status, step.status) << where;
+        ASSERT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << where << run.out;
+        QJsonObject said = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
+        const std::string error = said.take("error").toString().toStdString();
+        EXPECT_EQ(said, QJsonDocument::fromJson(step.json).object()) << where << run.out;
+        EXPECT_THAT(error, HasSubstr(step.error)) << where;
+        EXPECT_EQ(error.empty(), step.error.empty()) << where;
+        EXPECT_THAT(run.err, HasSubstr(error)) << where;
+        if (!step.input.isEmpty() && said["road"] == "none") {
+            EXPECT_THAT(run.err, Not(HasSubstr("administrator access"))) << where;
+        }
+    };
+    const auto walk = [&](std::initializer_list<Step> steps) {
+        for (const Step& step : steps) {
+            check(orvane(QString(step.command).split(' '), step.input), step);
+        }
+    };
+    const auto restart = [&] { dir.write("iogpu.wired_limit_mb", "0\n"); };
+    const QByteArray password = "secret\n";
+
+    dir.write("iogpu.wired_limit_mb", "10240\n");
+    walk({
+        {"set 12 --json", 3, R"({"changed":false,"limitMB":10240,"road":"none"})",
+         "No terminal to ask for the administrator password on"},
+        {"set 12 --json", 0, R"({"changed":true,"limitMB":12288,"road":"password"})", {}, password},
+        {"set 12GB --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})", {}, password},
+        {"set 12288MB --json --no-password", 0,
+         R"({"changed":false,"limitMB":12288,"road":"none"})"},
+        {"set 99 --json", 1, R"({"changed":false,"limitMB":12288,"road":"none"})",
+         "99 GB is outside the allowed range: 8 to 14 GB, or default."},
+        {"set abc --json", 2, R"({"changed":false,"limitMB":null,"road":"none"})",
+         "'abc' is not a size."},
+        {"keep --json", 2, R"({"changed":false,"limitMB":null,"road":"none"})",
+         "--json goes with 'keep on' or 'keep off'"},
+        // orvane has the application turn keeping on (its login item): the object comes through.
+        {"keep on --json", 0, R"({"changed":true,"limitMB":12288,"road":"none"})"},
+        {"keep on --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})"},
+    });
+    restart();
+    walk({{"restore --json", 3, R"({"changed":false,"limitMB":0,"road":"none"})",
+           "The kept limit was not restored: Password-free VRAM changes are off.", password}});
+    allowHelper();
+    walk({{"set 14 --json", 0, R"({"changed":true,"limitMB":14336,"road":"helper"})"}});
+    restart();
+    walk({
+        {"restore --json", 0, R"({"changed":true,"limitMB":14336,"road":"helper"})"},
+        {"restore --json", 0, R"({"changed":false,"limitMB":14336,"road":"none"})"},
+    });
+    restart(); // the default forgets the kept limit, also when the variable reads 0 already
+    walk({
+        {"reset --json", 0, R"({"changed":true,"limitMB":0,"road":"none"})"},
+        {"reset --json", 0, R"({"changed":false,"limitMB":0,"road":"none"})"},
+        {"keep off --json", 0, R"({"changed":true,"limitMB":0,"road":"none"})"},
+        {"keep off --json", 0, R"({"changed":false,"limitMB":0,"road":"none"})"},
+    });
+    EXPECT_EQ(orvane({"restore", "--json"}).err,
+              "Nothing to restore: keeping the limit after a restart is off.\n");
+
+    // An application that cannot be run still leaves one object, with the reason.
+    TempDir alone;
+    std::filesystem::copy_file(ORVANE_CLI_PATH, alone / "orvane");
+    std::filesystem::permissions(alone / "orvane", std::filesystem::perms::owner_all);
+    check(orvane({"keep", "on", "--json"}, {}, QString::fromStdString((alone / "orvane").string())),
+          {"keep on --json", 3, R"({"changed":false,"limitMB":0,"road":"none"})",
+           "Couldn't run " + (alone / "Orvane").string()});
+
+    // Nothing in force needs storing: settings that cannot be written fail only what would store.
+    expect({"set", "12"}, 0);
+    expect({"keep", "on"}, 0);
+    std::filesystem::permissions(settingsFile(), std::filesystem::perms::owner_read);
+    const Step readOnly[] = {
+        {"set 12 --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})"},
+        {"keep on --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})"},
+        {"keep off --json", 3, R"({"changed":true,"limitMB":12288,"road":"none"})",
+         "Orvane could not save its settings to " + settingsFile().string() +
+             ": Permission denied."},
+    };
+    for (const Step& step : readOnly) {
+        check(asOwner(QString(step.command).split(' ')), step);
+    }
+    // fit --set changes the limit as set does, and so fails alike when the kept one is not stored.
+    EXPECT_EQ(asOwner({"fit", "12GB", "--set"}).status, 3);
+    EXPECT_EQ(dir.limit(), "13312\n");
+}
 } // namespace
 } // namespace orvane::test
