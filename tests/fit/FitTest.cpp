@@ -213,8 +213,8 @@ TEST_F(FitTest, SplitModelsFoldersAndOllamaNamesAreReadWhole) {
         GgufWriter gguf =
             part == 0 ? model("llama", 2, 4096, 8192, {{"head_count", 32}, {"head_count_kv", 8}})
                       : GgufWriter();
-        gguf.raw(GgufWriter::lengthPrefixed("split.no") + encode(2, 4) + encode(part, 2))
-            .raw(GgufWriter::lengthPrefixed("split.count") + encode(2, 4) + encode(3, 2))
+        gguf.uint16("split.no", part)
+            .uint16("split.count", 3)
             .tensor("blk." + std::to_string(part) + ".w", {4096, 1024}, GgufWriter::F16, 8 * MiB)
             .write(dir / ("big-0000" + std::to_string(part + 1) + "-of-00003.gguf"));
     }
