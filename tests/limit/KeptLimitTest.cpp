@@ -102,6 +102,8 @@ TEST(KeptLimit, ASettingThatWasNotStoredShowsInTheErrorLine) {
     EXPECT_EQ(model.vramError(), std::nullopt);
 }
 
+// A kept limit that is no whole number of megabytes is refused by orvane's keep and restore, in
+// the command line's tests, as it is stored.
 TEST(KeptLimit, RestoreSendsTheKeptLimitThroughTheHelperOnlyWhenTheRestartClearedIt) {
     // A 16 GB machine: 8 to 14 GB may be kept.
     using namespace texts;
@@ -127,16 +129,6 @@ TEST(KeptLimit, RestoreSendsTheKeptLimitThroughTheHelperOnlyWhenTheRestartCleare
          .kind = Kind::outsideRange,
          .kept = 5120,
          .arrange = [](ModelHarness& h) { h.memory.set(gigabytes(7)); }},
-        {.name = "kept as text",
-         .kind = Kind::keptCorrupt,
-         .reason = corruptKeptLimit,
-         .kept = std::nullopt,
-         .arrange = [](ModelHarness& h) { h.defaults.setString("keptLimitMB", "abc"); }},
-        {.name = "kept with a fraction",
-         .kind = Kind::keptCorrupt,
-         .reason = corruptKeptLimit,
-         .kept = std::nullopt,
-         .arrange = [](ModelHarness& h) { h.defaults.setDouble("keptLimitMB", 40960.5); }},
         {.name = "helper off", .kind = Kind::helperNotOn, .reason = restoreHelperOff, .helper = 0},
         {.name = "helper awaiting approval",
          .kind = Kind::helperNotOn,
