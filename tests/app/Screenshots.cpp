@@ -124,18 +124,24 @@ ContentViewHost makeHost(FakeUpdater& updater) {
     return host;
 }
 
-// The tallest popover there is, under an icon in a menu bar at the top of the screen: the most
-// presets, the offer in the status area, and More Settings open with the approval hint, the keep
-// caption and the update settings. It stays on the screen, clear of the icon, with its title and
-// Quit in sight; what does not fit scrolls inside More Settings.
+// The most presets, the helper registered and awaiting approval (its hint shows), fun mode and a
+// custom limit (the keep caption shows).
+void everySection(ModelHarness& harness) {
+    harness.memory.set(gigabytes(64));
+    harness.service.current = 2;
+    harness.defaults.setBool("enableFunMode", true);
+    harness.kernel.value = 58 * 1024;
+}
+
+// The tallest popover there is, under an icon in a menu bar at the top of the screen: every
+// section, the offer in the status area, and More Settings open with the update settings. It stays
+// on the screen, clear of the icon, with its title and Quit in sight; what does not fit scrolls
+// inside More Settings.
 void checkEverySectionFits(FakeUpdater& updater, const QDir& folder, const QByteArray& screen) {
     const QByteArray name = "10-every-section-" + screen;
     const char* shot = name.constData();
     ModelHarness harness;
-    harness.memory.set(gigabytes(64));
-    harness.service.current = 2; // registered, awaiting approval
-    harness.defaults.setBool("enableFunMode", true);
-    harness.kernel.value = 58 * 1024;
+    everySection(harness);
     PopoverWindow popover;
     auto* view = new ContentView(harness.makeModel(&harness.icon), makeHost(updater));
     popover.setContent(view);
@@ -147,11 +153,9 @@ void checkEverySectionFits(FakeUpdater& updater, const QDir& folder, const QByte
 
     const QRect frame = popover.frameGeometry();
     if (!available.contains(frame)) {
-        fail(shot, QString("the popover (%1 tall at y %2) leaves the screen's %3 × %4")
+        fail(shot, QString("the popover (%1 tall at y %2) leaves the screen")
                        .arg(frame.height())
-                       .arg(frame.y())
-                       .arg(available.width())
-                       .arg(available.height()));
+                       .arg(frame.y()));
     }
     if (frame.intersects(QRect(button.x, button.y, button.width, button.height))) {
         fail(shot, "the popover covers the status icon");
@@ -205,12 +209,7 @@ int main(int argc, char** argv) {
          clicking({"presetRow1"})},
         {"06-error", gigabytes(16), [](ModelHarness& h) { h.kernel.value = 10240; },
          [](ContentView& v) { v.model().applyVRAM(15.0); }},
-        {"07-more-settings", gigabytes(64),
-         [](ModelHarness& h) {
-             h.service.current = 2;
-             h.defaults.setBool("enableFunMode", true);
-             h.kernel.value = 58 * 1024;
-         },
+        {"07-more-settings", gigabytes(64), everySection,
          clicking({"moreSettingsRow", "changeUpdateSettings"})},
         {"08-small-machine", static_cast<std::uint64_t>(7.9 * 1073741824.0)},
     };
