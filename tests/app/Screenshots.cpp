@@ -38,16 +38,11 @@ struct Shot {
     std::function<void(ContentView&)> after = [](ContentView&) {};    // what the user did
 };
 
-struct Options {
-    QByteArray scale;  // --scale=1.25
-    QByteArray screen; // --screen=1280x800
-    QString folder = ".";
-};
-
-// The offscreen platform, with one screen of the size asked for, described in the folder.
-QByteArray offscreenPlatform(const Options& options) {
-    const QList<QByteArray> sides = options.screen.split('x');
-    QFile file(QDir(options.folder).absoluteFilePath("screen.json"));
+// The offscreen platform, with one screen of the size asked for ("1280x800"), described in the
+// folder.
+QByteArray offscreenPlatform(const QByteArray& screen, const QDir& folder) {
+    const QList<QByteArray> sides = screen.split('x');
+    QFile file(folder.absoluteFilePath("screen.json"));
     if (sides.size() != 2 || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return "offscreen";
     }
@@ -177,23 +172,24 @@ void checkEverySectionFits(FakeUpdater& updater, const QDir& folder, const QByte
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    QByteArray scale;
+    QByteArray screen;
+    QDir folder(".");
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument = argv[i];
         if (argument.startsWith("--scale=")) {
-            options.scale = argument.mid(8);
+            scale = argument.mid(8);
         } else if (argument.startsWith("--screen=")) {
-            options.screen = argument.mid(9);
+            screen = argument.mid(9);
         } else {
-            options.folder = QString::fromLocal8Bit(argument);
+            folder.setPath(QString::fromLocal8Bit(argument));
         }
     }
-    QDir().mkpath(options.folder);
-    const QDir folder(options.folder);
+    folder.mkpath(".");
     // Both are read once, when the application starts.
-    qputenv("QT_QPA_PLATFORM", offscreenPlatform(options));
-    if (!options.scale.isEmpty()) {
-        qputenv("QT_SCALE_FACTOR", options.scale);
+    qputenv("QT_QPA_PLATFORM", offscreenPlatform(screen, folder));
+    if (!scale.isEmpty()) {
+        qputenv("QT_SCALE_FACTOR", scale);
     }
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
@@ -228,8 +224,8 @@ int main(int argc, char** argv) {
     terms.show();
     save(terms, folder, "09-terms");
 
-    if (!options.screen.isEmpty()) {
-        checkEverySectionFits(updater, folder, options.screen);
+    if (!screen.isEmpty()) {
+        checkEverySectionFits(updater, folder, screen);
     }
     for (const QString& failure : failures) {
         std::fprintf(stderr, "FAILED %s\n", failure.toLocal8Bit().constData());
