@@ -384,9 +384,8 @@ TEST_F(FitTest, MalformedModelsAreRefusedWithOneSentence) {
 }
 
 TEST(FitVerdict, TheWorkingSetThenTheRangeRuleDecide) {
-    // The limit when set, else what the system recommends.
-    EXPECT_EQ(workingSetBytes(40960, 48 * GiB), 40 * GiB);
-    EXPECT_EQ(workingSetBytes(0, 48 * GiB), 48 * GiB);
+    // The limit when set, else what the system recommends (both through orvane status in the
+    // command line's tests), else nothing.
     EXPECT_EQ(workingSetBytes(std::nullopt, std::nullopt), std::nullopt);
 
     const std::uint64_t machine = 64 * GiB;
