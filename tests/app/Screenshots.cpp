@@ -38,16 +38,11 @@ struct Shot {
     std::function<void(ContentView&)> after = [](ContentView&) {};    // what the user did
 };
 
-struct Options {
-    QByteArray scale;  // --scale=1.25
-    QByteArray screen; // --screen=1280x800
-    QString folder = ".";
-};
-
-// The offscreen platform, with one screen of the size asked for, described in the folder.
-QByteArray offscreenPlatform(const Options& options) {
-    const QList<QByteArray> sides = options.screen.split('x');
-    QFile file(QDir(options.folder).absoluteFilePath("screen.json"));
+// The offscreen platform, with one screen of the size asked for ("1280x800"), described in the
+// folder.
+QByteArray offscreenPlatform(const QByteArray& screen, const QDir& folder) {
+    const QList<QByteArray> sides = screen.split('x');
+    QFile file(folder.absoluteFilePath("screen.json"));
     if (sides.size() != 2 || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return "offscreen";
     }
@@ -124,18 +119,24 @@ ContentViewHost makeHost(FakeUpdater& updater) {
     return host;
 }
 
-// The tallest popover there is, under an icon in a menu bar at the top of the screen: the most
-// presets, the offer in the status area, and More Settings open with the approval hint, the keep
-// caption and the update settings. It stays on the screen, clear of the icon, with its title and
-// Quit in sight; what does not fit scrolls inside More Settings.
+// The most presets, the helper registered and awaiting approval (its hint shows), fun mode and a
+// custom limit (the keep caption shows).
+void everySection(ModelHarness& harness) {
+    harness.memory.set(gigabytes(64));
+    harness.service.current = 2;
+    harness.defaults.setBool("enableFunMode", true);
+    harness.kernel.value = 58 * 1024;
+}
+
+// The tallest popover there is, under an icon in a menu bar at the top of the screen: every
+// section, the offer in the status area, and More Settings open with the update settings. It stays
+// on the screen, clear of the icon, with its title and Quit in sight; what does not fit scrolls
+// inside More Settings.
 void checkEverySectionFits(FakeUpdater& updater, const QDir& folder, const QByteArray& screen) {
     const QByteArray name = "10-every-section-" + screen;
     const char* shot = name.constData();
     ModelHarness harness;
-    harness.memory.set(gigabytes(64));
-    harness.service.current = 2; // registered, awaiting approval
-    harness.defaults.setBool("enableFunMode", true);
-    harness.kernel.value = 58 * 1024;
+    everySection(harness);
     PopoverWindow popover;
     auto* view = new ContentView(harness.makeModel(&harness.icon), makeHost(updater));
     popover.setContent(view);
@@ -147,11 +148,9 @@ void checkEverySectionFits(FakeUpdater& updater, const QDir& folder, const QByte
 
     const QRect frame = popover.frameGeometry();
     if (!available.contains(frame)) {
-        fail(shot, QString("the popover (%1 tall at y %2) leaves the screen's %3 × %4")
+        fail(shot, QString("the popover (%1 tall at y %2) leaves the screen")
                        .arg(frame.height())
-                       .arg(frame.y())
-                       .arg(available.width())
-                       .arg(available.height()));
+                       .arg(frame.y()));
     }
     if (frame.intersects(QRect(button.x, button.y, button.width, button.height))) {
         fail(shot, "the popover covers the status icon");
@@ -173,23 +172,24 @@ void checkEverySectionFits(FakeUpdater& updater, const QDir& folder, const QByte
 } // namespace
 
 int main(int argc, char** argv) {
-    Options options;
+    QByteArray scale;
+    QByteArray screen;
+    QDir folder(".");
     for (int i = 1; i < argc; ++i) {
         const QByteArray argument = argv[i];
         if (argument.startsWith("--scale=")) {
-            options.scale = argument.mid(8);
+            scale = argument.mid(8);
         } else if (argument.startsWith("--screen=")) {
-            options.screen = argument.mid(9);
+            screen = argument.mid(9);
         } else {
-            options.folder = QString::fromLocal8Bit(argument);
+            folder.setPath(QString::fromLocal8Bit(argument));
         }
     }
-    QDir().mkpath(options.folder);
-    const QDir folder(options.folder);
+    folder.mkpath(".");
     // Both are read once, when the application starts.
-    qputenv("QT_QPA_PLATFORM", offscreenPlatform(options));
-    if (!options.scale.isEmpty()) {
-        qputenv("QT_SCALE_FACTOR", options.scale);
+    qputenv("QT_QPA_PLATFORM", offscreenPlatform(screen, folder));
+    if (!scale.isEmpty()) {
+        qputenv("QT_SCALE_FACTOR", scale);
     }
     int qtArgc = 1;
     QApplication application(qtArgc, argv);
@@ -205,12 +205,7 @@ int main(int argc, char** argv) {
          clicking({"presetRow1"})},
         {"06-error", gigabytes(16), [](ModelHarness& h) { h.kernel.value = 10240; },
          [](ContentView& v) { v.model().applyVRAM(15.0); }},
-        {"07-more-settings", gigabytes(64),
-         [](ModelHarness& h) {
-             h.service.current = 2;
-             h.defaults.setBool("enableFunMode", true);
-             h.kernel.value = 58 * 1024;
-         },
+        {"07-more-settings", gigabytes(64), everySection,
          clicking({"moreSettingsRow", "changeUpdateSettings"})},
         {"08-small-machine", static_cast<std::uint64_t>(7.9 * 1073741824.0)},
     };
@@ -229,8 +224,8 @@ int main(int argc, char** argv) {
     terms.show();
     save(terms, folder, "09-terms");
 
-    if (!options.screen.isEmpty()) {
-        checkEverySectionFits(updater, folder, options.screen);
+    if (!screen.isEmpty()) {
+        checkEverySectionFits(updater, folder, screen);
     }
     for (const QString& failure : failures) {
         std::fprintf(stderr, "FAILED %s\n", failure.toLocal8Bit().constData());

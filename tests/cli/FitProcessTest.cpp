@@ -67,8 +67,8 @@ protected:
         return run;
     }
 
-    QJsonObject json(const QStringList& arguments, int status) {
-        const std::string out = expect(arguments, status).out;
+    QJsonObject json(const QStringList& arguments, int status, const std::string& says = {}) {
+        const std::string out = expect(arguments, status, says).out;
         return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
     }
 
@@ -98,19 +98,11 @@ TEST_F(FitCliTest, EachVerdictAndSetThroughTheHelperOrThePassword) {
     expect({"fit", model()}, 1,
            "Fits after a change: needs 22.1 GB, and the GPU may use 21.3 GB now. A limit of 23 GB "
            "holds it and leaves macOS 9 GB: run 'orvane set 23', or this again with --set.");
-    const QJsonObject report = json({"fit", model(), "--json"}, 1);
-    EXPECT_EQ(report["source"].toString(), "gguf");
-    EXPECT_EQ(report["weightsMB"].toInteger(), 20 * 1024);
-    EXPECT_EQ(report["kvCacheMB"].toInteger(), 1024);
-    EXPECT_EQ(report["overheadMB"].toInteger(), 512);
-    EXPECT_EQ(report["contextTokens"].toInteger(), 8192);
-    EXPECT_EQ(report["kvType"].toString(), "f16");
-    EXPECT_EQ(report["workingSetMB"].toInteger(), 21845);
-    EXPECT_FALSE(report["fits"].toBool());
-    EXPECT_EQ(report["suggestedLimitGB"].toInteger(), 23);
-    EXPECT_EQ(report["totalMB"].toInteger(), report["weightsMB"].toInteger() +
-                                                 report["kvCacheMB"].toInteger() +
-                                                 report["computeMB"].toInteger() + 512);
+    EXPECT_EQ(expect({"fit", model(), "--json"}, 1).out,
+              R"({"computeMB":560,"contextTokens":8192,"fits":false,"kvCacheMB":1024,)"
+              R"("kvType":"f16","overheadMB":512,"source":"gguf","suggestedLimitGB":23,)"
+              R"("totalMB":22576,"weightsMB":20480,"workingSetMB":21845})"
+              "\n");
 
     // --set takes the roads "set" takes: the password without the helper, then the helper.
     expect({"fit", model(), "--set", "--no-password"}, 3, "forbids asking for the password");
@@ -122,11 +114,9 @@ TEST_F(FitCliTest, EachVerdictAndSetThroughTheHelperOrThePassword) {
     dir.write("iogpu.wired_limit_mb", "0\n");
     dir.write("helper.status", "1\n");
     dir.write("helper.approved", "");
-    const Run quiet = expect({"fit", model(), "--set", "--no-password", "--json"}, 0, "now 23 GB");
-    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(quiet.out))
-                  .object()["suggestedLimitGB"]
-                  .toInteger(),
-              23); // stdout is the JSON alone
+    const QJsonObject quiet =
+        json({"fit", model(), "--set", "--no-password", "--json"}, 0, "now 23 GB");
+    EXPECT_EQ(quiet["suggestedLimitGB"].toInteger(), 23); // stdout is the JSON alone
     EXPECT_EQ(dir.limit(), "23552\n");
 
     // With less memory nothing the rule allows holds it: exit 5, and nothing changes.
@@ -157,9 +147,7 @@ TEST_F(FitCliTest, StatusShowsTheWorkingSetTheVerdictIsHeldAgainst) {
         EXPECT_THAT(expect({"status"}, 0).out,
                     HasSubstr("GPU working set: " + gigabytes + " GB\n"));
     }
-    const std::string out = expect({"status", "--json"}, 0).out;
-    const QJsonObject status = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
-    EXPECT_EQ(status["workingSetMB"].toInteger(), 27 * 1024);
+    EXPECT_EQ(json({"status", "--json"}, 0)["workingSetMB"].toInteger(), 27 * 1024);
 }
 
 TEST_F(FitCliTest, OllamaNamesPlainSizesAndInputThatIsRefused) {

@@ -181,7 +181,8 @@ TEST_F(ApplyFlow, AChangeInFlightShowsInTheNextOpeningUntilItsRoadEnds) {
     EXPECT_EQ(queue.pendingTimers(), 0u);
 }
 
-// The script is run by the system as it stands: one line, no room for anything else.
+// The script's text is run through the stand-in's strict reading of it in the command line's
+// password road, its prompt read there.
 TEST(PasswordRoad, EachOutcomeOfTheOneLineScriptLeavesItsSentenceAndLogLine) {
     using Error = AdminRunner::ScriptError;
     const LogEntry failed = error("vram", "Setting VRAM limit failed: {}");
@@ -203,11 +204,7 @@ TEST(PasswordRoad, EachOutcomeOfTheOneLineScriptLeavesItsSentenceAndLogLine) {
         EXPECT_EQ(model.busyMessage(), waitingText);
         EXPECT_THAT(h.admin.sources, IsEmpty());
         h.queue.advance(0.001);
-        EXPECT_THAT(
-            h.admin.sources,
-            ElementsAre("do shell script \"/usr/sbin/sysctl -w iogpu.wired_limit_mb=13312\" "
-                        "with prompt \"Orvane needs administrator access to change the GPU "
-                        "memory limit.\" with administrator privileges"));
+        EXPECT_THAT(h.admin.sources, ElementsAre(script(13312)));
         EXPECT_EQ(model.busyMessage(), std::nullopt);
         EXPECT_EQ(model.vramError(), sentence);
         EXPECT_EQ(h.icon.updates, 1);

@@ -14,8 +14,33 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// A failed read is logged and falls back to the stored value, or to zero.
-TEST(MemoryModel, ReadsFourBytesAsSigned32EightAsSigned64OrFallsBackToTheStoredValue) {
+// The variable answers in four bytes (signed 32-bit) or eight (signed 64): the figures and the bar
+// follow either, never below zero and never wrapping, and the value is kept for the icon. A failed
+// read is logged and falls back to the stored value, or to zero.
+TEST(MemoryModel, ReadsFourOrEightSignedBytesIntoFiguresAndBarOrFallsBackToTheStoredValue) {
+    using Row = std::tuple<std::int64_t, std::size_t, double, const char*, const char*, double>;
+    for (const auto& [megabytes, length, gb, reserved, allocated, reservedWidth] :
+         std::initializer_list<Row>{
+             {14336, 4, 14.0, "2 GB", "14 GB", 32.5},
+             {10000, 4, 9.765625, "7 GB", "9 GB", 113.75},
+             {-1024, 4, -1.0, "16 GB", "0 GB", 260.0},
+             {0, 8, 0.0, "System Managed", "System Managed", 260.0},
+             {-24576, 8, -24.0, "16 GB", "0 GB", 260.0},
+             {6000000000, 8, 5859375.0, "0 GB", "5859375 GB", 0.0},
+             {INT64_MAX, 8, INT64_MAX / 1024.0, "0 GB", "9007199254740992 GB", 0.0}}) {
+        ModelHarness h;
+        h.kernel.value = megabytes;
+        h.kernel.answerLength = length;
+        auto& model = h.open();
+        EXPECT_EQ(model.selectedVRAMGB(), gb) << megabytes;
+        EXPECT_EQ(h.defaults.get<double>("lastKnownVRAMGB"), gb);
+        EXPECT_EQ(model.totalFigureText(), "Total System RAM: 16 GB");
+        EXPECT_EQ(model.reservedFigureText(), std::string("Reserved System RAM: ") + reserved);
+        EXPECT_EQ(model.allocatedFigureText(), std::string("Allocated VRAM: ") + allocated);
+        EXPECT_EQ(model.barWidths().reservedWidth, reservedWidth);
+        EXPECT_EQ(model.barWidths().vramWidth, 260.0 - reservedWidth);
+    }
+
     ModelHarness h;
     h.kernel.readError = ENOENT;
     auto& model = h.open();
@@ -30,40 +55,6 @@ TEST(MemoryModel, ReadsFourBytesAsSigned32EightAsSigned64OrFallsBackToTheStoredV
     EXPECT_EQ(model.readVRAMGB(), 0.0);
     EXPECT_EQ(h.defaults.get<std::string>("lastKnownVRAMGB"), "14"); // nothing written
 
-    h.kernel.readError = 0;
-    using Row = std::tuple<std::int64_t, std::size_t, double>;
-    for (const auto& [value, length, gb] : std::initializer_list<Row>{{14336, 4, 14.0},
-                                                                      {10000, 4, 9.765625},
-                                                                      {-1024, 4, -1.0},
-                                                                      {6000000000, 8, 5859375.0}}) {
-        h.kernel.value = value;
-        h.kernel.answerLength = length;
-        EXPECT_EQ(model.readVRAMGB(), gb) << value;
-        EXPECT_EQ(h.defaults.get<double>("lastKnownVRAMGB"), gb);
-    }
-}
-
-TEST(MemoryModel, FiguresAndBarFollowTheLimitAndExtremeSizesNeitherOverflowNorMisround) {
-    using Row = std::tuple<std::int64_t, const char*, const char*, double>;
-    for (const auto& [megabytes, reserved, allocated, reservedWidth] : std::initializer_list<Row>{
-             {14336, "Reserved System RAM: 2 GB", "Allocated VRAM: 14 GB", 32.5},
-             {10000, "Reserved System RAM: 7 GB", "Allocated VRAM: 9 GB", 113.75},
-             {0, "Reserved System RAM: System Managed", "Allocated VRAM: System Managed", 260.0},
-             // No figure is ever below zero, whatever the variable holds.
-             {-24576, "Reserved System RAM: 16 GB", "Allocated VRAM: 0 GB", 260.0},
-             {INT64_MAX, "Reserved System RAM: 0 GB", "Allocated VRAM: 9007199254740992 GB",
-              0.0}}) {
-        ModelHarness h;
-        h.kernel.value = megabytes;
-        h.kernel.answerLength = 8;
-        auto& model = h.open();
-        EXPECT_EQ(model.totalFigureText(), "Total System RAM: 16 GB");
-        EXPECT_EQ(model.reservedFigureText(), reserved);
-        EXPECT_EQ(model.allocatedFigureText(), allocated);
-        EXPECT_EQ(model.selectedVRAMGB(), megabytes / 1024.0);
-        EXPECT_EQ(model.barWidths().reservedWidth, reservedWidth);
-        EXPECT_EQ(model.barWidths().vramWidth, 260.0 - reservedWidth);
-    }
     // Extreme sizes neither overflow nor misround.
     EXPECT_EQ(integerPart(1e300), INT64_MAX);
     EXPECT_TRUE(sameMegabytes(13313, 13312.5 / 1024)); // halves away from zero

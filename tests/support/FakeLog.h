@@ -37,8 +37,4 @@ inline LogEntry error(std::string category, std::string message) {
     return {LogLevel::error, std::move(category), std::move(message)};
 }
 
-inline LogEntry info(std::string category, std::string message) {
-    return {LogLevel::info, std::move(category), std::move(message)};
-}
-
 } // namespace orvane::test

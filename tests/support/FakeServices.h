@@ -40,11 +40,7 @@ public:
     void remove(Key key) override { values.erase(std::string(key)); }
     // What sync answers: set, every write since counts as not stored.
     std::optional<std::string> syncError;
-    int syncs = 0;
-    std::optional<std::string> sync() override {
-        ++syncs;
-        return syncError;
-    }
+    std::optional<std::string> sync() override { return syncError; }
 };
 
 using Journal = std::vector<std::string>; // what the fakes were asked, in order

@@ -1,7 +1,7 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,16 +14,7 @@ namespace orvane::test {
 // as a hole (the file is extended, never filled), so a model of gigabytes costs nothing on disk.
 class GgufWriter {
 public:
-    enum Type : std::uint32_t {
-        u8 = 0,
-        i32 = 5,
-        u32 = 4,
-        f32 = 6,
-        boolean = 7,
-        text = 8,
-        array = 9,
-        u64 = 10
-    };
+    enum Type : std::uint32_t { u16 = 2, u32 = 4, i32 = 5, f32 = 6, text = 8, array = 9 };
     enum Tensor : std::uint32_t { F32 = 0, F16 = 1, Q4_0 = 2, Q8_0 = 8, Q4_K = 12, Q6_K = 14 };
 
     explicit GgufWriter(std::uint32_t version = 3) : version_(version) {}
@@ -33,11 +24,14 @@ public:
         number(value, 4);
         return *this;
     }
+    GgufWriter& uint16(const std::string& key, std::uint16_t value) {
+        pair(key, u16);
+        number(value, 2);
+        return *this;
+    }
     GgufWriter& float32(const std::string& key, float value) {
         pair(key, f32);
-        std::uint32_t bits = 0;
-        std::memcpy(&bits, &value, 4);
-        number(bits, 4);
+        number(std::bit_cast<std::uint32_t>(value), 4);
         return *this;
     }
     GgufWriter& string(const std::string& key, const std::string& value) {
@@ -65,13 +59,6 @@ public:
         }
         return *this;
     }
-    // Raw bytes after everything written so far, for malformed headers.
-    GgufWriter& raw(const std::string& bytes) {
-        body_ += bytes;
-        ++pairs_;
-        return *this;
-    }
-
     GgufWriter& tensor(const std::string& name, const std::vector<std::uint64_t>& extent,
                        std::uint32_t type, std::uint64_t bytes) {
         tensors_ += lengthPrefixed(name);
@@ -86,21 +73,14 @@ public:
         return *this;
     }
 
-    std::uint64_t dataBytes() const { return dataBytes_; }
-
-    // The header, padded to the data's alignment.
-    std::string header() const {
-        std::string out = "GGUF" + encode(version_, 4) + encode(tensorCount_, 8) +
-                          encode(pairs_, 8) + body_ + tensors_;
-        out.resize((out.size() + 31) / 32 * 32, '\0');
-        return out;
-    }
-
-    // The header, then the tensors' data as a hole; dataShort bytes fewer to cut it short.
+    // The header, padded to the data's alignment, then the tensors' data as a hole; dataShort
+    // bytes fewer to cut it short.
     void write(const std::filesystem::path& path, std::uint64_t dataShort = 0) const {
-        const std::string bytes = header();
-        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-        std::filesystem::resize_file(path, bytes.size() + dataBytes_ - dataShort);
+        std::string header = "GGUF" + encode(version_, 4) + encode(tensorCount_, 8) +
+                             encode(pairs_, 8) + body_ + tensors_;
+        header.resize((header.size() + 31) / 32 * 32, '\0');
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << header;
+        std::filesystem::resize_file(path, header.size() + dataBytes_ - dataShort);
     }
 
     static std::string encode(std::uint64_t value, int bytes) {
