@@ -27,7 +27,7 @@ TEST(MemoryModel, ReadsFourOrEightSignedBytesIntoFiguresAndBarOrFallsBackToTheSt
              {0, 8, 0.0, "System Managed", "System Managed", 260.0},
              {-24576, 8, -24.0, "16 GB", "0 GB", 260.0},
              {6000000000, 8, 5859375.0, "0 GB", "5859375 GB", 0.0},
-             {INT64_MAX, 8, INT64_MAX / 1024.0, "0 GB", "9007199254740992 GB", 0.0}}) {
+             {INT64_MAX, 8, 0x1p53, "0 GB", "9007199254740992 GB", 0.0}}) {
         ModelHarness h;
         h.kernel.value = megabytes;
         h.kernel.answerLength = length;
