@@ -4,23 +4,16 @@
 #include <algorithm>
 #include <csignal>
 #include <fcntl.h>
-#include <filesystem>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include "platform/sim/Seqpacket.h"
-#include "tests/support/DaemonHarness.h"
+#include "tests/cli/CliHarness.h"
 
 namespace orvane::test {
 namespace {
@@ -28,91 +21,6 @@ namespace {
 using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-    bool operator==(const Outcome&) const = default;
-};
-
-class CliTest : public ::testing::Test {
-protected:
-    CliTest() { std::filesystem::create_directory(dir / "config"); }
-
-    void start(QProcess& process, const QStringList& arguments,
-               const QString& program = ORVANE_CLI_PATH) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("ORVANE_SIM_DIR", QString::fromStdString(dir.path().string()));
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
-        environment.insert("ORVANE_HELPER_PATH", ORVANE_HELPER_PATH);
-        environment.insert("ORVANE_HELPER_IDLE_TIMEOUT", "1");
-        environment.insert(extraEnvironment);
-        process.setProcessEnvironment(environment);
-        process.start("/bin/sh", QStringList{"-c", shellPrelude + "\nexec \"$0\" \"$@\"", program} +
-                                     arguments);
-    }
-
-    Outcome orvane(const QStringList& arguments, const QByteArray& input = {},
-                   const QString& program = ORVANE_CLI_PATH) {
-        QProcess process;
-        start(process, arguments, program);
-        process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(30000)) << arguments.join(' ').toStdString();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(),
-                process.readAllStandardError().toStdString()};
-    }
-
-    // Runs orvane, checking its exit status and a part of what it says on stderr.
-    Outcome expect(const QStringList& arguments, int status, const std::string& says = {},
-                   const QByteArray& input = {}) {
-        const Outcome run = orvane(arguments, input);
-        EXPECT_EQ(run.status, status) << arguments.join(' ').toStdString() << ": " << run.err;
-        EXPECT_THAT(run.err, HasSubstr(says)) << arguments.join(' ').toStdString();
-        return run;
-    }
-
-    QJsonObject statusJson(int expectedStatus = 0) {
-        const std::string out = expect({"status", "--json"}, expectedStatus).out;
-        return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
-    }
-
-    void allowHelper() {
-        dir.write("helper.status", "1\n");
-        dir.write("helper.approved", "");
-    }
-
-    std::filesystem::path settingsFile() const {
-        return dir / "config/com.halvern.Orvane/Orvane.conf";
-    }
-    void storeSettings(const std::string& text) {
-        std::filesystem::create_directories(settingsFile().parent_path());
-        dir.write("config/com.halvern.Orvane/Orvane.conf", text);
-    }
-
-    // Runs orvane as the owner of the test's folders. Root writes any file whatever its mode, so
-    // under root the folders are given to nobody, and orvane runs as nobody.
-    Outcome asOwner(const QStringList& arguments, const QByteArray& input = {}) {
-        if (::geteuid() != 0) {
-            return orvane(arguments, input);
-        }
-        ::lchown(dir.path().c_str(), 65534, 65534);
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
-            ::lchown(entry.path().c_str(), 65534, 65534);
-        }
-        return orvane(
-            QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", ORVANE_CLI_PATH} +
-                arguments,
-            input, "setpriv");
-    }
-
-    SimDir dir;
-    QProcessEnvironment extraEnvironment;
-    QString shellPrelude; // run the command from sh after this ("ulimit -f 0")
-};
 
 TEST_F(CliTest, StatusShowsThePopoversFiguresPresetsAndGpuUseAlsoInJson) {
     dir.write("iogpu.wired_limit_mb", "14336\n");
