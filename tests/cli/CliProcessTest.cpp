@@ -230,11 +230,11 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
 
     // A bad size is named as it was typed, with the range this machine allows.
     dir.write("iogpu.wired_limit_mb", "10240\n");
-    const std::string range = " is outside the allowed range: 8 to 14 GB, or default.\n";
+    const std::string range = " is outside the allowed range: 8 to 14 GB, or default.";
     for (const std::string size : {"-5", "15", "7.99", "0.0000001", "99999999999999999999"}) {
         expect({"set", QString::fromStdString(size)}, 1, size + " GB" + range);
     }
-    expect({"set", "4096MB"}, 1, "4096MB" + range);
+    expectJson({"set", "4096MB"}, 1, {false, 10240, "none"}, "4096MB" + range);
     dir.write("hw.memsize", "25274548224\n"); // 23.54 GB: the range's bounds rounded inwards
     expect({"set", "22"}, 1, "22 GB is outside the allowed range: 11.77 to 21.53 GB, or default.");
     EXPECT_EQ(
@@ -246,7 +246,7 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
     expect({"set", "21.53"}, 0);
     dir.write("iogpu.wired_limit_mb", "10240\n");
     dir.write("hw.memsize", "17179869184\n");
-    expect({"set", ""}, 2, "'' is not a size.");
+    expectJson({"set", ""}, 2, {false, {}, "none"}, "'' is not a size."); // no limit read
     // Options after a negative size are still options.
     for (const QStringList& arguments :
          {QStringList{"set", "-5", "--no-password"}, QStringList{"set", "-5", "-v"},
@@ -254,6 +254,7 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
         expect(arguments, 1, "-5 GB" + range);
     }
     EXPECT_EQ(dir.limit(), "10240\n");
+    expectJson({"keep"}, 2, {false, {}, "none"}, "--json goes with 'keep on' or 'keep off'");
     for (const QStringList& arguments :
          {QStringList{"set"}, QStringList{"set", "12", "13"}, QStringList{"frobnicate"},
           QStringList{"helper", "maybe"}, QStringList{"keep", "maybe"},
@@ -267,10 +268,14 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
 // what to do; once the helper is on and allowed, nothing asks. The stand-in's registry and login
 // item answer only Orvane, as a Mac's answer only the application's executable: orvane has it run
 // "helper" and "keep on", and asks the helper itself whether it is usable. The limit kept after a
-// restart follows every change the variable confirms, whichever road it took.
+// restart follows every change the variable confirms, whichever road it took. With --json, each
+// change says whether it changed the limit or a stored setting, and the road that carried it:
+// setting the limit in force takes none, and asks no password even with the helper off.
 TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
+    const QByteArray password = "secret\n";
     dir.write("iogpu.wired_limit_mb", "10240\n");
-    expect({"keep", "on"}, 0, "Restoring needs password-free VRAM changes");
+    EXPECT_THAT(expectJson({"keep", "on"}, 0, {true, 10240, "none"}).err,
+                HasSubstr("Restoring needs password-free VRAM changes"));
     // Keeping needs Orvane to start at login: orvane has the application turn its login item on.
     EXPECT_THAT(dir.read("config/autostart/com.halvern.Orvane.desktop"),
                 HasSubstr("Exec=\"" ORVANE_APP_PATH "\"\n"));
@@ -280,15 +285,16 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
                   .out,
               "on, 10240 MB kept\n");
 
-    expect({"set", "12", "--no-password"}, 3,
-           "forbids asking for the password. Turn them on with 'orvane helper on'.");
+    expectJson({"set", "12", "--no-password"}, 3, {false, 10240, "none"},
+               "forbids asking for the password. Turn them on with 'orvane helper on'.");
     // Nothing to read a password from (stdin no terminal and empty): nobody cancelled anything.
-    expect({"set", "12"}, 3,
-           "No terminal to ask for the administrator password on; turn password-free changes on "
-           "with 'orvane helper on'.");
-    EXPECT_EQ(dir.limit(), "10240\n");
-    expect({"set", "12"}, 0, "Orvane needs administrator access to change the GPU memory limit.",
-           "secret\n");
+    expectJson({"set", "12"}, 3, {false, 10240, "none"},
+               "No terminal to ask for the administrator password on; turn password-free changes "
+               "on with 'orvane helper on'.");
+    EXPECT_THAT(expectJson({"set", "12"}, 0, {true, 12288, "password"}, {}, password).err,
+                HasSubstr("Orvane needs administrator access to change the GPU memory limit."));
+    expectJson({"set", "12GB"}, 0, {false, 12288, "none"}, {}, password);
+    expectJson({"set", "12288MB", "--no-password"}, 0, {false, 12288, "none"});
     EXPECT_EQ(orvane({"keep"}).out, "on, 12288 MB kept\n");
 
     expect({"helper", "on"}, 0, "Allow Orvane in System Settings \u2192 Login Items");
@@ -299,19 +305,25 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
                 Not(HasSubstr("orvane helper on")));
     dir.write("helper.approved", "");
     EXPECT_EQ(orvane({"helper", "status"}).out, "on\n");
-    expect({"set", "14"}, 0); // password-free now: there is no password to read
+    expectJson({"set", "14"}, 0, {true, 14336, "helper"}); // there is no password to read
     EXPECT_THAT(orvane({"status"}).out, HasSubstr("Keep limit after restart: on, 14336 MB kept\n"));
     const QJsonObject kept = statusJson();
     EXPECT_TRUE(kept["keepLimitAfterRestart"].toBool());
     EXPECT_EQ(kept["keptLimitMB"].toInteger(), 14336);
 
-    expect({"reset"}, 0);
+    // The default forgets the kept limit, also when the variable reads 0 already (a restart).
+    dir.write("iogpu.wired_limit_mb", "0\n");
+    expectJson({"reset"}, 0, {true, 0, "none"});
+    expectJson({"reset"}, 0, {false, 0, "none"});
     EXPECT_EQ(orvane({"keep"}), (Outcome{0, "on, nothing kept\n", ""}));
     EXPECT_TRUE(statusJson()["keptLimitMB"].isNull());
     expect({"helper", "off"}, 0);
     EXPECT_EQ(orvane({"helper", "status"}).out, "off\n");
-    EXPECT_EQ(orvane({"keep", "off"}).out, "");
+    expectJson({"keep", "off"}, 0, {true, 0, "none"});
+    expectJson({"keep", "off"}, 0, {false, 0, "none"});
     EXPECT_EQ(orvane({"keep"}).out, "off\n");
+    EXPECT_EQ(orvane({"restore", "--json"}).err,
+              "Nothing to restore: keeping the limit after a restart is off.\n");
 }
 
 // The stand-in's Orvane.app lies where bundle.path says: a translocated copy registers nothing,
@@ -420,17 +432,21 @@ TEST_F(CliTest, ASettingThatIsNotStoredIsAFailureThatSaysWhy) {
     shellPrelude.clear();
     EXPECT_EQ(orvane({"keep"}).out, "on, 10240 MB kept\n");
 
-    // A read-only settings file: after a restart the limit kept before would come back.
+    // A read-only settings file: after a restart the limit kept before would come back. Nothing in
+    // force needs storing, so only what would store fails.
     const std::string stored = readFile(settingsFile());
     std::filesystem::permissions(settingsFile(), std::filesystem::perms::owner_read);
-    const std::pair<QStringList, std::string> changes[] = {
-        {{"keep", "off"}, ""}, {{"set", "12"}, "The GPU memory limit is now 12288 MB.\n"}};
-    for (const auto& [arguments, said] : changes) {
-        const Outcome run = asOwner(arguments, "secret\n");
-        EXPECT_EQ(run.status, 3) << arguments.join(' ').toStdString();
-        EXPECT_THAT(run.err, HasSubstr(said + unsaved + "Permission denied.\n"));
-    }
+    asOwner = true;
+    expectJson({"set", "10"}, 0, {false, 10240, "none"});
+    expectJson({"keep", "on"}, 0, {false, 10240, "none"});
+    expectJson({"keep", "off"}, 3, {true, 10240, "none"}, unsaved + "Permission denied.");
+    EXPECT_THAT(
+        expect({"set", "12"}, 3, "", "secret\n").err,
+        HasSubstr("The GPU memory limit is now 12288 MB.\n" + unsaved + "Permission denied.\n"));
     EXPECT_EQ(dir.limit(), "12288\n");
+    // fit --set changes the limit as set does, and so fails alike when the kept one is not stored.
+    expect({"fit", "12GB", "--set"}, 3, "could not save its settings", "secret\n");
+    EXPECT_EQ(dir.limit(), "13312\n");
     EXPECT_EQ(readFile(settingsFile()), stored);
 
     // A sim folder that cannot be made names the real cause.
@@ -439,7 +455,7 @@ TEST_F(CliTest, ASettingThatIsNotStoredIsAFailureThatSaysWhy) {
                                                      std::filesystem::perms::owner_exec);
     extraEnvironment.insert("ORVANE_SIM_DIR",
                             QString::fromStdString((dir / "locked/a/sim").string()));
-    EXPECT_THAT(asOwner({"status"}).err,
+    EXPECT_THAT(orvane({"status"}).err,
                 HasSubstr("cannot prepare the sim directory " + (dir / "locked/a/sim").string() +
                           ": Permission denied"));
 }
@@ -488,7 +504,13 @@ TEST_F(CliTest, TheApplicationAnswersCommandsAsTheLeanOrvaneDoes) {
             << arguments.join(' ').toStdString() << ": " << lean.out << lean.err;
     }
     EXPECT_EQ(statusJson()["limitMB"].toInteger(), 12288);
-
+    // An orvane without the application it hands the command to still leaves one object.
+    TempDir alone;
+    std::filesystem::copy_file(ORVANE_CLI_PATH, alone / "orvane");
+    std::filesystem::permissions(alone / "orvane", std::filesystem::perms::owner_all);
+    expectJson({"keep", "on"}, 3, {false, 12288, "none"},
+               "Couldn't run " + (alone / "Orvane").string(), {},
+               QString::fromStdString((alone / "orvane").string()));
     const auto libraries = [](const QString& program) {
         QProcess ldd;
         ldd.start("ldd", {program});
@@ -575,123 +597,23 @@ TEST_F(CliTest, TheKeptLimitIsRestoredOnlyThroughTheHelperWithoutAPrompt) {
                         {"-platform", "offscreen"});
     extraEnvironment.remove("QT_QPA_PLATFORM");
     // The terminal's password would be read at once, were the password road ever taken.
-    EXPECT_EQ(expect({"restore"}, 3, "", "secret\n").err,
-              "The kept limit was not restored: Password-free VRAM changes are off.\n");
+    const QByteArray password = "secret\n";
+    expectJson({"restore"}, 3, {false, 0, "none"},
+               "The kept limit was not restored: Password-free VRAM changes are off.", password);
 
     expect({"helper", "on"}, 0);
     dir.write("helper.approved", ""); // the user allows it in Login Items
     runApplicationUntil("Restored the kept limit of 12288 MB", {});
     EXPECT_EQ(dir.limit(), "12288\n");
     dir.write("iogpu.wired_limit_mb", "0\n");
-    EXPECT_EQ(expect({"restore"}, 0, "", "secret\n").out, "Restored the kept limit: 12288 MB.\n");
-    EXPECT_EQ(orvane({"restore"}).out,
-              "Nothing to restore: the GPU memory limit is already set (12288 MB).\n");
+    EXPECT_THAT(expectJson({"restore"}, 0, {true, 12288, "helper"}, {}, password).err,
+                HasSubstr("Restored the kept limit: 12288 MB.\n"));
+    EXPECT_THAT(expectJson({"restore"}, 0, {false, 12288, "none"}).err,
+                HasSubstr("Nothing to restore: the GPU memory limit is already set (12288 MB).\n"));
     storeSettings("[General]\nkeepLimitAfterRestart=true\nkeptLimitMB=15360\n");
     dir.write("iogpu.wired_limit_mb", "0\n");
     expect({"restore"}, 1, "The kept limit of 15360 MB is outside the allowed range");
 }
 
-// With --json every command that changes something prints one object on stdout, whatever its
-// outcome: "changed" only when the limit or a stored setting is not what it was, the limit as read
-// when it ended, the road that carried the change, and the sentence of a failure as stderr says it.
-// Setting the limit in force takes no road at all: no password is asked (stdin holds one, and a
-// prompt would show on stderr), also with the helper off and settings that cannot be written.
-TEST_F(CliTest, JsonSaysWhetherEachChangingCommandChangedAnythingAndByWhichRoad) {
-    struct Step {
-        const char* command;
-        int status;
-        const char* json; // without "error"
-        std::string error = {};
-        QByteArray input = {};
-    };
-    const auto check = [](const Outcome& run, const Step& step) {
-        const std::string where = std::string(step.command) + ": " + run.err;
-        EXPECT_EQ(run.status, step.status) << where;
-        ASSERT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << where << run.out;
-        QJsonObject said = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
-        const std::string error = said.take("error").toString().toStdString();
-        EXPECT_EQ(said, QJsonDocument::fromJson(step.json).object()) << where << run.out;
-        EXPECT_THAT(error, HasSubstr(step.error)) << where;
-        EXPECT_EQ(error.empty(), step.error.empty()) << where;
-        EXPECT_THAT(run.err, HasSubstr(error)) << where;
-        if (!step.input.isEmpty() && said["road"] == "none") {
-            EXPECT_THAT(run.err, Not(HasSubstr("administrator access"))) << where;
-        }
-    };
-    const auto walk = [&](std::initializer_list<Step> steps) {
-        for (const Step& step : steps) {
-            check(orvane(QString(step.command).split(' '), step.input), step);
-        }
-    };
-    const auto restart = [&] { dir.write("iogpu.wired_limit_mb", "0\n"); };
-    const QByteArray password = "secret\n";
-
-    dir.write("iogpu.wired_limit_mb", "10240\n");
-    walk({
-        {"set 12 --json", 3, R"({"changed":false,"limitMB":10240,"road":"none"})",
-         "No terminal to ask for the administrator password on"},
-        {"set 12 --json", 0, R"({"changed":true,"limitMB":12288,"road":"password"})", {}, password},
-        {"set 12GB --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})", {}, password},
-        {"set 12288MB --json --no-password", 0,
-         R"({"changed":false,"limitMB":12288,"road":"none"})"},
-        {"set 99 --json", 1, R"({"changed":false,"limitMB":12288,"road":"none"})",
-         "99 GB is outside the allowed range: 8 to 14 GB, or default."},
-        {"set abc --json", 2, R"({"changed":false,"limitMB":null,"road":"none"})",
-         "'abc' is not a size."},
-        {"keep --json", 2, R"({"changed":false,"limitMB":null,"road":"none"})",
-         "--json goes with 'keep on' or 'keep off'"},
-        // orvane has the application turn keeping on (its login item): the object comes through.
-        {"keep on --json", 0, R"({"changed":true,"limitMB":12288,"road":"none"})"},
-        {"keep on --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})"},
-    });
-    restart();
-    walk({{"restore --json", 3, R"({"changed":false,"limitMB":0,"road":"none"})",
-           "The kept limit was not restored: Password-free VRAM changes are off.", password}});
-    allowHelper();
-    walk({{"set 14 --json", 0, R"({"changed":true,"limitMB":14336,"road":"helper"})"}});
-    restart();
-    walk({
-        {"restore --json", 0, R"({"changed":true,"limitMB":14336,"road":"helper"})"},
-        {"restore --json", 0, R"({"changed":false,"limitMB":14336,"road":"none"})"},
-    });
-    restart(); // the default forgets the kept limit, also when the variable reads 0 already
-    walk({
-        {"reset --json", 0, R"({"changed":true,"limitMB":0,"road":"none"})"},
-        {"reset --json", 0, R"({"changed":false,"limitMB":0,"road":"none"})"},
-        {"keep off --json", 0, R"({"changed":true,"limitMB":0,"road":"none"})"},
-        {"keep off --json", 0, R"({"changed":false,"limitMB":0,"road":"none"})"},
-    });
-    EXPECT_EQ(orvane({"restore", "--json"}).err,
-              "Nothing to restore: keeping the limit after a restart is off.\n");
-
-    // An application that cannot be run still leaves one object, with the reason.
-    TempDir alone;
-    std::filesystem::copy_file(ORVANE_CLI_PATH, alone / "orvane");
-    std::filesystem::permissions(alone / "orvane", std::filesystem::perms::owner_all);
-    check(orvane({"keep", "on", "--json"}, {}, QString::fromStdString((alone / "orvane").string())),
-          {"keep on --json", 3, R"({"changed":false,"limitMB":0,"road":"none"})",
-           "Couldn't run " + (alone / "Orvane").string()});
-
-    // Nothing in force needs storing: settings that cannot be written fail only what would store.
-    expect({"set", "12"}, 0);
-    expect({"keep", "on"}, 0);
-    std::filesystem::permissions(settingsFile(), std::filesystem::perms::owner_read);
-    const Step readOnly[] = {
-        {"set 12 --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})"},
-        {"keep on --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})"},
-        {"keep off --json", 3, R"({"changed":true,"limitMB":12288,"road":"none"})",
-         "Orvane could not save its settings to " + settingsFile().string() +
-             ": Permission denied."},
-    };
-    for (const Step& step : readOnly) {
-        check(asOwner(QString(step.command).split(' ')), step);
-    }
-    // fit --set changes the limit as set does, and so fails alike when the kept one is not stored.
-    // (A daemon root started refuses nobody: then the password road carries the change.)
-    const Outcome fitted = asOwner({"fit", "12GB", "--set"}, password);
-    EXPECT_EQ(fitted.status, 3);
-    EXPECT_THAT(fitted.err, HasSubstr("could not save its settings"));
-    EXPECT_EQ(dir.limit(), "13312\n");
-}
 } // namespace
 } // namespace orvane::test
