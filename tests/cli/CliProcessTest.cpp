@@ -270,7 +270,9 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
 // "helper" and "keep on", and asks the helper itself whether it is usable. The limit kept after a
 // restart follows every change the variable confirms, whichever road it took. With --json, each
 // change says whether it changed the limit or a stored setting, and the road that carried it:
-// setting the limit in force takes none, and asks no password even with the helper off.
+// setting the limit in force takes none, and asks no password even with the helper off. The
+// stand-in's Orvane.app lies where bundle.path says: a translocated copy registers nothing, and a
+// path that cannot be read as one is trusted no more.
 TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
     const QByteArray password = "secret\n";
     dir.write("iogpu.wired_limit_mb", "10240\n");
@@ -297,6 +299,14 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
     expectJson({"set", "12288MB", "--no-password"}, 0, {false, 12288, "none"});
     EXPECT_EQ(orvane({"keep"}).out, "on, 12288 MB kept\n");
 
+    for (const char* place : {"/private/var/folders/x7/T/AppTranslocation/5A1B/d/Orvane.app\n",
+                              "/Users/ada/Applications/Orvane.app\nExtra\n", "Orvane.app"}) {
+        dir.write("bundle.path", place);
+        expect({"helper", "on"}, 3,
+               "Move Orvane to the Applications folder and open it from there");
+        EXPECT_EQ(orvane({"helper", "status"}).out, "off\n") << place;
+    }
+    dir.write("bundle.path", "/Users/ada/Applications/Orvane.app\n");
     expect({"helper", "on"}, 0, "Allow Orvane in System Settings \u2192 Login Items");
     EXPECT_EQ(orvane({"helper", "status"}).out, "needs approval\n");
     EXPECT_THAT(expect({"set", "13", "--no-password"}, 3,
@@ -324,20 +334,6 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
     EXPECT_EQ(orvane({"keep"}).out, "off\n");
     EXPECT_EQ(orvane({"restore", "--json"}).err,
               "Nothing to restore: keeping the limit after a restart is off.\n");
-}
-
-// The stand-in's Orvane.app lies where bundle.path says: a translocated copy registers nothing,
-// and a path that cannot be read as one is trusted no more.
-TEST_F(CliTest, HelperOnRefusesACopyOutsideAnApplicationsFolder) {
-    const std::string move = "Move Orvane to the Applications folder and open it from there";
-    for (const char* place : {"/private/var/folders/x7/T/AppTranslocation/5A1B/d/Orvane.app\n",
-                              "/Users/ada/Applications/Orvane.app\nExtra\n", "Orvane.app"}) {
-        dir.write("bundle.path", place);
-        expect({"helper", "on"}, 3, move);
-        EXPECT_EQ(orvane({"helper", "status"}).out, "off\n") << place;
-    }
-    dir.write("bundle.path", "/Users/ada/Applications/Orvane.app\n");
-    expect({"helper", "on"}, 0, "Allow Orvane in System Settings");
 }
 
 // Whatever closes the password-free road, --no-password says what did; no wait on the helper
@@ -401,18 +397,9 @@ TEST_F(CliTest, NoPasswordSaysWhyThePasswordFreeRoadWasClosed) {
     ::kill(std::stoi(dir.read("stuck.pid")), SIGKILL);
 }
 
-TEST_F(CliTest, AFileSizeLimitIsReportedInsteadOfEndingTheCommand) {
-    shellPrelude = "ulimit -f 0";
-    dir.write("iogpu.wired_limit_mb", "10240\n");
-    expect({"set", "12"}, 3, "sysctl: iogpu.wired_limit_mb: File too large", "secret\n");
-    allowHelper(); // the daemon started from here inherits the limit
-    expect({"set", "12", "--no-password"}, 3,
-           "The helper could not set the limit: File too large.");
-    EXPECT_EQ(dir.limit(), "10240\n");
-}
-
-// A setting that did not reach the settings file is a failure that says why, and what was stored
-// before stays; a kept limit that is no number of megabytes is said to be one.
+// A setting or a limit that did not reach its file is a failure that says why, and what was stored
+// before stays; a kept limit that is no number of megabytes is said to be one. A file-size limit
+// is reported instead of ending the command, also by the helper started under it.
 TEST_F(CliTest, ASettingThatIsNotStoredIsAFailureThatSaysWhy) {
     for (const char* kept : {"abc", "40960.5", "12345678901234567890"}) {
         storeSettings("[General]\nkeepLimitAfterRestart=true\nkeptLimitMB=" + std::string(kept) +
@@ -429,6 +416,7 @@ TEST_F(CliTest, ASettingThatIsNotStoredIsAFailureThatSaysWhy) {
         "Orvane could not save its settings to " + settingsFile().string() + ": ";
     shellPrelude = "ulimit -f 0";
     expect({"keep", "off"}, 3, unsaved + "File too large.");
+    expect({"set", "12"}, 3, "sysctl: iogpu.wired_limit_mb: File too large", "secret\n");
     shellPrelude.clear();
     EXPECT_EQ(orvane({"keep"}).out, "on, 10240 MB kept\n");
 
@@ -448,6 +436,12 @@ TEST_F(CliTest, ASettingThatIsNotStoredIsAFailureThatSaysWhy) {
     expect({"fit", "12GB", "--set"}, 3, "could not save its settings", "secret\n");
     EXPECT_EQ(dir.limit(), "13312\n");
     EXPECT_EQ(readFile(settingsFile()), stored);
+    allowHelper();
+    shellPrelude = "ulimit -f 0";
+    expect({"set", "14", "--no-password"}, 3,
+           "The helper could not set the limit: File too large.");
+    shellPrelude.clear();
+    EXPECT_EQ(dir.limit(), "13312\n");
 
     // A sim folder that cannot be made names the real cause.
     std::filesystem::create_directory(dir / "locked");
