@@ -124,7 +124,10 @@ TEST_F(CliTest, AVariableThatCannotBeReadIsSaidAndConfirmsNothing) {
     EXPECT_THAT(expect({"status"}, 0).out, HasSubstr("Allocated VRAM: 12 GB"));
 }
 
-TEST_F(CliTest, WatchPrintsALineEachIntervalUntilInterruptedAndRefusesUnknownStatistics) {
+// Watch prints a line each interval, flushed at once, until a stop signal. Output that cannot be
+// written ends it at once with the reason, SIGPIPE ignored or not; a reader that never reads holds
+// it only until a stop signal, which interrupts the waiting write.
+TEST_F(CliTest, WatchPrintsUntilAStopSignalAndEndsWhenItsOutputFailsOrWaits) {
     expect({"watch"}, 3, "The GPU's memory statistics are unknown");
     for (const char* interval : {"0.1", "abc", "inf", ""}) {
         expect({"watch", "--interval", interval}, 2);
@@ -163,12 +166,7 @@ TEST_F(CliTest, WatchPrintsALineEachIntervalUntilInterruptedAndRefusesUnknownSta
     ASSERT_EQ(once.size(), 1);
     EXPECT_TRUE(once[0].endsWith("  in use 12.4 GB  allocated 14.1 GB  limit system managed"))
         << once[0].toStdString();
-}
 
-// Output that cannot be written ends a watch at once with the reason, SIGPIPE ignored or not; a
-// reader that never reads holds it only until a stop signal, which interrupts the waiting write.
-TEST_F(CliTest, WatchEndsWhenItsOutputFailsOrAStopSignalComesWhileAWriteWaits) {
-    dir.write("gpu.in_use_system_memory", "13314398618\n");
     const QString fifo = QString::fromStdString((dir / "out").string());
     const QString readerLeaves = "rm -f '" + fifo + "' && mkfifo '" + fifo + "' && { : <'" + fifo +
                                  "' & } && exec >'" + fifo + "'";
@@ -267,14 +265,50 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
 // Without the helper the password is asked for on the terminal, or refused by --no-password with
 // what to do; once the helper is on and allowed, nothing asks. The stand-in's registry and login
 // item answer only Orvane, as a Mac's answer only the application's executable: orvane has it run
-// "helper" and "keep on", and asks the helper itself whether it is usable. The limit kept after a
-// restart follows every change the variable confirms, whichever road it took. With --json, each
-// change says whether it changed the limit or a stored setting, and the road that carried it:
-// setting the limit in force takes none, and asks no password even with the helper off. The
-// stand-in's Orvane.app lies where bundle.path says: a translocated copy registers nothing, and a
-// path that cannot be read as one is trusted no more.
-TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
+// "helper" and "keep on", and asks the helper itself whether it is usable. The stand-in's
+// Orvane.app lies where bundle.path says: a translocated copy registers nothing, and a path that
+// cannot be read as one is trusted no more. The limit kept after a restart follows every change
+// the variable confirms, whichever road it took. After a restart the variable reads 0 again; the
+// application at login, or "orvane restore" from a start-up script, sets the kept limit again
+// through the helper, and never asks for a password. With --json, each change says whether it
+// changed the limit or a stored setting, and the road that carried it: setting the limit in force
+// takes none, and asks no password even with the helper off.
+TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitRestoredOnlyThroughIt) {
+    // Orvane from a folder of its own, next to a password dialog that notes being started (and
+    // would answer at once, so that a password road would also show in the limit).
+    TempDir bin;
+    std::error_code error;
+    std::filesystem::create_hard_link(ORVANE_APP_PATH, bin / "Orvane", error);
+    if (error) {
+        std::filesystem::copy_file(ORVANE_APP_PATH, bin / "Orvane");
+    }
+    bin.write("OrvanePasswordDialog",
+              "#!/bin/sh\ntouch '" + (bin / "dialog-started").string() + "'\necho ok\n");
+    std::filesystem::permissions(bin / "OrvanePasswordDialog", std::filesystem::perms::owner_all);
+    const auto dialogStarted = [&] { return std::filesystem::exists(bin / "dialog-started"); };
+    extraEnvironment.insert("ORVANE_RESOURCES_DIR",
+                            QFileInfo(ORVANE_APP_PATH).path() + "/resources");
+    storeSettings("[General]\nagreedTermsVersion=2026-10-22\n");
+    // The application, started as at login, until a line of its log (on stderr), a few seconds at
+    // most; a password dialog would start right after it, and is given a moment to show.
+    const auto runApplicationUntil = [&](const std::string& line, const QStringList& arguments) {
+        QProcess process;
+        process.setReadChannel(QProcess::StandardError);
+        start(process, arguments, QString::fromStdString((bin / "Orvane").string()));
+        QByteArray err;
+        while (!err.contains(line.c_str()) && process.waitForReadyRead(20000)) {
+            err += process.readAllStandardError();
+        }
+        EXPECT_THAT(err.toStdString(), HasSubstr(line));
+        EXPECT_EQ(process.state(), QProcess::Running);
+        EXPECT_FALSE(eventually(dialogStarted, 1s));
+        process.kill();
+        process.waitForFinished();
+    };
+    const auto restart = [&] { dir.write("iogpu.wired_limit_mb", "0\n"); };
+    // The terminal's password would be read at once, were the password road ever taken.
     const QByteArray password = "secret\n";
+
     dir.write("iogpu.wired_limit_mb", "10240\n");
     EXPECT_THAT(expectJson({"keep", "on"}, 0, {true, 10240, "none"}).err,
                 HasSubstr("Restoring needs password-free VRAM changes"));
@@ -286,11 +320,19 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
                      "changes are on: turn them on with 'orvane helper on'.")
                   .out,
               "on, 10240 MB kept\n");
+    restart();
+    // Qt's own options start the application: here the only way to the offscreen platform.
+    extraEnvironment.insert("QT_QPA_PLATFORM", "none");
+    runApplicationUntil("Restoring the kept limit failed: Password-free VRAM changes are off.",
+                        {"-platform", "offscreen"});
+    extraEnvironment.remove("QT_QPA_PLATFORM");
+    expectJson({"restore"}, 3, {false, 0, "none"},
+               "The kept limit was not restored: Password-free VRAM changes are off.", password);
 
-    expectJson({"set", "12", "--no-password"}, 3, {false, 10240, "none"},
+    expectJson({"set", "12", "--no-password"}, 3, {false, 0, "none"},
                "forbids asking for the password. Turn them on with 'orvane helper on'.");
     // Nothing to read a password from (stdin no terminal and empty): nobody cancelled anything.
-    expectJson({"set", "12"}, 3, {false, 10240, "none"},
+    expectJson({"set", "12"}, 3, {false, 0, "none"},
                "No terminal to ask for the administrator password on; turn password-free changes "
                "on with 'orvane helper on'.");
     EXPECT_THAT(expectJson({"set", "12"}, 0, {true, 12288, "password"}, {}, password).err,
@@ -315,14 +357,22 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
                 Not(HasSubstr("orvane helper on")));
     dir.write("helper.approved", "");
     EXPECT_EQ(orvane({"helper", "status"}).out, "on\n");
-    expectJson({"set", "14"}, 0, {true, 14336, "helper"}); // there is no password to read
+    expectJson({"set", "14"}, 0, {true, 14336, "helper"});
     EXPECT_THAT(orvane({"status"}).out, HasSubstr("Keep limit after restart: on, 14336 MB kept\n"));
     const QJsonObject kept = statusJson();
     EXPECT_TRUE(kept["keepLimitAfterRestart"].toBool());
     EXPECT_EQ(kept["keptLimitMB"].toInteger(), 14336);
 
-    // The default forgets the kept limit, also when the variable reads 0 already (a restart).
-    dir.write("iogpu.wired_limit_mb", "0\n");
+    restart();
+    runApplicationUntil("Restored the kept limit of 14336 MB", {});
+    EXPECT_EQ(dir.limit(), "14336\n");
+    restart();
+    EXPECT_THAT(expectJson({"restore"}, 0, {true, 14336, "helper"}, {}, password).err,
+                HasSubstr("Restored the kept limit: 14336 MB.\n"));
+    EXPECT_THAT(expectJson({"restore"}, 0, {false, 14336, "none"}).err,
+                HasSubstr("Nothing to restore: the GPU memory limit is already set (14336 MB).\n"));
+
+    restart(); // the default forgets the kept limit, also when the variable reads 0 already
     expectJson({"reset"}, 0, {true, 0, "none"});
     expectJson({"reset"}, 0, {false, 0, "none"});
     EXPECT_EQ(orvane({"keep"}), (Outcome{0, "on, nothing kept\n", ""}));
@@ -334,6 +384,8 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
     EXPECT_EQ(orvane({"keep"}).out, "off\n");
     EXPECT_EQ(orvane({"restore", "--json"}).err,
               "Nothing to restore: keeping the limit after a restart is off.\n");
+    storeSettings("[General]\nkeepLimitAfterRestart=true\nkeptLimitMB=15360\n");
+    expect({"restore"}, 1, "The kept limit of 15360 MB is outside the allowed range");
 }
 
 // Whatever closes the password-free road, --no-password says what did; no wait on the helper
@@ -545,68 +597,6 @@ TEST_F(CliTest, ALaterOrvaneShowsTheRunningOnesPopoverAndEnds) {
     EXPECT_EQ(third.state(), QProcess::Running) << third.readAllStandardError().toStdString();
     third.kill();
     third.waitForFinished();
-}
-
-// After a restart the variable reads 0 again; the application at login, or "orvane restore" from a
-// start-up script, sets the kept limit again through the helper, and never asks for a password.
-TEST_F(CliTest, TheKeptLimitIsRestoredOnlyThroughTheHelperWithoutAPrompt) {
-    // Orvane from a folder of its own, next to a password dialog that notes being started (and
-    // would answer at once, so that a password road would also show in the limit).
-    TempDir bin;
-    std::error_code error;
-    std::filesystem::create_hard_link(ORVANE_APP_PATH, bin / "Orvane", error);
-    if (error) {
-        std::filesystem::copy_file(ORVANE_APP_PATH, bin / "Orvane");
-    }
-    bin.write("OrvanePasswordDialog",
-              "#!/bin/sh\ntouch '" + (bin / "dialog-started").string() + "'\necho ok\n");
-    std::filesystem::permissions(bin / "OrvanePasswordDialog", std::filesystem::perms::owner_all);
-    const auto dialogStarted = [&] { return std::filesystem::exists(bin / "dialog-started"); };
-    extraEnvironment.insert("ORVANE_RESOURCES_DIR",
-                            QFileInfo(ORVANE_APP_PATH).path() + "/resources");
-    storeSettings("[General]\nagreedTermsVersion=2026-10-22\n");
-    // The application, started as at login, until a line of its log (on stderr), a few seconds at
-    // most; a password dialog would start right after it, and is given a moment to show.
-    const auto runApplicationUntil = [&](const std::string& line, const QStringList& arguments) {
-        QProcess process;
-        process.setReadChannel(QProcess::StandardError);
-        start(process, arguments, QString::fromStdString((bin / "Orvane").string()));
-        QByteArray err;
-        while (!err.contains(line.c_str()) && process.waitForReadyRead(20000)) {
-            err += process.readAllStandardError();
-        }
-        EXPECT_THAT(err.toStdString(), HasSubstr(line));
-        EXPECT_EQ(process.state(), QProcess::Running);
-        EXPECT_FALSE(eventually(dialogStarted, 1s));
-        process.kill();
-        process.waitForFinished();
-    };
-
-    dir.write("iogpu.wired_limit_mb", "12288\n");
-    expect({"keep", "on"}, 0);
-    dir.write("iogpu.wired_limit_mb", "0\n"); // the restart
-    // Qt's own options start the application: here the only way to the offscreen platform.
-    extraEnvironment.insert("QT_QPA_PLATFORM", "none");
-    runApplicationUntil("Restoring the kept limit failed: Password-free VRAM changes are off.",
-                        {"-platform", "offscreen"});
-    extraEnvironment.remove("QT_QPA_PLATFORM");
-    // The terminal's password would be read at once, were the password road ever taken.
-    const QByteArray password = "secret\n";
-    expectJson({"restore"}, 3, {false, 0, "none"},
-               "The kept limit was not restored: Password-free VRAM changes are off.", password);
-
-    expect({"helper", "on"}, 0);
-    dir.write("helper.approved", ""); // the user allows it in Login Items
-    runApplicationUntil("Restored the kept limit of 12288 MB", {});
-    EXPECT_EQ(dir.limit(), "12288\n");
-    dir.write("iogpu.wired_limit_mb", "0\n");
-    EXPECT_THAT(expectJson({"restore"}, 0, {true, 12288, "helper"}, {}, password).err,
-                HasSubstr("Restored the kept limit: 12288 MB.\n"));
-    EXPECT_THAT(expectJson({"restore"}, 0, {false, 12288, "none"}).err,
-                HasSubstr("Nothing to restore: the GPU memory limit is already set (12288 MB).\n"));
-    storeSettings("[General]\nkeepLimitAfterRestart=true\nkeptLimitMB=15360\n");
-    dir.write("iogpu.wired_limit_mb", "0\n");
-    expect({"restore"}, 1, "The kept limit of 15360 MB is outside the allowed range");
 }
 
 } // namespace
