@@ -1,7 +1,6 @@
 // The command line run as scripts run it: orvane on a temporary sim directory, and Orvane where
 // the application itself is meant.
 
-#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -22,8 +21,10 @@ using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
+// The GPU's working set is the limit when one is set, else what the system recommends.
 TEST_F(CliTest, StatusShowsThePopoversFiguresPresetsAndGpuUseAlsoInJson) {
     dir.write("iogpu.wired_limit_mb", "14336\n");
+    dir.write("gpu.recommended_working_set", "11453246122\n"); // 10.67 GB
     const Outcome run = expect({"status"}, 0);
     EXPECT_EQ(run.out, "Total System RAM: 16 GB\n"
                        "Reserved System RAM: 2 GB\n"
@@ -54,6 +55,8 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresPresetsAndGpuUseAlsoInJson) {
     EXPECT_EQ(status["customRange"].toObject(),
               (QJsonObject{{"minMB", 18432}, {"maxMB", 34816}, {"minGB", 18}, {"maxGB", 34}}));
     EXPECT_TRUE(status["gpuInUseMB"].isNull());
+    EXPECT_EQ(status["workingSetMB"].toInteger(), 10922);
+    EXPECT_THAT(orvane({"status"}).out, HasSubstr("GPU working set: 10.6 GB\n")); // rounded down
 
     // Where the stand-in knows the GPU's memory in use, status adds it; unknown is never 0.
     dir.write("iogpu.wired_limit_mb", "14336\n");
