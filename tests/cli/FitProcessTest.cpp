@@ -35,7 +35,7 @@ protected:
     QString model() const { return QString::fromStdString((dir / "model.gguf").string()); }
 };
 
-TEST_F(FitCliTest, EachVerdictAndSetThroughTheHelperOrThePassword) {
+TEST_F(FitCliTest, EachVerdictForEachKindOfModelAndSetThroughTheHelperOrThePassword) {
     machine(64); // the system lets the GPU use three quarters: 48 GB
     const Outcome fits = expect({"fit", model()}, 0);
     EXPECT_EQ(fits.out, "Model: " + model().toStdString() +
@@ -47,50 +47,8 @@ TEST_F(FitCliTest, EachVerdictAndSetThroughTheHelperOrThePassword) {
                             "  Overhead            0.5 GB\n"
                             "  Total              22.1 GB\n"
                             "Fits: needs 22.1 GB of the 48 GB the GPU may use.\n");
-
-    machine(32); // two thirds: 21.3 GB
-    EXPECT_THAT(expect({"fit", model()}, 1).out,
-                HasSubstr("Fits after a change: needs 22.1 GB, and the GPU may use 21.3 GB now. A "
-                          "limit of 23 GB holds it and leaves macOS 9 GB: run 'orvane set 23', or "
-                          "this again with --set."));
-    EXPECT_EQ(expect({"fit", model(), "--json"}, 1).out,
-              R"({"computeMB":560,"contextTokens":8192,"fits":false,"kvCacheMB":1024,)"
-              R"("kvType":"f16","overheadMB":512,"source":"gguf","suggestedLimitGB":23,)"
-              R"("totalMB":22576,"weightsMB":20480,"workingSetMB":21845})"
-              "\n");
-
-    // --set takes the roads "set" takes: the password without the helper, then the helper.
-    expect({"fit", model(), "--set", "--no-password"}, 3, "forbids asking for the password");
-    EXPECT_EQ(dir.limit(), "0\n");
-    EXPECT_THAT(expect({"fit", model(), "--set"}, 0, "", "secret\n").out,
-                HasSubstr("The GPU memory limit is now 23 GB: the model fits."));
-    EXPECT_EQ(dir.limit(), "23552\n");
-    EXPECT_THAT(expect({"fit", model()}, 0).out,
-                HasSubstr("Fits: needs 22.1 GB of the 23 GB the GPU may use."));
-    dir.write("iogpu.wired_limit_mb", "0\n");
-    allowHelper();
-    const Outcome quiet = expect({"fit", model(), "--set", "--no-password", "--json"}, 0,
-                                 "The GPU memory limit is now 23 GB: the model fits.");
-    const QJsonDocument alone = QJsonDocument::fromJson(QByteArray::fromStdString(quiet.out));
-    EXPECT_EQ(alone["suggestedLimitGB"].toInteger(), 23) << quiet.out;
-    EXPECT_EQ(dir.limit(), "23552\n");
-
-    // With less memory nothing the rule allows holds it: exit 5, and nothing changes.
-    dir.write("iogpu.wired_limit_mb", "0\n");
-    machine(24);
-    EXPECT_THAT(expect({"fit", model(), "--set"}, 5).out,
-                HasSubstr("Does not fit on this Mac: needs 22.1 GB, 0.1 GB more than the 22 GB "
-                          "the GPU may be given at most."));
-    EXPECT_EQ(dir.limit(), "0\n");
-    EXPECT_TRUE(json({"fit", model(), "--json"}, 5)["suggestedLimitGB"].isNull());
-    // A smaller context or a quantized cache can bring it back within reach.
-    EXPECT_THAT(expect({"fit", model(), "--context", "2048", "--kv-type", "q4_0"}, 1).out,
-                HasSubstr("Context: 2048 tokens (as asked)\n  Weights            20.0 GB\n  KV "
-                          "cache (q4_0)     0.1 GB"));
-}
-
-TEST_F(FitCliTest, OllamaNamesPlainSizesAndInputThatIsRefused) {
-    machine(64);
+    // A model by its Ollama name, or weights by their size alone; what is refused prints nothing
+    // on stdout and changes nothing.
     const std::string digest(64, 'c');
     std::filesystem::create_directories(dir / "ollama/manifests/registry.ollama.ai/library/tiny");
     std::filesystem::create_directories(dir / "ollama/blobs");
@@ -123,6 +81,46 @@ TEST_F(FitCliTest, OllamaNamesPlainSizesAndInputThatIsRefused) {
         EXPECT_EQ(run.out, "") << arguments.join(' ').toStdString();
     }
     EXPECT_EQ(dir.limit(), "0\n");
+
+    machine(32); // two thirds: 21.3 GB
+    EXPECT_THAT(expect({"fit", model()}, 1).out,
+                HasSubstr("Fits after a change: needs 22.1 GB, and the GPU may use 21.3 GB now. A "
+                          "limit of 23 GB holds it and leaves macOS 9 GB: run 'orvane set 23', or "
+                          "this again with --set."));
+    EXPECT_EQ(expect({"fit", model(), "--json"}, 1).out,
+              R"({"computeMB":560,"contextTokens":8192,"fits":false,"kvCacheMB":1024,)"
+              R"("kvType":"f16","overheadMB":512,"source":"gguf","suggestedLimitGB":23,)"
+              R"("totalMB":22576,"weightsMB":20480,"workingSetMB":21845})"
+              "\n");
+
+    // --set takes the roads "set" takes: the password without the helper, then the helper.
+    expect({"fit", model(), "--set", "--no-password"}, 3, "forbids asking for the password");
+    EXPECT_EQ(dir.limit(), "0\n");
+    EXPECT_THAT(expect({"fit", model(), "--set"}, 0, "", "secret\n").out,
+                HasSubstr("The GPU memory limit is now 23 GB: the model fits."));
+    EXPECT_EQ(dir.limit(), "23552\n");
+    EXPECT_THAT(expect({"fit", model()}, 0).out,
+                HasSubstr("Fits: needs 22.1 GB of the 23 GB the GPU may use."));
+    dir.write("iogpu.wired_limit_mb", "0\n");
+    allowHelper();
+    const Outcome quiet = expect({"fit", model(), "--set", "--no-password", "--json"}, 0,
+                                 "The GPU memory limit is now 23 GB: the model fits.");
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(quiet.out))["suggestedLimitGB"],
+              23);
+    EXPECT_EQ(dir.limit(), "23552\n");
+
+    // With less memory nothing the rule allows holds it: exit 5, and nothing changes.
+    dir.write("iogpu.wired_limit_mb", "0\n");
+    machine(24);
+    EXPECT_THAT(expect({"fit", model(), "--set"}, 5).out,
+                HasSubstr("Does not fit on this Mac: needs 22.1 GB, 0.1 GB more than the 22 GB "
+                          "the GPU may be given at most."));
+    EXPECT_EQ(dir.limit(), "0\n");
+    EXPECT_TRUE(json({"fit", model(), "--json"}, 5)["suggestedLimitGB"].isNull());
+    // A smaller context or a quantized cache can bring it back within reach.
+    EXPECT_THAT(expect({"fit", model(), "--context", "2048", "--kv-type", "q4_0"}, 1).out,
+                HasSubstr("Context: 2048 tokens (as asked)\n  Weights            20.0 GB\n  KV "
+                          "cache (q4_0)     0.1 GB"));
 }
 
 } // namespace
