@@ -1,26 +1,18 @@
 // The command line run as scripts run it: orvane on a temporary sim directory, and Orvane where
 // the application itself is meant.
 
-#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
-#include <filesystem>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 
 #include "platform/sim/Seqpacket.h"
-#include "tests/support/DaemonHarness.h"
+#include "tests/cli/CliHarness.h"
 
 namespace orvane::test {
 namespace {
@@ -29,93 +21,10 @@ using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-    bool operator==(const Outcome&) const = default;
-};
-
-class CliTest : public ::testing::Test {
-protected:
-    CliTest() { std::filesystem::create_directory(dir / "config"); }
-
-    void start(QProcess& process, const QStringList& arguments,
-               const QString& program = ORVANE_CLI_PATH) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("ORVANE_SIM_DIR", QString::fromStdString(dir.path().string()));
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
-        environment.insert("ORVANE_HELPER_PATH", ORVANE_HELPER_PATH);
-        environment.insert("ORVANE_HELPER_IDLE_TIMEOUT", "1");
-        environment.insert(extraEnvironment);
-        process.setProcessEnvironment(environment);
-        process.start("/bin/sh", QStringList{"-c", shellPrelude + "\nexec \"$0\" \"$@\"", program} +
-                                     arguments);
-    }
-
-    Outcome orvane(const QStringList& arguments, const QByteArray& input = {},
-                   const QString& program = ORVANE_CLI_PATH) {
-        QProcess process;
-        start(process, arguments, program);
-        process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(30000)) << arguments.join(' ').toStdString();
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(),
-                process.readAllStandardError().toStdString()};
-    }
-
-    // Runs orvane, checking its exit status and a part of what it says on stderr.
-    Outcome expect(const QStringList& arguments, int status, const std::string& says = {},
-                   const QByteArray& input = {}) {
-        const Outcome run = orvane(arguments, input);
-        EXPECT_EQ(run.status, status) << arguments.join(' ').toStdString() << ": " << run.err;
-        EXPECT_THAT(run.err, HasSubstr(says)) << arguments.join(' ').toStdString();
-        return run;
-    }
-
-    QJsonObject statusJson(int expectedStatus = 0) {
-        const std::string out = expect({"status", "--json"}, expectedStatus).out;
-        return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
-    }
-
-    void allowHelper() {
-        dir.write("helper.status", "1\n");
-        dir.write("helper.approved", "");
-    }
-
-    std::filesystem::path settingsFile() const {
-        return dir / "config/com.halvern.Orvane/Orvane.conf";
-    }
-    void storeSettings(const std::string& text) {
-        std::filesystem::create_directories(settingsFile().parent_path());
-        dir.write("config/com.halvern.Orvane/Orvane.conf", text);
-    }
-
-    // Runs orvane as the owner of the test's folders. Root writes any file whatever its mode, so
-    // under root the folders are given to nobody, and orvane runs as nobody.
-    Outcome asOwner(const QStringList& arguments, const QByteArray& input = {}) {
-        if (::geteuid() != 0) {
-            return orvane(arguments, input);
-        }
-        ::lchown(dir.path().c_str(), 65534, 65534);
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(dir.path())) {
-            ::lchown(entry.path().c_str(), 65534, 65534);
-        }
-        return orvane(
-            QStringList{"--reuid=65534", "--regid=65534", "--clear-groups", ORVANE_CLI_PATH} +
-                arguments,
-            input, "setpriv");
-    }
-
-    SimDir dir;
-    QProcessEnvironment extraEnvironment;
-    QString shellPrelude; // run the command from sh after this ("ulimit -f 0")
-};
-
+// The GPU's working set is the limit when one is set, else what the system recommends.
 TEST_F(CliTest, StatusShowsThePopoversFiguresPresetsAndGpuUseAlsoInJson) {
     dir.write("iogpu.wired_limit_mb", "14336\n");
+    dir.write("gpu.recommended_working_set", "11453246122\n"); // 10.67 GB
     const Outcome run = expect({"status"}, 0);
     EXPECT_EQ(run.out, "Total System RAM: 16 GB\n"
                        "Reserved System RAM: 2 GB\n"
@@ -146,6 +55,8 @@ TEST_F(CliTest, StatusShowsThePopoversFiguresPresetsAndGpuUseAlsoInJson) {
     EXPECT_EQ(status["customRange"].toObject(),
               (QJsonObject{{"minMB", 18432}, {"maxMB", 34816}, {"minGB", 18}, {"maxGB", 34}}));
     EXPECT_TRUE(status["gpuInUseMB"].isNull());
+    EXPECT_EQ(status["workingSetMB"].toInteger(), 10922);
+    EXPECT_THAT(orvane({"status"}).out, HasSubstr("GPU working set: 10.6 GB\n")); // rounded down
 
     // Where the stand-in knows the GPU's memory in use, status adds it; unknown is never 0.
     dir.write("iogpu.wired_limit_mb", "14336\n");
@@ -216,7 +127,10 @@ TEST_F(CliTest, AVariableThatCannotBeReadIsSaidAndConfirmsNothing) {
     EXPECT_THAT(expect({"status"}, 0).out, HasSubstr("Allocated VRAM: 12 GB"));
 }
 
-TEST_F(CliTest, WatchPrintsALineEachIntervalUntilInterruptedAndRefusesUnknownStatistics) {
+// Watch prints a line each interval, flushed at once, until a stop signal. Output that cannot be
+// written ends it at once with the reason, SIGPIPE ignored or not; a reader that never reads holds
+// it only until a stop signal, which interrupts the waiting write.
+TEST_F(CliTest, WatchPrintsUntilAStopSignalAndEndsWhenItsOutputFailsOrWaits) {
     expect({"watch"}, 3, "The GPU's memory statistics are unknown");
     for (const char* interval : {"0.1", "abc", "inf", ""}) {
         expect({"watch", "--interval", interval}, 2);
@@ -255,12 +169,7 @@ TEST_F(CliTest, WatchPrintsALineEachIntervalUntilInterruptedAndRefusesUnknownSta
     ASSERT_EQ(once.size(), 1);
     EXPECT_TRUE(once[0].endsWith("  in use 12.4 GB  allocated 14.1 GB  limit system managed"))
         << once[0].toStdString();
-}
 
-// Output that cannot be written ends a watch at once with the reason, SIGPIPE ignored or not; a
-// reader that never reads holds it only until a stop signal, which interrupts the waiting write.
-TEST_F(CliTest, WatchEndsWhenItsOutputFailsOrAStopSignalComesWhileAWriteWaits) {
-    dir.write("gpu.in_use_system_memory", "13314398618\n");
     const QString fifo = QString::fromStdString((dir / "out").string());
     const QString readerLeaves = "rm -f '" + fifo + "' && mkfifo '" + fifo + "' && { : <'" + fifo +
                                  "' & } && exec >'" + fifo + "'";
@@ -322,11 +231,11 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
 
     // A bad size is named as it was typed, with the range this machine allows.
     dir.write("iogpu.wired_limit_mb", "10240\n");
-    const std::string range = " is outside the allowed range: 8 to 14 GB, or default.\n";
+    const std::string range = " is outside the allowed range: 8 to 14 GB, or default.";
     for (const std::string size : {"-5", "15", "7.99", "0.0000001", "99999999999999999999"}) {
         expect({"set", QString::fromStdString(size)}, 1, size + " GB" + range);
     }
-    expect({"set", "4096MB"}, 1, "4096MB" + range);
+    expectJson({"set", "4096MB"}, 1, {false, 10240, "none"}, "4096MB" + range);
     dir.write("hw.memsize", "25274548224\n"); // 23.54 GB: the range's bounds rounded inwards
     expect({"set", "22"}, 1, "22 GB is outside the allowed range: 11.77 to 21.53 GB, or default.");
     EXPECT_EQ(
@@ -338,7 +247,7 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
     expect({"set", "21.53"}, 0);
     dir.write("iogpu.wired_limit_mb", "10240\n");
     dir.write("hw.memsize", "17179869184\n");
-    expect({"set", ""}, 2, "'' is not a size.");
+    expectJson({"set", ""}, 2, {false, {}, "none"}, "'' is not a size."); // no limit read
     // Options after a negative size are still options.
     for (const QStringList& arguments :
          {QStringList{"set", "-5", "--no-password"}, QStringList{"set", "-5", "-v"},
@@ -346,6 +255,7 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
         expect(arguments, 1, "-5 GB" + range);
     }
     EXPECT_EQ(dir.limit(), "10240\n");
+    expectJson({"keep"}, 2, {false, {}, "none"}, "--json goes with 'keep on' or 'keep off'");
     for (const QStringList& arguments :
          {QStringList{"set"}, QStringList{"set", "12", "13"}, QStringList{"frobnicate"},
           QStringList{"helper", "maybe"}, QStringList{"keep", "maybe"},
@@ -358,11 +268,53 @@ TEST_F(CliTest, SizesInEveryFormGoThroughTheHelperQuietlyAndBadOnesChangeNothing
 // Without the helper the password is asked for on the terminal, or refused by --no-password with
 // what to do; once the helper is on and allowed, nothing asks. The stand-in's registry and login
 // item answer only Orvane, as a Mac's answer only the application's executable: orvane has it run
-// "helper" and "keep on", and asks the helper itself whether it is usable. The limit kept after a
-// restart follows every change the variable confirms, whichever road it took.
-TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
+// "helper" and "keep on", and asks the helper itself whether it is usable. The stand-in's
+// Orvane.app lies where bundle.path says: a translocated copy registers nothing, and a path that
+// cannot be read as one is trusted no more. The limit kept after a restart follows every change
+// the variable confirms, whichever road it took. After a restart the variable reads 0 again; the
+// application at login, or "orvane restore" from a start-up script, sets the kept limit again
+// through the helper, and never asks for a password. With --json, each change says whether it
+// changed the limit or a stored setting, and the road that carried it: setting the limit in force
+// takes none, and asks no password even with the helper off.
+TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitRestoredOnlyThroughIt) {
+    // Orvane from a folder of its own, next to a password dialog that notes being started (and
+    // would answer at once, so that a password road would also show in the limit).
+    TempDir bin;
+    std::error_code error;
+    std::filesystem::create_hard_link(ORVANE_APP_PATH, bin / "Orvane", error);
+    if (error) {
+        std::filesystem::copy_file(ORVANE_APP_PATH, bin / "Orvane");
+    }
+    bin.write("OrvanePasswordDialog",
+              "#!/bin/sh\ntouch '" + (bin / "dialog-started").string() + "'\necho ok\n");
+    std::filesystem::permissions(bin / "OrvanePasswordDialog", std::filesystem::perms::owner_all);
+    const auto dialogStarted = [&] { return std::filesystem::exists(bin / "dialog-started"); };
+    extraEnvironment.insert("ORVANE_RESOURCES_DIR",
+                            QFileInfo(ORVANE_APP_PATH).path() + "/resources");
+    storeSettings("[General]\nagreedTermsVersion=2026-10-22\n");
+    // The application, started as at login, until a line of its log (on stderr), a few seconds at
+    // most; a password dialog would start right after it, and is given a moment to show.
+    const auto runApplicationUntil = [&](const std::string& line, const QStringList& arguments) {
+        QProcess process;
+        process.setReadChannel(QProcess::StandardError);
+        start(process, arguments, QString::fromStdString((bin / "Orvane").string()));
+        QByteArray err;
+        while (!err.contains(line.c_str()) && process.waitForReadyRead(20000)) {
+            err += process.readAllStandardError();
+        }
+        EXPECT_THAT(err.toStdString(), HasSubstr(line));
+        EXPECT_EQ(process.state(), QProcess::Running);
+        EXPECT_FALSE(eventually(dialogStarted, 1s));
+        process.kill();
+        process.waitForFinished();
+    };
+    const auto restart = [&] { dir.write("iogpu.wired_limit_mb", "0\n"); };
+    // The terminal's password would be read at once, were the password road ever taken.
+    const QByteArray password = "secret\n";
+
     dir.write("iogpu.wired_limit_mb", "10240\n");
-    expect({"keep", "on"}, 0, "Restoring needs password-free VRAM changes");
+    EXPECT_THAT(expectJson({"keep", "on"}, 0, {true, 10240, "none"}).err,
+                HasSubstr("Restoring needs password-free VRAM changes"));
     // Keeping needs Orvane to start at login: orvane has the application turn its login item on.
     EXPECT_THAT(dir.read("config/autostart/com.halvern.Orvane.desktop"),
                 HasSubstr("Exec=\"" ORVANE_APP_PATH "\"\n"));
@@ -371,18 +323,35 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
                      "changes are on: turn them on with 'orvane helper on'.")
                   .out,
               "on, 10240 MB kept\n");
+    restart();
+    // Qt's own options start the application: here the only way to the offscreen platform.
+    extraEnvironment.insert("QT_QPA_PLATFORM", "none");
+    runApplicationUntil("Restoring the kept limit failed: Password-free VRAM changes are off.",
+                        {"-platform", "offscreen"});
+    extraEnvironment.remove("QT_QPA_PLATFORM");
+    expectJson({"restore"}, 3, {false, 0, "none"},
+               "The kept limit was not restored: Password-free VRAM changes are off.", password);
 
-    expect({"set", "12", "--no-password"}, 3,
-           "forbids asking for the password. Turn them on with 'orvane helper on'.");
+    expectJson({"set", "12", "--no-password"}, 3, {false, 0, "none"},
+               "forbids asking for the password. Turn them on with 'orvane helper on'.");
     // Nothing to read a password from (stdin no terminal and empty): nobody cancelled anything.
-    expect({"set", "12"}, 3,
-           "No terminal to ask for the administrator password on; turn password-free changes on "
-           "with 'orvane helper on'.");
-    EXPECT_EQ(dir.limit(), "10240\n");
-    expect({"set", "12"}, 0, "Orvane needs administrator access to change the GPU memory limit.",
-           "secret\n");
+    expectJson({"set", "12"}, 3, {false, 0, "none"},
+               "No terminal to ask for the administrator password on; turn password-free changes "
+               "on with 'orvane helper on'.");
+    EXPECT_THAT(expectJson({"set", "12"}, 0, {true, 12288, "password"}, {}, password).err,
+                HasSubstr("Orvane needs administrator access to change the GPU memory limit."));
+    expectJson({"set", "12GB"}, 0, {false, 12288, "none"}, {}, password);
+    expectJson({"set", "12288MB", "--no-password"}, 0, {false, 12288, "none"});
     EXPECT_EQ(orvane({"keep"}).out, "on, 12288 MB kept\n");
 
+    for (const char* place : {"/private/var/folders/x7/T/AppTranslocation/5A1B/d/Orvane.app\n",
+                              "/Users/ada/Applications/Orvane.app\nExtra\n", "Orvane.app"}) {
+        dir.write("bundle.path", place);
+        expect({"helper", "on"}, 3,
+               "Move Orvane to the Applications folder and open it from there");
+        EXPECT_EQ(orvane({"helper", "status"}).out, "off\n") << place;
+    }
+    dir.write("bundle.path", "/Users/ada/Applications/Orvane.app\n");
     expect({"helper", "on"}, 0, "Allow Orvane in System Settings \u2192 Login Items");
     EXPECT_EQ(orvane({"helper", "status"}).out, "needs approval\n");
     EXPECT_THAT(expect({"set", "13", "--no-password"}, 3,
@@ -391,33 +360,35 @@ TEST_F(CliTest, ThePasswordRoadUntilTheHelperIsOnAndTheKeptLimitOnEither) {
                 Not(HasSubstr("orvane helper on")));
     dir.write("helper.approved", "");
     EXPECT_EQ(orvane({"helper", "status"}).out, "on\n");
-    expect({"set", "14"}, 0); // password-free now: there is no password to read
+    expectJson({"set", "14"}, 0, {true, 14336, "helper"});
     EXPECT_THAT(orvane({"status"}).out, HasSubstr("Keep limit after restart: on, 14336 MB kept\n"));
     const QJsonObject kept = statusJson();
     EXPECT_TRUE(kept["keepLimitAfterRestart"].toBool());
     EXPECT_EQ(kept["keptLimitMB"].toInteger(), 14336);
 
-    expect({"reset"}, 0);
+    restart();
+    runApplicationUntil("Restored the kept limit of 14336 MB", {});
+    EXPECT_EQ(dir.limit(), "14336\n");
+    restart();
+    EXPECT_THAT(expectJson({"restore"}, 0, {true, 14336, "helper"}, {}, password).err,
+                HasSubstr("Restored the kept limit: 14336 MB.\n"));
+    EXPECT_THAT(expectJson({"restore"}, 0, {false, 14336, "none"}).err,
+                HasSubstr("Nothing to restore: the GPU memory limit is already set (14336 MB).\n"));
+
+    restart(); // the default forgets the kept limit, also when the variable reads 0 already
+    expectJson({"reset"}, 0, {true, 0, "none"});
+    expectJson({"reset"}, 0, {false, 0, "none"});
     EXPECT_EQ(orvane({"keep"}), (Outcome{0, "on, nothing kept\n", ""}));
     EXPECT_TRUE(statusJson()["keptLimitMB"].isNull());
     expect({"helper", "off"}, 0);
     EXPECT_EQ(orvane({"helper", "status"}).out, "off\n");
-    EXPECT_EQ(orvane({"keep", "off"}).out, "");
+    expectJson({"keep", "off"}, 0, {true, 0, "none"});
+    expectJson({"keep", "off"}, 0, {false, 0, "none"});
     EXPECT_EQ(orvane({"keep"}).out, "off\n");
-}
-
-// The stand-in's Orvane.app lies where bundle.path says: a translocated copy registers nothing,
-// and a path that cannot be read as one is trusted no more.
-TEST_F(CliTest, HelperOnRefusesACopyOutsideAnApplicationsFolder) {
-    const std::string move = "Move Orvane to the Applications folder and open it from there";
-    for (const char* place : {"/private/var/folders/x7/T/AppTranslocation/5A1B/d/Orvane.app\n",
-                              "/Users/ada/Applications/Orvane.app\nExtra\n", "Orvane.app"}) {
-        dir.write("bundle.path", place);
-        expect({"helper", "on"}, 3, move);
-        EXPECT_EQ(orvane({"helper", "status"}).out, "off\n") << place;
-    }
-    dir.write("bundle.path", "/Users/ada/Applications/Orvane.app\n");
-    expect({"helper", "on"}, 0, "Allow Orvane in System Settings");
+    EXPECT_EQ(orvane({"restore", "--json"}).err,
+              "Nothing to restore: keeping the limit after a restart is off.\n");
+    storeSettings("[General]\nkeepLimitAfterRestart=true\nkeptLimitMB=15360\n");
+    expect({"restore"}, 1, "The kept limit of 15360 MB is outside the allowed range");
 }
 
 // Whatever closes the password-free road, --no-password says what did; no wait on the helper
@@ -481,18 +452,9 @@ TEST_F(CliTest, NoPasswordSaysWhyThePasswordFreeRoadWasClosed) {
     ::kill(std::stoi(dir.read("stuck.pid")), SIGKILL);
 }
 
-TEST_F(CliTest, AFileSizeLimitIsReportedInsteadOfEndingTheCommand) {
-    shellPrelude = "ulimit -f 0";
-    dir.write("iogpu.wired_limit_mb", "10240\n");
-    expect({"set", "12"}, 3, "sysctl: iogpu.wired_limit_mb: File too large", "secret\n");
-    allowHelper(); // the daemon started from here inherits the limit
-    expect({"set", "12", "--no-password"}, 3,
-           "The helper could not set the limit: File too large.");
-    EXPECT_EQ(dir.limit(), "10240\n");
-}
-
-// A setting that did not reach the settings file is a failure that says why, and what was stored
-// before stays; a kept limit that is no number of megabytes is said to be one.
+// A setting or a limit that did not reach its file is a failure that says why, and what was stored
+// before stays; a kept limit that is no number of megabytes is said to be one. A file-size limit
+// is reported instead of ending the command, also by the helper started under it.
 TEST_F(CliTest, ASettingThatIsNotStoredIsAFailureThatSaysWhy) {
     for (const char* kept : {"abc", "40960.5", "12345678901234567890"}) {
         storeSettings("[General]\nkeepLimitAfterRestart=true\nkeptLimitMB=" + std::string(kept) +
@@ -509,21 +471,32 @@ TEST_F(CliTest, ASettingThatIsNotStoredIsAFailureThatSaysWhy) {
         "Orvane could not save its settings to " + settingsFile().string() + ": ";
     shellPrelude = "ulimit -f 0";
     expect({"keep", "off"}, 3, unsaved + "File too large.");
+    expect({"set", "12"}, 3, "sysctl: iogpu.wired_limit_mb: File too large", "secret\n");
     shellPrelude.clear();
     EXPECT_EQ(orvane({"keep"}).out, "on, 10240 MB kept\n");
 
-    // A read-only settings file: after a restart the limit kept before would come back.
+    // A read-only settings file: after a restart the limit kept before would come back. Nothing in
+    // force needs storing, so only what would store fails.
     const std::string stored = readFile(settingsFile());
     std::filesystem::permissions(settingsFile(), std::filesystem::perms::owner_read);
-    const std::pair<QStringList, std::string> changes[] = {
-        {{"keep", "off"}, ""}, {{"set", "12"}, "The GPU memory limit is now 12288 MB.\n"}};
-    for (const auto& [arguments, said] : changes) {
-        const Outcome run = asOwner(arguments, "secret\n");
-        EXPECT_EQ(run.status, 3) << arguments.join(' ').toStdString();
-        EXPECT_THAT(run.err, HasSubstr(said + unsaved + "Permission denied.\n"));
-    }
+    asOwner = true;
+    expectJson({"set", "10"}, 0, {false, 10240, "none"});
+    expectJson({"keep", "on"}, 0, {false, 10240, "none"});
+    expectJson({"keep", "off"}, 3, {true, 10240, "none"}, unsaved + "Permission denied.");
+    EXPECT_THAT(
+        expect({"set", "12"}, 3, "", "secret\n").err,
+        HasSubstr("The GPU memory limit is now 12288 MB.\n" + unsaved + "Permission denied.\n"));
     EXPECT_EQ(dir.limit(), "12288\n");
+    // fit --set changes the limit as set does, and so fails alike when the kept one is not stored.
+    expect({"fit", "12GB", "--set"}, 3, "could not save its settings", "secret\n");
+    EXPECT_EQ(dir.limit(), "13312\n");
     EXPECT_EQ(readFile(settingsFile()), stored);
+    allowHelper();
+    shellPrelude = "ulimit -f 0";
+    expect({"set", "14", "--no-password"}, 3,
+           "The helper could not set the limit: File too large.");
+    shellPrelude.clear();
+    EXPECT_EQ(dir.limit(), "13312\n");
 
     // A sim folder that cannot be made names the real cause.
     std::filesystem::create_directory(dir / "locked");
@@ -531,7 +504,7 @@ TEST_F(CliTest, ASettingThatIsNotStoredIsAFailureThatSaysWhy) {
                                                      std::filesystem::perms::owner_exec);
     extraEnvironment.insert("ORVANE_SIM_DIR",
                             QString::fromStdString((dir / "locked/a/sim").string()));
-    EXPECT_THAT(asOwner({"status"}).err,
+    EXPECT_THAT(orvane({"status"}).err,
                 HasSubstr("cannot prepare the sim directory " + (dir / "locked/a/sim").string() +
                           ": Permission denied"));
 }
@@ -580,7 +553,13 @@ TEST_F(CliTest, TheApplicationAnswersCommandsAsTheLeanOrvaneDoes) {
             << arguments.join(' ').toStdString() << ": " << lean.out << lean.err;
     }
     EXPECT_EQ(statusJson()["limitMB"].toInteger(), 12288);
-
+    // An orvane without the application it hands the command to still leaves one object.
+    TempDir alone;
+    std::filesystem::copy_file(ORVANE_CLI_PATH, alone / "orvane");
+    std::filesystem::permissions(alone / "orvane", std::filesystem::perms::owner_all);
+    expectJson({"keep", "on"}, 3, {false, 12288, "none"},
+               "Couldn't run " + (alone / "Orvane").string(), {},
+               QString::fromStdString((alone / "orvane").string()));
     const auto libraries = [](const QString& program) {
         QProcess ldd;
         ldd.start("ldd", {program});
@@ -597,193 +576,28 @@ TEST_F(CliTest, TheApplicationAnswersCommandsAsTheLeanOrvaneDoes) {
 // One Orvane at a time: a later start shows the running one's popover and ends. One that was
 // killed leaves its lock and socket behind, and the next start runs all the same.
 TEST_F(CliTest, ALaterOrvaneShowsTheRunningOnesPopoverAndEnds) {
-    const std::string alreadyRunning = "Orvane is already running; its popover is shown.\n";
-    QProcess first;
-    start(first, {}, ORVANE_APP_PATH);
-    ASSERT_TRUE(first.waitForStarted());
-    ASSERT_TRUE(
-        eventually([this] { return std::filesystem::exists(dir / "orvane.instance"); }, 20s));
-    const Outcome second = orvane({}, {}, ORVANE_APP_PATH);
-    EXPECT_EQ(second.status, 0);
-    EXPECT_THAT(second.err, HasSubstr(alreadyRunning));
-    EXPECT_EQ(first.state(), QProcess::Running);
-    first.kill();
-    first.waitForFinished();
-
-    QProcess third;
-    start(third, {}, ORVANE_APP_PATH);
-    ASSERT_TRUE(third.waitForStarted());
-    // Its lock names it once it has claimed its place (the socket is there already, stale).
-    const std::string holder = std::to_string(third.processId()) + "\n";
-    ASSERT_TRUE(
-        eventually([&] { return dir.read("orvane.instance.lock").starts_with(holder); }, 20s));
-    EXPECT_THAT(orvane({}, {}, ORVANE_APP_PATH).err, HasSubstr(alreadyRunning));
-    EXPECT_EQ(third.state(), QProcess::Running) << third.readAllStandardError().toStdString();
-    third.kill();
-    third.waitForFinished();
-}
-
-// After a restart the variable reads 0 again; the application at login, or "orvane restore" from a
-// start-up script, sets the kept limit again through the helper, and never asks for a password.
-TEST_F(CliTest, TheKeptLimitIsRestoredOnlyThroughTheHelperWithoutAPrompt) {
-    // Orvane from a folder of its own, next to a password dialog that notes being started (and
-    // would answer at once, so that a password road would also show in the limit).
-    TempDir bin;
-    std::error_code error;
-    std::filesystem::create_hard_link(ORVANE_APP_PATH, bin / "Orvane", error);
-    if (error) {
-        std::filesystem::copy_file(ORVANE_APP_PATH, bin / "Orvane");
+    for (const char* which : {"the first", "one after a killed one"}) {
+        QProcess running;
+        start(running, {}, ORVANE_APP_PATH);
+        ASSERT_TRUE(running.waitForStarted());
+        // It has claimed its place once its lock names it and its socket is there (after a killed
+        // one, the socket is there already, stale).
+        const std::string holder = std::to_string(running.processId()) + "\n";
+        ASSERT_TRUE(eventually(
+            [&] {
+                return dir.read("orvane.instance.lock").starts_with(holder) &&
+                       std::filesystem::exists(dir / "orvane.instance");
+            },
+            20s))
+            << which;
+        const Outcome later = orvane({}, {}, ORVANE_APP_PATH);
+        EXPECT_EQ(later.status, 0);
+        EXPECT_THAT(later.err, HasSubstr("Orvane is already running; its popover is shown.\n"));
+        EXPECT_EQ(running.state(), QProcess::Running) << which;
+        running.kill();
+        running.waitForFinished();
     }
-    bin.write("OrvanePasswordDialog",
-              "#!/bin/sh\ntouch '" + (bin / "dialog-started").string() + "'\necho ok\n");
-    std::filesystem::permissions(bin / "OrvanePasswordDialog", std::filesystem::perms::owner_all);
-    const auto dialogStarted = [&] { return std::filesystem::exists(bin / "dialog-started"); };
-    extraEnvironment.insert("ORVANE_RESOURCES_DIR",
-                            QFileInfo(ORVANE_APP_PATH).path() + "/resources");
-    storeSettings("[General]\nagreedTermsVersion=2026-10-22\n");
-    // The application, started as at login, until a line of its log (on stderr), a few seconds at
-    // most; a password dialog would start right after it, and is given a moment to show.
-    const auto runApplicationUntil = [&](const std::string& line, const QStringList& arguments) {
-        QProcess process;
-        process.setReadChannel(QProcess::StandardError);
-        start(process, arguments, QString::fromStdString((bin / "Orvane").string()));
-        QByteArray err;
-        while (!err.contains(line.c_str()) && process.waitForReadyRead(20000)) {
-            err += process.readAllStandardError();
-        }
-        EXPECT_THAT(err.toStdString(), HasSubstr(line));
-        EXPECT_EQ(process.state(), QProcess::Running);
-        EXPECT_FALSE(eventually(dialogStarted, 1s));
-        process.kill();
-        process.waitForFinished();
-    };
-
-    dir.write("iogpu.wired_limit_mb", "12288\n");
-    expect({"keep", "on"}, 0);
-    dir.write("iogpu.wired_limit_mb", "0\n"); // the restart
-    // Qt's own options start the application: here the only way to the offscreen platform.
-    extraEnvironment.insert("QT_QPA_PLATFORM", "none");
-    runApplicationUntil("Restoring the kept limit failed: Password-free VRAM changes are off.",
-                        {"-platform", "offscreen"});
-    extraEnvironment.remove("QT_QPA_PLATFORM");
-    // The terminal's password would be read at once, were the password road ever taken.
-    EXPECT_EQ(expect({"restore"}, 3, "", "secret\n").err,
-              "The kept limit was not restored: Password-free VRAM changes are off.\n");
-
-    expect({"helper", "on"}, 0);
-    dir.write("helper.approved", ""); // the user allows it in Login Items
-    runApplicationUntil("Restored the kept limit of 12288 MB", {});
-    EXPECT_EQ(dir.limit(), "12288\n");
-    dir.write("iogpu.wired_limit_mb", "0\n");
-    EXPECT_EQ(expect({"restore"}, 0, "", "secret\n").out, "Restored the kept limit: 12288 MB.\n");
-    EXPECT_EQ(orvane({"restore"}).out,
-              "Nothing to restore: the GPU memory limit is already set (12288 MB).\n");
-    storeSettings("[General]\nkeepLimitAfterRestart=true\nkeptLimitMB=15360\n");
-    dir.write("iogpu.wired_limit_mb", "0\n");
-    expect({"restore"}, 1, "The kept limit of 15360 MB is outside the allowed range");
 }
 
-// With --json every command that changes something prints one object on stdout, whatever its
-// outcome: "changed" only when the limit or a stored setting is not what it was, the limit as read
-// when it ended, the road that carried the change, and the sentence of a failure as stderr says it.
-// Setting the limit in force takes no road at all: no password is asked (stdin holds one, and a
-// prompt would show on stderr), also with the helper off and settings that cannot be written.
-TEST_F(CliTest, JsonSaysWhetherEachChangingCommandChangedAnythingAndByWhichRoad) {
-    struct Step {
-        const char* command;
-        int status;
-        const char* json; // without "error"
-        std::string error = {};
-        QByteArray input = {};
-    };
-    const auto check = [](const Outcome& run, const Step& step) {
-        const std::string where = std::string(step.command) + ": " + run.err;
-        EXPECT_EQ(run.status, step.status) << where;
-        ASSERT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 1) << where << run.out;
-        QJsonObject said = QJsonDocument::fromJson(QByteArray::fromStdString(run.out)).object();
-        const std::string error = said.take("error").toString().toStdString();
-        EXPECT_EQ(said, QJsonDocument::fromJson(step.json).object()) << where << run.out;
-        EXPECT_THAT(error, HasSubstr(step.error)) << where;
-        EXPECT_EQ(error.empty(), step.error.empty()) << where;
-        EXPECT_THAT(run.err, HasSubstr(error)) << where;
-        if (!step.input.isEmpty() && said["road"] == "none") {
-            EXPECT_THAT(run.err, Not(HasSubstr("administrator access"))) << where;
-        }
-    };
-    const auto walk = [&](std::initializer_list<Step> steps) {
-        for (const Step& step : steps) {
-            check(orvane(QString(step.command).split(' '), step.input), step);
-        }
-    };
-    const auto restart = [&] { dir.write("iogpu.wired_limit_mb", "0\n"); };
-    const QByteArray password = "secret\n";
-
-    dir.write("iogpu.wired_limit_mb", "10240\n");
-    walk({
-        {"set 12 --json", 3, R"({"changed":false,"limitMB":10240,"road":"none"})",
-         "No terminal to ask for the administrator password on"},
-        {"set 12 --json", 0, R"({"changed":true,"limitMB":12288,"road":"password"})", {}, password},
-        {"set 12GB --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})", {}, password},
-        {"set 12288MB --json --no-password", 0,
-         R"({"changed":false,"limitMB":12288,"road":"none"})"},
-        {"set 99 --json", 1, R"({"changed":false,"limitMB":12288,"road":"none"})",
-         "99 GB is outside the allowed range: 8 to 14 GB, or default."},
-        {"set abc --json", 2, R"({"changed":false,"limitMB":null,"road":"none"})",
-         "'abc' is not a size."},
-        {"keep --json", 2, R"({"changed":false,"limitMB":null,"road":"none"})",
-         "--json goes with 'keep on' or 'keep off'"},
-        // orvane has the application turn keeping on (its login item): the object comes through.
-        {"keep on --json", 0, R"({"changed":true,"limitMB":12288,"road":"none"})"},
-        {"keep on --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})"},
-    });
-    restart();
-    walk({{"restore --json", 3, R"({"changed":false,"limitMB":0,"road":"none"})",
-           "The kept limit was not restored: Password-free VRAM changes are off.", password}});
-    allowHelper();
-    walk({{"set 14 --json", 0, R"({"changed":true,"limitMB":14336,"road":"helper"})"}});
-    restart();
-    walk({
-        {"restore --json", 0, R"({"changed":true,"limitMB":14336,"road":"helper"})"},
-        {"restore --json", 0, R"({"changed":false,"limitMB":14336,"road":"none"})"},
-    });
-    restart(); // the default forgets the kept limit, also when the variable reads 0 already
-    walk({
-        {"reset --json", 0, R"({"changed":true,"limitMB":0,"road":"none"})"},
-        {"reset --json", 0, R"({"changed":false,"limitMB":0,"road":"none"})"},
-        {"keep off --json", 0, R"({"changed":true,"limitMB":0,"road":"none"})"},
-        {"keep off --json", 0, R"({"changed":false,"limitMB":0,"road":"none"})"},
-    });
-    EXPECT_EQ(orvane({"restore", "--json"}).err,
-              "Nothing to restore: keeping the limit after a restart is off.\n");
-
-    // An application that cannot be run still leaves one object, with the reason.
-    TempDir alone;
-    std::filesystem::copy_file(ORVANE_CLI_PATH, alone / "orvane");
-    std::filesystem::permissions(alone / "orvane", std::filesystem::perms::owner_all);
-    check(orvane({"keep", "on", "--json"}, {}, QString::fromStdString((alone / "orvane").string())),
-          {"keep on --json", 3, R"({"changed":false,"limitMB":0,"road":"none"})",
-           "Couldn't run " + (alone / "Orvane").string()});
-
-    // Nothing in force needs storing: settings that cannot be written fail only what would store.
-    expect({"set", "12"}, 0);
-    expect({"keep", "on"}, 0);
-    std::filesystem::permissions(settingsFile(), std::filesystem::perms::owner_read);
-    const Step readOnly[] = {
-        {"set 12 --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})"},
-        {"keep on --json", 0, R"({"changed":false,"limitMB":12288,"road":"none"})"},
-        {"keep off --json", 3, R"({"changed":true,"limitMB":12288,"road":"none"})",
-         "Orvane could not save its settings to " + settingsFile().string() +
-             ": Permission denied."},
-    };
-    for (const Step& step : readOnly) {
-        check(asOwner(QString(step.command).split(' ')), step);
-    }
-    // fit --set changes the limit as set does, and so fails alike when the kept one is not stored.
-    // (A daemon root started refuses nobody: then the password road carries the change.)
-    const Outcome fitted = asOwner({"fit", "12GB", "--set"}, password);
-    EXPECT_EQ(fitted.status, 3);
-    EXPECT_THAT(fitted.err, HasSubstr("could not save its settings"));
-    EXPECT_EQ(dir.limit(), "13312\n");
-}
 } // namespace
 } // namespace orvane::test

@@ -1,15 +1,8 @@
 // "orvane fit" as scripts run it: models written here, a temporary sim directory as the machine,
-// each verdict and --set through the stand-in's roads, and the working set in status.
+// each verdict and --set through the stand-in's roads. The working set they are held against is
+// two thirds of the memory up to 32 GB and three quarters above, or the limit once one is set.
 
-#include <filesystem>
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
-
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
-
-#include "tests/support/DaemonHarness.h"
+#include "tests/cli/CliHarness.h"
 #include "tests/support/GgufWriter.h"
 
 namespace orvane::test {
@@ -19,10 +12,10 @@ using ::testing::HasSubstr;
 
 constexpr std::uint64_t GiB = std::uint64_t{1} << 30;
 
-class FitCliTest : public ::testing::Test {
+class FitCliTest : public CliTest {
 protected:
     FitCliTest() {
-        std::filesystem::create_directory(dir / "config");
+        extraEnvironment.insert("OLLAMA_MODELS", QString::fromStdString((dir / "ollama").string()));
         // 20 GiB of weights; with 8192 tokens of cache, the compute buffers and the overhead the
         // model needs 22.06 GiB.
         GgufWriter()
@@ -35,55 +28,16 @@ protected:
             .write(dir / "model.gguf");
     }
 
-    struct Run {
-        int status = -1;
-        std::string out;
-        std::string err;
-    };
-
-    Run orvane(const QStringList& arguments, const QByteArray& input = {}) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("ORVANE_SIM_DIR", QString::fromStdString(dir.path().string()));
-        environment.insert("XDG_CONFIG_HOME", QString::fromStdString((dir / "config").string()));
-        environment.insert("ORVANE_HELPER_PATH", ORVANE_HELPER_PATH);
-        environment.insert("ORVANE_HELPER_IDLE_TIMEOUT", "1");
-        environment.insert("OLLAMA_MODELS", QString::fromStdString((dir / "ollama").string()));
-        process.setProcessEnvironment(environment);
-        process.start(ORVANE_CLI_PATH, arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(30000));
-        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-                process.readAllStandardOutput().toStdString(),
-                process.readAllStandardError().toStdString()};
-    }
-
-    Run expect(const QStringList& arguments, int status, const std::string& says = {},
-               const QByteArray& input = {}) {
-        Run run = orvane(arguments, input);
-        EXPECT_EQ(run.status, status) << arguments.join(' ').toStdString() << ": " << run.err;
-        EXPECT_THAT(run.out + run.err, HasSubstr(says)) << arguments.join(' ').toStdString();
-        return run;
-    }
-
-    QJsonObject json(const QStringList& arguments, int status, const std::string& says = {}) {
-        const std::string out = expect(arguments, status, says).out;
-        return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
-    }
-
     void machine(std::uint64_t gigabytes) {
         dir.write("hw.memsize", std::to_string(gigabytes * GiB) + "\n");
     }
 
     QString model() const { return QString::fromStdString((dir / "model.gguf").string()); }
-
-    SimDir dir;
 };
 
-TEST_F(FitCliTest, EachVerdictAndSetThroughTheHelperOrThePassword) {
+TEST_F(FitCliTest, EachVerdictForEachKindOfModelAndSetThroughTheHelperOrThePassword) {
     machine(64); // the system lets the GPU use three quarters: 48 GB
-    const Run fits = expect({"fit", model()}, 0);
+    const Outcome fits = expect({"fit", model()}, 0);
     EXPECT_EQ(fits.out, "Model: " + model().toStdString() +
                             " (GGUF: llama, 32 layers)\n"
                             "Context: 8192 tokens (the default)\n"
@@ -93,65 +47,8 @@ TEST_F(FitCliTest, EachVerdictAndSetThroughTheHelperOrThePassword) {
                             "  Overhead            0.5 GB\n"
                             "  Total              22.1 GB\n"
                             "Fits: needs 22.1 GB of the 48 GB the GPU may use.\n");
-
-    machine(32); // two thirds: 21.3 GB
-    expect({"fit", model()}, 1,
-           "Fits after a change: needs 22.1 GB, and the GPU may use 21.3 GB now. A limit of 23 GB "
-           "holds it and leaves macOS 9 GB: run 'orvane set 23', or this again with --set.");
-    EXPECT_EQ(expect({"fit", model(), "--json"}, 1).out,
-              R"({"computeMB":560,"contextTokens":8192,"fits":false,"kvCacheMB":1024,)"
-              R"("kvType":"f16","overheadMB":512,"source":"gguf","suggestedLimitGB":23,)"
-              R"("totalMB":22576,"weightsMB":20480,"workingSetMB":21845})"
-              "\n");
-
-    // --set takes the roads "set" takes: the password without the helper, then the helper.
-    expect({"fit", model(), "--set", "--no-password"}, 3, "forbids asking for the password");
-    EXPECT_EQ(dir.limit(), "0\n");
-    expect({"fit", model(), "--set"}, 0, "The GPU memory limit is now 23 GB: the model fits.",
-           "secret\n");
-    EXPECT_EQ(dir.limit(), "23552\n");
-    expect({"fit", model()}, 0, "Fits: needs 22.1 GB of the 23 GB the GPU may use.");
-    dir.write("iogpu.wired_limit_mb", "0\n");
-    dir.write("helper.status", "1\n");
-    dir.write("helper.approved", "");
-    const QJsonObject quiet =
-        json({"fit", model(), "--set", "--no-password", "--json"}, 0, "now 23 GB");
-    EXPECT_EQ(quiet["suggestedLimitGB"].toInteger(), 23); // stdout is the JSON alone
-    EXPECT_EQ(dir.limit(), "23552\n");
-
-    // With less memory nothing the rule allows holds it: exit 5, and nothing changes.
-    dir.write("iogpu.wired_limit_mb", "0\n");
-    machine(24);
-    expect({"fit", model(), "--set"}, 5,
-           "Does not fit on this Mac: needs 22.1 GB, 0.1 GB more than the 22 GB the GPU may be "
-           "given at most.");
-    EXPECT_EQ(dir.limit(), "0\n");
-    EXPECT_TRUE(json({"fit", model(), "--json"}, 5)["suggestedLimitGB"].isNull());
-    // A smaller context or a quantized cache can bring it back within reach.
-    expect({"fit", model(), "--context", "2048", "--kv-type", "q4_0"}, 1,
-           "Context: 2048 tokens (as asked)\n  Weights            20.0 GB\n  KV cache (q4_0)     "
-           "0.1 GB");
-}
-
-TEST_F(FitCliTest, StatusShowsTheWorkingSetTheVerdictIsHeldAgainst) {
-    const std::pair<std::function<void()>, std::string> machines[] = {
-        {[&] { machine(16); }, "10.6"},
-        {[&] { machine(32); }, "21.3"},
-        {[&] { machine(36); }, "27"},
-        {[&] { dir.write("iogpu.wired_limit_mb", "30720\n"); }, "30"},
-        {[&] { dir.write("gpu.recommended_working_set", std::to_string(27 * GiB) + "\n"); }, "30"},
-        {[&] { dir.write("iogpu.wired_limit_mb", "0\n"); }, "27"},
-    };
-    for (const auto& [arrange, gigabytes] : machines) {
-        arrange();
-        EXPECT_THAT(expect({"status"}, 0).out,
-                    HasSubstr("GPU working set: " + gigabytes + " GB\n"));
-    }
-    EXPECT_EQ(json({"status", "--json"}, 0)["workingSetMB"].toInteger(), 27 * 1024);
-}
-
-TEST_F(FitCliTest, OllamaNamesPlainSizesAndInputThatIsRefused) {
-    machine(64);
+    // A model by its Ollama name, or weights by their size alone; what is refused prints nothing
+    // on stdout and changes nothing.
     const std::string digest(64, 'c');
     std::filesystem::create_directories(dir / "ollama/manifests/registry.ollama.ai/library/tiny");
     std::filesystem::create_directories(dir / "ollama/blobs");
@@ -159,12 +56,14 @@ TEST_F(FitCliTest, OllamaNamesPlainSizesAndInputThatIsRefused) {
               R"({"layers":[{"mediaType":"application/vnd.ollama.image.model","digest":"sha256:)" +
                   digest + R"("}]})");
     std::filesystem::create_hard_link(dir / "model.gguf", dir / ("ollama/blobs/sha256-" + digest));
-    expect({"fit", "tiny"}, 0, "Model: tiny (Ollama: tiny:latest, llama, 32 layers)");
+    EXPECT_THAT(expect({"fit", "tiny"}, 0).out,
+                HasSubstr("Model: tiny (Ollama: tiny:latest, llama, 32 layers)"));
     EXPECT_EQ(json({"fit", "tiny", "--json"}, 0)["source"].toString(), "ollama");
 
-    expect({"fit", "40GB"}, 0,
-           "Model: 40 GB of weights (a plain size: no context)\n  Weights            40.0 GB\n"
-           "  Overhead            0.5 GB\n  Total              40.5 GB\n");
+    EXPECT_THAT(expect({"fit", "40GB"}, 0).out,
+                HasSubstr("Model: 40 GB of weights (a plain size: no context)\n  Weights      "
+                          "      40.0 GB\n  Overhead            0.5 GB\n  Total              "
+                          "40.5 GB\n"));
     EXPECT_EQ(json({"fit", "61440MB", "--json"}, 1)["source"].toString(), "size");
 
     dir.write("broken.gguf", std::string("GGUF\1\0\0\0", 8) + std::string(16, '\0'));
@@ -178,10 +77,50 @@ TEST_F(FitCliTest, OllamaNamesPlainSizesAndInputThatIsRefused) {
         {{"fit"}, "'fit' takes exactly one argument."},
     };
     for (const auto& [arguments, says] : refused) {
-        const Run run = expect(arguments, 2, says);
+        const Outcome run = expect(arguments, 2, says);
         EXPECT_EQ(run.out, "") << arguments.join(' ').toStdString();
     }
     EXPECT_EQ(dir.limit(), "0\n");
+
+    machine(32); // two thirds: 21.3 GB
+    EXPECT_THAT(expect({"fit", model()}, 1).out,
+                HasSubstr("Fits after a change: needs 22.1 GB, and the GPU may use 21.3 GB now. A "
+                          "limit of 23 GB holds it and leaves macOS 9 GB: run 'orvane set 23', or "
+                          "this again with --set."));
+    EXPECT_EQ(expect({"fit", model(), "--json"}, 1).out,
+              R"({"computeMB":560,"contextTokens":8192,"fits":false,"kvCacheMB":1024,)"
+              R"("kvType":"f16","overheadMB":512,"source":"gguf","suggestedLimitGB":23,)"
+              R"("totalMB":22576,"weightsMB":20480,"workingSetMB":21845})"
+              "\n");
+
+    // --set takes the roads "set" takes: the password without the helper, then the helper.
+    expect({"fit", model(), "--set", "--no-password"}, 3, "forbids asking for the password");
+    EXPECT_EQ(dir.limit(), "0\n");
+    EXPECT_THAT(expect({"fit", model(), "--set"}, 0, "", "secret\n").out,
+                HasSubstr("The GPU memory limit is now 23 GB: the model fits."));
+    EXPECT_EQ(dir.limit(), "23552\n");
+    EXPECT_THAT(expect({"fit", model()}, 0).out,
+                HasSubstr("Fits: needs 22.1 GB of the 23 GB the GPU may use."));
+    dir.write("iogpu.wired_limit_mb", "0\n");
+    allowHelper();
+    const Outcome quiet = expect({"fit", model(), "--set", "--no-password", "--json"}, 0,
+                                 "The GPU memory limit is now 23 GB: the model fits.");
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(quiet.out))["suggestedLimitGB"],
+              23);
+    EXPECT_EQ(dir.limit(), "23552\n");
+
+    // With less memory nothing the rule allows holds it: exit 5, and nothing changes.
+    dir.write("iogpu.wired_limit_mb", "0\n");
+    machine(24);
+    EXPECT_THAT(expect({"fit", model(), "--set"}, 5).out,
+                HasSubstr("Does not fit on this Mac: needs 22.1 GB, 0.1 GB more than the 22 GB "
+                          "the GPU may be given at most."));
+    EXPECT_EQ(dir.limit(), "0\n");
+    EXPECT_TRUE(json({"fit", model(), "--json"}, 5)["suggestedLimitGB"].isNull());
+    // A smaller context or a quantized cache can bring it back within reach.
+    EXPECT_THAT(expect({"fit", model(), "--context", "2048", "--kv-type", "q4_0"}, 1).out,
+                HasSubstr("Context: 2048 tokens (as asked)\n  Weights            20.0 GB\n  KV "
+                          "cache (q4_0)     0.1 GB"));
 }
 
 } // namespace
