@@ -41,8 +41,11 @@ std::string writeFailure(const std::filesystem::path& file) {
     }
     struct stat info {};
     const off_t size = existing.fd && ::fstat(existing.fd.get(), &info) == 0 ? info.st_size : 0;
-    std::string probe =
-        (file.parent_path() / ("." + file.filename().string() + ".XXXXXX")).string();
+    // Appended rather than "." + name: GCC 12 at -O3 misreads that as an overlapping copy.
+    std::string probeName = ".";
+    probeName += file.filename().string();
+    probeName += ".XXXXXX";
+    std::string probe = (file.parent_path() / probeName).string();
     const UniqueFd written(::mkostemp(probe.data(), O_CLOEXEC));
     if (!written) {
         return errnoText(errno);
