@@ -1,17 +1,22 @@
 #include "bench/BenchRig.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <spawn.h>
 #include <stdexcept>
 #include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/sim/HelperLauncher.h"
 #include "platform/sim/Seqpacket.h"
 #include "platform/sim/SimDirectory.h"
 #include "shared/WireFormat.h"
+
+extern char** environ;
 
 namespace orvane::bench {
 
@@ -34,6 +39,53 @@ SimRig::~SimRig() {
 
 std::filesystem::path SimRig::socket() const {
     return path_ / sim::socketFileName;
+}
+
+std::vector<std::string> commandEnvironment(const SimRig& rig) {
+    std::filesystem::create_directory(rig.path() / "config");
+    std::vector<std::string> environment = {"ORVANE_SIM_DIR=" + rig.path().string(),
+                                            "XDG_CONFIG_HOME=" + (rig.path() / "config").string()};
+    for (char** variable = environ; *variable; ++variable) {
+        const std::string text = *variable;
+        if (!text.starts_with("ORVANE_SIM_DIR=") && !text.starts_with("XDG_CONFIG_HOME=")) {
+            environment.push_back(text);
+        }
+    }
+    return environment;
+}
+
+bool runToEnd(const std::vector<std::string>& command,
+              const std::vector<std::string>& environment) {
+    std::vector<char*> arguments;
+    for (const std::string& argument : command) {
+        arguments.push_back(const_cast<char*>(argument.c_str()));
+    }
+    arguments.push_back(nullptr);
+    std::vector<char*> variables;
+    for (const std::string& variable : environment) {
+        variables.push_back(const_cast<char*>(variable.c_str()));
+    }
+    variables.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = -1;
+    const int error =
+        ::posix_spawnp(&child, arguments[0], &actions, nullptr, arguments.data(), variables.data());
+    posix_spawn_file_actions_destroy(&actions);
+    int status = 0;
+    return error == 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+           WEXITSTATUS(status) == 0;
+}
+
+std::optional<double> secondsToRun(const std::vector<std::string>& command,
+                                   const std::vector<std::string>& environment) {
+    const auto start = std::chrono::steady_clock::now();
+    if (!runToEnd(command, environment)) {
+        return std::nullopt;
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 pid_t startDaemon(const SimRig& rig, const std::filesystem::path& executable) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -33,6 +34,18 @@ private:
 // Starts OrvaneHelper by socket activation on the rig's socket, as the application would, with an
 // idle period long enough for a whole benchmark. Its pid, or -1.
 pid_t startDaemon(const SimRig& rig, const std::filesystem::path& executable);
+
+// What a command run on the rig gets: this process's environment, with the rig as its sim
+// directory and a configuration folder of the rig's own.
+std::vector<std::string> commandEnvironment(const SimRig& rig);
+
+// Runs the program to its end with stdout on /dev/null and the given environment. False if it
+// could not be started or did not end with status 0.
+bool runToEnd(const std::vector<std::string>& command, const std::vector<std::string>& environment);
+
+// The whole process's time from spawn to its end, or nothing when it failed.
+std::optional<double> secondsToRun(const std::vector<std::string>& command,
+                                   const std::vector<std::string>& environment);
 
 // Kills a process started here and collects it.
 void stop(pid_t pid);

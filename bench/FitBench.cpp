@@ -5,19 +5,12 @@
 // a hole, so it costs nothing on disk, and only its header is ever read.
 
 #include <benchmark/benchmark.h>
-#include <chrono>
-#include <fcntl.h>
 #include <fstream>
 #include <optional>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "bench/BenchRig.h"
 #include "platform/sim/SimDirectory.h"
 #include "tests/support/GgufWriter.h"
-
-extern char** environ;
 
 namespace orvane::bench {
 namespace {
@@ -83,56 +76,15 @@ void writeSeventyBillion(const std::filesystem::path& path) {
     gguf.write(path);
 }
 
-bool runToEnd(const std::vector<std::string>& command,
-              const std::vector<std::string>& environment) {
-    std::vector<char*> arguments;
-    for (const std::string& argument : command) {
-        arguments.push_back(const_cast<char*>(argument.c_str()));
-    }
-    arguments.push_back(nullptr);
-    std::vector<char*> variables;
-    for (const std::string& variable : environment) {
-        variables.push_back(const_cast<char*>(variable.c_str()));
-    }
-    variables.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t child = -1;
-    const int error =
-        ::posix_spawn(&child, arguments[0], &actions, nullptr, arguments.data(), variables.data());
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    return error == 0 && ::waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-           WEXITSTATUS(status) == 0;
-}
-
-std::optional<double> secondsToRun(const std::vector<std::string>& command,
-                                   const std::vector<std::string>& environment) {
-    const auto start = std::chrono::steady_clock::now();
-    if (!runToEnd(command, environment)) {
-        return std::nullopt;
-    }
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 void orvaneFit40GB(benchmark::State& state) {
     const SimRig rig;
-    std::filesystem::create_directory(rig.path() / "config");
     // A 128 GB machine, so that the model fits and fit ends with 0, as status does.
     std::ofstream(rig.path() / sim::memsizeFileName) << (std::uint64_t{128} << 30) << "\n";
     const std::filesystem::path model = rig.path() / "llama-3.1-70b-instruct-q4_k_m.gguf";
     writeSeventyBillion(model);
     state.counters["fileGB"] =
         static_cast<double>(std::filesystem::file_size(model)) / static_cast<double>(1ULL << 30);
-    std::vector<std::string> environment = {"ORVANE_SIM_DIR=" + rig.path().string(),
-                                            "XDG_CONFIG_HOME=" + (rig.path() / "config").string()};
-    for (char** variable = environ; *variable; ++variable) {
-        const std::string text = *variable;
-        if (!text.starts_with("ORVANE_SIM_DIR=") && !text.starts_with("XDG_CONFIG_HOME=")) {
-            environment.push_back(text);
-        }
-    }
+    const std::vector<std::string> environment = commandEnvironment(rig);
     const std::vector<std::string> fit = {ORVANE_CLI_PATH, "fit", model.string()};
     const std::vector<std::string> status = {ORVANE_CLI_PATH, "status"};
     double fitSeconds = 0.0;
