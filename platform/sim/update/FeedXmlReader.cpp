@@ -38,25 +38,15 @@ bool FeedXmlReader::readNextStartElement() {
 }
 
 void FeedXmlReader::skipCurrentElement() {
-    for (int open = 1; open > 0;) {
-        switch (next()) {
-        case QXmlStreamReader::StartElement:
-            ++open;
-            break;
-        case QXmlStreamReader::EndElement:
-            --open;
-            break;
-        case QXmlStreamReader::EndDocument:
-        case QXmlStreamReader::Invalid:
-            return;
-        default:
-            break;
-        }
-    }
+    readToEnd(nullptr);
 }
 
 QString FeedXmlReader::readText() {
     QString text;
+    return readToEnd(&text) ? text.trimmed() : QString();
+}
+
+bool FeedXmlReader::readToEnd(QString* text) {
     for (int open = 1; open > 0;) {
         switch (next()) {
         case QXmlStreamReader::StartElement:
@@ -67,16 +57,18 @@ QString FeedXmlReader::readText() {
             break;
         case QXmlStreamReader::Characters:
         case QXmlStreamReader::EntityReference:
-            text += xml_.text();
+            if (text) {
+                *text += xml_.text();
+            }
             break;
         case QXmlStreamReader::EndDocument:
         case QXmlStreamReader::Invalid:
-            return {};
+            return false;
         default:
             break;
         }
     }
-    return text.trimmed();
+    return true;
 }
 
 QString FeedXmlReader::key() const {

@@ -32,6 +32,9 @@ public:
 
 private:
     QXmlStreamReader::TokenType next();
+    // Reads to the end of the current element, keeping its text if asked; false when the document
+    // ended or broke first.
+    bool readToEnd(QString* text);
 
     QXmlStreamReader xml_;
     int depth_ = 0;
