@@ -5,27 +5,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/posix/FileKind.h"
+
 namespace orvane::posix {
 
 namespace {
-
-const char* kindOf(mode_t mode) {
-    switch (mode & S_IFMT) {
-    case S_IFREG:
-        return nullptr;
-    case S_IFDIR:
-        return "a folder";
-    case S_IFIFO:
-        return "a FIFO";
-    case S_IFSOCK:
-        return "a socket";
-    case S_IFCHR:
-    case S_IFBLK:
-        return "a device";
-    default:
-        return "not a regular file";
-    }
-}
 
 class PosixFile final : public ReadableFile {
 public:
@@ -68,8 +52,8 @@ ModelFiles::Opened PosixModelFiles::open(const std::string& path) {
         const int error = errno;
         struct stat info {};
         // A socket cannot be opened at all (ENXIO): name it rather than the errno.
-        if (::stat(path.c_str(), &info) == 0 && kindOf(info.st_mode)) {
-            return {nullptr, error, kindOf(info.st_mode)};
+        if (::stat(path.c_str(), &info) == 0 && nonRegularKind(info.st_mode)) {
+            return {nullptr, error, nonRegularKind(info.st_mode)};
         }
         return {nullptr, error, nullptr};
     }
@@ -79,7 +63,7 @@ ModelFiles::Opened PosixModelFiles::open(const std::string& path) {
         ::close(fd);
         return {nullptr, error, nullptr};
     }
-    if (const char* kind = kindOf(info.st_mode)) {
+    if (const char* kind = nonRegularKind(info.st_mode)) {
         ::close(fd);
         return {nullptr, EINVAL, kind};
     }

@@ -8,6 +8,7 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "platform/posix/FileKind.h"
 #include "platform/sim/StderrLog.h"
 
 namespace orvane::sim {
@@ -16,26 +17,6 @@ namespace {
 
 std::mutex logMutex;
 std::optional<Logger> chosenLog;
-
-const char* kindOf(mode_t mode) {
-    switch (mode & S_IFMT) {
-    case S_IFREG:
-        return nullptr;
-    case S_IFDIR:
-        return "a directory";
-    case S_IFLNK:
-        return "a symbolic link";
-    case S_IFIFO:
-        return "a FIFO";
-    case S_IFSOCK:
-        return "a socket";
-    case S_IFCHR:
-    case S_IFBLK:
-        return "a device";
-    default:
-        return "not a regular file";
-    }
-}
 
 // Each refusal is said once per process: the daemon reads hw.memsize for every request.
 StandInFile refused(const std::filesystem::path& path, const char* kind) {
@@ -67,7 +48,7 @@ StandInFile openStandInFile(const std::filesystem::path& path, int flags, mode_t
     if (::fstat(fd.get(), &info) != 0) {
         return {UniqueFd(), errno};
     }
-    if (const char* kind = kindOf(info.st_mode)) {
+    if (const char* kind = posix::nonRegularKind(info.st_mode)) {
         return refused(path, kind);
     }
     // A regular file never blocks; the flag only had to keep the open itself from waiting.
@@ -83,7 +64,7 @@ int checkRegularFile(const std::filesystem::path& path) {
     if (::lstat(path.c_str(), &info) != 0) {
         return errno;
     }
-    if (const char* kind = kindOf(info.st_mode)) {
+    if (const char* kind = posix::nonRegularKind(info.st_mode)) {
         return refused(path, kind).error;
     }
     return 0;
@@ -94,7 +75,7 @@ const char* unusualKind(const std::filesystem::path& path) {
     if (::lstat(path.c_str(), &info) != 0) {
         return nullptr;
     }
-    return kindOf(info.st_mode);
+    return posix::nonRegularKind(info.st_mode);
 }
 
 void setStandInLog(const Logger& log) {
